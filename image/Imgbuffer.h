@@ -157,6 +157,8 @@ class Timgbuffer {
   bool Readfitsfile(const std::string& fitsfilename);
   bool Readcolorfits(int icolor, std::unique_ptr<Timgbuffer>& img);
   bool Writefitsfile(const std::string& fitsfilename) const;
+  // The same, with the reason of a failure in words.
+  bool Writefitsfile(const std::string& fitsfilename, std::string& error) const;
 };
 
 }  // namespace vargaze

@@ -1,0 +1,20 @@
+// The commands of vargaze-cli. Each takes its arguments (without the command
+// name), writes its result to stdout and its messages to stderr, and returns
+// the process exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vargaze::cli {
+
+using Args = std::vector<std::string>;
+
+int infoCommand(const Args& args);
+int convertCommand(const Args& args);
+int sampleCommand(const Args& args);
+
+// "vargaze-cli: <text>" on stderr; returns 1 for use as an exit code.
+int reportError(const std::string& text);
+
+}  // namespace vargaze::cli
