@@ -171,16 +171,14 @@ int ConvertDateRaptor(std::string_view s, int& year, int& month, int& day, int& 
     if (yearText.size() < 4 || !readInt(yearText, year)) return -1;
     read = true;
   }
+  // From 19 characters on the time text has at least 8, so the seconds
+  // field is always there when the sixth character is ":".
   if (s.size() >= 19) {
     const std::string_view time = s.substr(11);
     if (at(time, 3) == ':') {
       if (!readInt(part(time, 1, 2), h)) return -1;
       if (!readInt(part(time, 4, 2), m)) return -1;
-      if (time.size() < 6) {
-        sec = 0.0F;
-      } else if (at(time, 6) == ':' && !readSeconds(time.substr(6), sec)) {
-        return -1;
-      }
+      if (at(time, 6) == ':' && !readSeconds(time.substr(6), sec)) return -1;
       read = true;
     }
   }
