@@ -1,6 +1,7 @@
 // Reading FITS files into a Timgbuffer: the header pass, the size checks made
 // before anything is allocated, the pixel read and the conversion of stored
 // values into the buffer's pixel types.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "base/Errors.h"
 #include "base/Numbers.h"
 #include "image/FitsKeywords.h"
+#include "image/PixelLoops.h"
 #include "image/Imgbuffer.h"
 
 namespace vargaze {
@@ -88,10 +90,35 @@ void applyWordZeroPoint(Timgbuffer& img) {
   img.Wordmode = true;
 }
 
+// The common camera case in one pass: unsigned 16-bit data stored signed with
+// BZERO 32768. Byte swap, zero point (s + 32768, which is s with the sign bit
+// flipped and never leaves the word range) and the pixel range at once; the
+// general steps give the same result in four passes over the frame.
+void convertUnsignedWords(Timgbuffer& img) {
+  std::uint16_t* p = img.data16();
+  std::int16_t low = 32767;
+  std::int16_t high = -32768;
+  pixel::forEachIndex(pixel::storedPixels(img), [&](std::size_t i) {
+    const std::uint16_t raw = __builtin_bswap16(p[i]);
+    const auto value = static_cast<std::int16_t>(raw);
+    low = std::min(low, value);
+    high = std::max(high, value);
+    p[i] = static_cast<std::uint16_t>(raw ^ 0x8000u);
+  });
+  img.bufferMin = low + 32768;
+  img.bufferMax = high + 32768;
+  img.Offset1 = 0.0;
+  img.Wordmode = true;
+}
+
 // Turns the stored file values (big-endian, BSCALE/BZERO convention) into the
 // buffer's pixel types: unsigned 16-bit words, 32-bit integers or bytes, with
 // the smallest value shifted to 0 for images that hold negative values.
 void convertFitsPixels(Timgbuffer& img, double scaleFactor) {
+  if (img.bufferbyte == kPixel16 && scaleFactor == 1.0 && img.Offset1 == 32768.0) {
+    convertUnsignedWords(img);
+    return;
+  }
   img.Wordmode = false;
   const std::int32_t code = img.bufferbyte;
   if (code == kPixel16 || code == kPixel32 || code == kPixelFloat) img.swapbytes();
@@ -183,8 +210,9 @@ bool Timgbuffer::Readfitsfile(const std::string& fitsfilename) {
       return true;
     }
     if (!checkDataPresent(*this, imageblock + plane, size)) return false;
-    init(xsize, ysize, bufferbyte);
+    init(xsize, ysize, bufferbyte, PixelFill::Uninitialized);
     if (!readAt(file.get(), imageblock, bufferpointer.get(), plane)) {
+      destroy();  // never leave half-read pixels behind
       return fail(*this, "truncated data (read error)");
     }
     file.reset();
@@ -213,9 +241,10 @@ bool Timgbuffer::Readcolorfits(int icolor, std::unique_ptr<Timgbuffer>& img) {
     const std::int64_t plane = std::int64_t{width} * height * bytesPerPixel(bufferbyte);
     const std::int64_t offset = imageblock + (icolor - 1) * plane;
     if (!checkDataPresent(*this, offset + plane, fileSize(filename))) return false;
-    img->init(width, height, bufferbyte);
+    img->init(width, height, bufferbyte, PixelFill::Uninitialized);
     img->imageblock = static_cast<std::int32_t>(offset);
     if (!readAt(file.get(), offset, img->bufferpointer.get(), plane)) {
+      img.reset();
       return fail(*this, "truncated data (read error)");
     }
     static constexpr const char* kNames[] = {"TR", "TG", "TB"};

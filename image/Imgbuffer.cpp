@@ -38,7 +38,8 @@ Timgbuffer::~Timgbuffer() = default;
 Timgbuffer::Timgbuffer(Timgbuffer&&) noexcept = default;
 Timgbuffer& Timgbuffer::operator=(Timgbuffer&&) noexcept = default;
 
-int Timgbuffer::init(std::int32_t xdim, std::int32_t ydim, std::int32_t imgbyte) {
+int Timgbuffer::init(std::int32_t xdim, std::int32_t ydim, std::int32_t imgbyte,
+                     PixelFill fill) {
   const std::int64_t pixels = std::int64_t{xdim} * ydim;
   if (xdim < 0 || ydim < 0 || pixels > kMaxPixels) {
     throw RangeError("image size out of range: " + std::to_string(xdim) + " x " +
@@ -48,7 +49,8 @@ int Timgbuffer::init(std::int32_t xdim, std::int32_t ydim, std::int32_t imgbyte)
   const std::size_t bytes = static_cast<std::size_t>(pixels) * bytesPerPixel(imgbyte);
   if (bytes == 0) return -1;
 
-  bufferpointer = std::make_unique<std::byte[]>(bytes);  // zero-filled
+  bufferpointer = fill == PixelFill::Zero ? std::make_unique<std::byte[]>(bytes)
+                                          : std::make_unique_for_overwrite<std::byte[]>(bytes);
   xsize = xdim;
   ysize = ydim;
   bufferbyte = imgbyte;

@@ -99,8 +99,11 @@ class Timgbuffer {
   // ---- storage and pixel access ----
   // Allocates xdim * ydim zero pixels of type imgbyte and writes BITPIX.
   // Returns -1 (no storage, sizes unchanged) when that is 0 bytes. Throws
-  // RangeError above kMaxPixels or for negative sizes.
-  int init(std::int32_t xdim, std::int32_t ydim, std::int32_t imgbyte);
+  // RangeError above kMaxPixels or for negative sizes. Readers that overwrite
+  // every pixel at once ask for PixelFill::Uninitialized and save a pass.
+  enum class PixelFill { Zero, Uninitialized };
+  int init(std::int32_t xdim, std::int32_t ydim, std::int32_t imgbyte,
+           PixelFill fill = PixelFill::Zero);
   void destroy();
   bool hasImage() const { return xsize > 0 && ysize > 0 && bufferpointer != nullptr; }
   std::int64_t pixelCount() const { return std::int64_t{xsize} * ysize; }
