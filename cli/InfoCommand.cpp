@@ -12,15 +12,6 @@ namespace vargaze::cli {
 
 namespace {
 
-int bitpixOf(std::int32_t bufferbyte) {
-  switch (bufferbyte) {
-    case kPixel8: return 8;
-    case kPixel32: return 32;
-    case kPixelFloat: return -32;
-    case kPixelDouble: return -64;
-    default: return 16;
-  }
-}
 
 // Julian Dates need more decimals than the shortest round-trip text may give
 // (2451545 would print as 2451545.0), so the value goes in as a placeholder

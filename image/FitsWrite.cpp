@@ -91,14 +91,6 @@ std::vector<std::byte> filePixels(const Timgbuffer& img, bool unsignedWords) {
   return out;
 }
 
-int bitpixOf(std::int32_t code) {
-  switch (code) {
-    case kPixel8: return 8;
-    case kPixel32: return 32;
-    case kPixelFloat: return -32;
-    default: return 16;
-  }
-}
 
 }  // namespace
 

@@ -8,6 +8,16 @@
 
 namespace vargaze {
 
+int bitpixOf(std::int32_t bufferbyte) {
+  switch (bufferbyte) {
+    case kPixel8: return 8;
+    case kPixel32: return 32;
+    case kPixelFloat: return -32;
+    case kPixelDouble: return -64;
+    default: return 16;
+  }
+}
+
 int bytesPerPixel(std::int32_t bufferbyte) {
   switch (bufferbyte) {
     case kPixel8:
@@ -54,11 +64,7 @@ int Timgbuffer::init(std::int32_t xdim, std::int32_t ydim, std::int32_t imgbyte,
   xsize = xdim;
   ysize = ydim;
   bufferbyte = imgbyte;
-  const char* bitpix = imgbyte == kPixel8       ? "8"
-                       : imgbyte == kPixel32    ? "32"
-                       : imgbyte == kPixelFloat ? "-32"
-                                                : "16";
-  setFitskey(fitsheader, "BITPIX", bitpix);
+  setFitskey(fitsheader, "BITPIX", std::to_string(bitpixOf(imgbyte)));
   return 0;
 }
 

@@ -32,6 +32,8 @@ inline constexpr std::int64_t kMaxPixels = 100'000'000;
 
 // Bytes per stored pixel for a type code (0 for -8 and unknown codes).
 int bytesPerPixel(std::int32_t bufferbyte);
+// The FITS BITPIX of a type code (16 for code 0).
+int bitpixOf(std::int32_t bufferbyte);
 
 struct Timghistogram {
   std::int32_t Max = 0;    // the value that maps to the top bin
