@@ -24,6 +24,7 @@ struct MainWindowFlags {
   std::int32_t Activeframe = 1;  // 1-based frame of the series on display
   bool Blinkmode = false;        // stepping through the series; messages stop it
   bool DCFROI = false;           // DCF marking mode: the next ROI becomes a fixed marker
+  std::int32_t BGROI = -1;       // ROI whose background the next click places; -1 none
 };
 
 // State of the image window that counting and centring use.
@@ -127,7 +128,10 @@ class RoiWindow {
   void setStarSize(std::int32_t value);
   void setInnerSize(std::int32_t value);
   void setOuterSize(std::int32_t value);
-  void SetStarType(std::int32_t startype);
+  // Applies a star type to the ROI selected in RefstarEdit; false when the
+  // number, the magnitude or the star's signal was refused (the ROI keeps its
+  // previous type then).
+  bool SetStarType(std::int32_t startype);
   void refstareditChange();
   void FilterComboboxChange(std::int32_t index);
   void NameEditChange(const std::string& text);
