@@ -99,7 +99,7 @@ void RoiWindow::writeErrorTexts(float compErrorSum, std::int32_t compCount) {
     if (InstrMag) {
       table1.setCell(i, 7, sn + " (" + formatFixed(1.086 * inverse, 3, 4) + ")");
     } else if (compCount >= 1) {
-      const double error = 1.086 * std::sqrt(inverse * inverse + static_cast<double>(compErrorSum) / compCount);
+      const double error = magnitudeError(r.SN, compErrorSum, compCount);
       table1.setCell(i, 7, sn + " (" + formatFixed(error, 3, 4) + ")");
     }
   }

@@ -56,4 +56,9 @@ std::int32_t signalToNoise(const TRoi1& roi, double exposure, const Settings& se
   return sn;
 }
 
+double magnitudeError(std::int32_t sn, float compErrorSum, std::int32_t compCount) {
+  const double inverse = 1.0 / sn;
+  return 1.086 * std::sqrt(inverse * inverse + static_cast<double>(compErrorSum) / compCount);
+}
+
 }  // namespace vargaze

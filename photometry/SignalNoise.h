@@ -40,4 +40,8 @@ double scintillationTerm(double exposure, const SnrModel& model, double frameAir
 std::int32_t signalToNoise(const TRoi1& roi, double exposure, const Settings& settings,
                            const SnrModel& model, double sigma);
 
+// Magnitude error of a target with signal-to-noise `sn`, given the sum of
+// (1.0857 / SN)^2 over the comparison stars and their number.
+double magnitudeError(std::int32_t sn, float compErrorSum, std::int32_t compCount);
+
 }  // namespace vargaze
