@@ -157,6 +157,16 @@ class Timgbuffer {
   void binning(std::uint8_t n);
   std::unique_ptr<Timgbuffer> duplicate() const;
 
+  // ---- flat field ----
+  // Turns this flat image into a matrix of float correction factors
+  // (bufferbyte -4, flatmatrix true). Uses bufferMax as the reader left it;
+  // refuses (false, unchanged) an empty or float image and a flat whose
+  // bufferMax is below 5.
+  bool MakeFlatmatrix();
+  // Multiplies this image by the flat matrix `flat` once (flatcorrected).
+  // False, unchanged, when flat is no matrix or differs in size.
+  bool Flatcorrection(const Timgbuffer& flat);
+
   // ---- FITS header and files ----
   void UpdateFitsHeader();
   bool Readfitsfile(const std::string& fitsfilename);
