@@ -3,6 +3,7 @@
 #include <iostream>
 #include <string>
 
+#include "cli/CliSupport.h"
 #include "cli/Commands.h"
 
 namespace {
@@ -15,6 +16,17 @@ Commands:
                               image data and header values as one JSON object
   convert IN OUT              read a FITS file and write it again as OUT
   sample OUT                  write a small synthetic 16-bit star frame
+  table IMAGE --roi FILE.roi [--size D --inner G --outer O] [--no-center]
+        [--filter N] [--config INI]
+                              measure the ROIs of FILE.roi on IMAGE (with the
+                              star information of a .vgp beside it) and print
+                              the ROI table, cells separated by ";", then the
+                              zero point (Magcal=) and sky brightness (Sky=)
+  findstars IMAGE [--sensitivity 0|1|2] [--max COUNTS] [--minsn N]
+        [--config INI] -o OUT.roi
+                              mark stars automatically (sensitivity 0 low,
+                              1 medium, 2 high; defaults: medium, the largest
+                              pixel value, S/N 3) and save them as ROIs
   --help                      show this text
 
 Exit code 0 on success, 1 when the command failed (the reason is on stderr).
@@ -38,6 +50,10 @@ int main(int argc, char** argv) {
     if (command == "info") return infoCommand(args);
     if (command == "convert") return convertCommand(args);
     if (command == "sample") return sampleCommand(args);
+    if (command == "table") return tableCommand(args);
+    if (command == "findstars") return findstarsCommand(args);
+  } catch (const UsageError& e) {
+    return reportError(e.what());
   } catch (const std::exception& e) {
     return reportError(e.what());
   }

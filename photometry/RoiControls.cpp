@@ -6,6 +6,7 @@
 
 #include "base/Numbers.h"
 #include "base/Strings.h"
+#include "photometry/StarInfo.h"
 #include "photometry/RoiWindow.h"
 
 namespace vargaze {
@@ -38,7 +39,7 @@ void RoiWindow::applySizeRule() {
   const std::int32_t s = ROIsizeEdit.value;
   const std::int32_t minOuter =
       std::max(2 * roundToInt32(s / std::sqrt(2.0)) + 1, BGinnerEdit.value + 2);
-  BGinnerEdit.minimum = s + 2;
+  BGinnerEdit.minimum = std::min(s + 2, BGinnerEdit.maximum);
   if (minOuter > BGsizeEdit.value) BGsizeEdit.value = std::min(minOuter, BGsizeEdit.maximum);
   BGsizeEdit.setMinimum(minOuter);
   BGinnerEdit.set(BGinnerEdit.value);
@@ -161,10 +162,7 @@ void RoiWindow::FilterComboboxChange(std::int32_t index) {
 void RoiWindow::NameEditChange(const std::string& text) {
   NameEdit = text;
   if (RefstarEdit >= 1 && RefstarEdit <= count()) {
-    std::string name = text.substr(0, kMaxRoiName);
-    // Section headers of the project file start with "["; a name never does.
-    if (!name.empty() && name[0] == '[') name[0] = '(';
-    roi(RefstarEdit).Name = name;
+    roi(RefstarEdit).Name = roiNameFrom(text);
   }
 }
 

@@ -13,14 +13,15 @@ struct SpinControl {
 
   // Takes `v` clamped to the limits; true when the value changed.
   bool set(std::int32_t v) {
-    const std::int32_t clamped = std::clamp(v, minimum, std::max(minimum, maximum));
+    const std::int32_t clamped = std::clamp(v, std::min(minimum, maximum), maximum);
     const bool changed = clamped != value;
     value = clamped;
     return changed;
   }
-  // A new minimum re-clamps the value; true when the value changed.
+  // A new minimum (never above the maximum) re-clamps the value; true when
+  // the value changed.
   bool setMinimum(std::int32_t m) {
-    minimum = m;
+    minimum = std::min(m, maximum);
     return set(value);
   }
 };

@@ -1,42 +1,22 @@
 // vargaze-cli as a user runs it: output, messages and exit codes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <regex>
 
+#include "support/CliRunner.h"
 #include "support/FitsBuilder.h"
 #include "support/TempDir.h"
 
 namespace vargaze {
 namespace {
 
-struct Result {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using Result = test::CliResult;
+using test::quoted;
+using test::runCli;
 
-// Runs vargaze-cli with `arguments` (already quoted for the shell).
-Result runCli(const std::string& arguments, const test::TempDir& dir) {
-  const std::string errFile = dir.file("stderr.txt");
-  const std::string command =
-      std::string("'") + VARGAZE_CLI_PATH + "' " + arguments + " 2>'" + errFile + "'";
-  Result result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  std::array<char, 4096> buf{};
-  std::size_t n = 0;
-  while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) result.out.append(buf.data(), n);
-  const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.err = test::readBytes(errFile);
-  return result;
-}
-
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
 
 class CliTest : public ::testing::Test {
  protected:

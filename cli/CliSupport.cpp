@@ -1,0 +1,65 @@
+#include "cli/CliSupport.h"
+
+#include <algorithm>
+
+#include "base/Numbers.h"
+#include "config/ConfigOptions.h"
+#include "config/ProgramFolder.h"
+
+namespace vargaze::cli {
+
+ParsedArgs parseArgs(const Args& args, const std::vector<std::string>& valueOptions,
+                     const std::vector<std::string>& flags) {
+  ParsedArgs parsed;
+  const auto listed = [](const std::vector<std::string>& list, const std::string& name) {
+    return std::find(list.begin(), list.end(), name) != list.end();
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() < 2 || a[0] != '-') {
+      parsed.positional.push_back(a);
+    } else if (listed(flags, a)) {
+      parsed.options[a] = "";
+    } else if (listed(valueOptions, a)) {
+      if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
+      parsed.options[a] = args[++i];
+    } else {
+      throw UsageError("unknown option " + a);
+    }
+  }
+  return parsed;
+}
+
+std::int32_t intOption(const ParsedArgs& args, const std::string& name, std::int32_t fallback) {
+  if (!args.has(name)) return fallback;
+  std::int32_t value = 0;
+  if (!tryParseInt32(args.get(name), value)) {
+    throw UsageError(name + " takes a whole number, not '" + args.get(name) + "'");
+  }
+  return value;
+}
+
+void loadSettings(const std::string& iniPath, Settings& settings) {
+  const std::string path = iniPath.empty() ? iniFilePath(findProgdir()) : iniPath;
+  TConfigOptions options(settings, path);
+  options.ReadOptions();
+}
+
+std::unique_ptr<Timgbuffer> loadFrame(const std::string& path, std::string& error) {
+  auto img = std::make_unique<Timgbuffer>();
+  if (!img->Readfitsfile(path)) {
+    error = path + ": " + img->readError;
+    return nullptr;
+  }
+  if (img->colorimages >= 2 && img->xsize == 0) {
+    std::unique_ptr<Timgbuffer> plane;
+    if (!img->Readcolorfits(2, plane)) {
+      error = path + ": " + img->readError;
+      return nullptr;
+    }
+    return plane;
+  }
+  return img;
+}
+
+}  // namespace vargaze::cli
