@@ -114,6 +114,12 @@ TEST_F(RoiControlsTest, SizeRuleRaisesTheRingAndAppliesToEveryRoi) {
   EXPECT_EQ(window.ROIsizeEdit.value, 99);
   window.setOuterSize(3);   // below its minimum
   EXPECT_EQ(window.BGsizeEdit.value, window.BGsizeEdit.minimum);
+  // The largest inner ring cannot push the outer ring past its own maximum.
+  window.setStarSize(9);
+  window.setInnerSize(150);
+  EXPECT_EQ(window.BGinnerEdit.value, 150);
+  EXPECT_EQ(window.BGsizeEdit.value, 150);
+  EXPECT_LE(window.BGsizeEdit.minimum, window.BGsizeEdit.maximum);
 }
 
 TEST_F(RoiControlsTest, ConfiguredSizesApplyAtTheFirstShowingOnly) {
