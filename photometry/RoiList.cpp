@@ -111,6 +111,7 @@ bool RoiWindow::DeleteROI(std::int32_t index) {
   ROIindex = count();
   main_.BGROI = -1;
   RefstarEdit = 0;
+  if (roisRemoved) roisRemoved();
   return true;
 }
 
@@ -123,6 +124,7 @@ void RoiWindow::ClearROIs() {
   RefstarEdit = 0;
   SkymagEdit.clear();
   MagCalEdit.clear();
+  if (roisRemoved) roisRemoved();
 }
 
 void RoiWindow::SetROIposition() {

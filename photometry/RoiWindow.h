@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,9 @@ class RoiWindow {
   float getmag(TRoi1& roi, std::int32_t& refstarerror);
   // Measures the ROIs (0: all, else only that one) and rewrites the table.
   void UpdateROItable(std::int32_t roinum);
+  // Called when ROIs are deleted or cleared: a curve measured with them is void.
+  std::function<void()> roisRemoved;
+
   // A new command starts: messages shown once per command may show again.
   void startCommand() { ringErrorShown_ = false; }
 

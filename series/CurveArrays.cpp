@@ -1,0 +1,24 @@
+#include "series/CurveArrays.h"
+
+#include "photometry/Roi.h"
+
+namespace vargaze {
+
+void CurveArrays::setFrame(std::size_t frame, double time, float airmass,
+                           const std::vector<float>& mags) {
+  if (XTimes.size() <= frame) {
+    XTimes.resize(frame + 1, 0.0);
+    AirmassArray.resize(frame + 1, -1.0f);
+    YMags.resize(frame + 1);
+  }
+  XTimes[frame] = time;
+  AirmassArray[frame] = airmass;
+  YMags[frame] = mags;
+}
+
+float CurveArrays::mag(std::size_t frame, std::size_t roi) const {
+  if (frame >= YMags.size() || roi >= YMags[frame].size()) return kNoMagnitude;
+  return YMags[frame][roi];
+}
+
+}  // namespace vargaze
