@@ -66,6 +66,7 @@ class Series {
   bool BVRImode = false;
   bool Timer1Enabled = false;          // the ROI table refresh timer
   bool runActive = false;              // a run or live cycle owns the frame buffer
+  bool autoLightcurveOn = false;       // automatic light-curve mode is on
   std::string ProjectFilename;
   std::string CurveTitle;
   DisplayControls controls;
