@@ -15,6 +15,7 @@ int convertCommand(const Args& args);
 int sampleCommand(const Args& args);
 int tableCommand(const Args& args);
 int findstarsCommand(const Args& args);
+int demoCommand(const Args& args);
 
 // "vargaze-cli: <text>" on stderr; returns 1 for use as an exit code.
 int reportError(const std::string& text);

@@ -27,6 +27,12 @@ Commands:
                               mark stars automatically (sensitivity 0 low,
                               1 medium, 2 high; defaults: medium, the largest
                               pixel value, S/N 3) and save them as ROIs
+  demo DIR [--frames N] [--size WxH]
+                              write a synthetic series of N frames (default
+                              40, 2..999) of W x H pixels (default 512x384,
+                              128x128..4096x4096) into DIR: frames demo_001.fit
+                              ..., truth.csv with the injected magnitudes and
+                              the ROI set demo.roi; prints the paths written
   --help                      show this text
 
 Exit code 0 on success, 1 when the command failed (the reason is on stderr).
@@ -52,6 +58,7 @@ int main(int argc, char** argv) {
     if (command == "sample") return sampleCommand(args);
     if (command == "table") return tableCommand(args);
     if (command == "findstars") return findstarsCommand(args);
+    if (command == "demo") return demoCommand(args);
   } catch (const UsageError& e) {
     return reportError(e.what());
   } catch (const std::exception& e) {
