@@ -1,0 +1,36 @@
+#include "image/ColourFile.h"
+
+#include <ctime>
+
+#include "image/Astro.h"
+
+namespace vargaze {
+
+void markColourPlane(Timgbuffer& img, int color) {
+  static constexpr const char* kNames[] = {"TR", "TG", "TB"};
+  static constexpr std::int32_t kCodes[] = {8, 7, 6};
+  const auto plane = static_cast<std::size_t>(color - 1);
+  img.FilterName = kNames[plane];
+  img.FilterType = kCodes[plane];
+  img.OBSTYPE = "DSLR";
+}
+
+void setTimeFromFile(Timgbuffer& img, const FileTime& modified) {
+  const auto seconds = static_cast<std::time_t>(modified.seconds);
+  std::tm parts{};
+  if (gmtime_r(&seconds, &parts) == nullptr) {
+    img.JDstart = 0.0;
+    img.Datetime = "date?";
+    return;
+  }
+  const int year = parts.tm_year + 1900;
+  const int month = parts.tm_mon + 1;
+  const int day = parts.tm_mday;
+  const int ms = static_cast<int>(modified.nanoseconds / 1'000'000);
+  const double sec = parts.tm_sec + ms / 1000.0;
+  img.JDstart = JD(day, month, year, parts.tm_hour + parts.tm_min / 60.0 + sec / 3600.0);
+  img.Datetime =
+      GetDatetime(year, month, day, parts.tm_hour, parts.tm_min, static_cast<float>(sec));
+}
+
+}  // namespace vargaze
