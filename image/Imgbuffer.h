@@ -174,6 +174,23 @@ class Timgbuffer {
   bool Writefitsfile(const std::string& fitsfilename) const;
   // The same, with the reason of a failure in words.
   bool Writefitsfile(const std::string& fitsfilename, std::string& error) const;
+
+  // ---- other image formats ----
+  // One colour channel (1 red, 2 green, 3 blue) of an uncompressed 24-bit BMP
+  // as a 16-bit image, the picture's bottom row as line 1; marked "TR", "TG"
+  // or "TB", OBSTYPE "DSLR", time from the file's modification time (UTC).
+  // False with readError set, and the buffer unchanged, for anything else.
+  bool ReadBMPfile(const std::string& bmpfilename, int color);
+  // One colour channel of a binary PPM ("P6", header of three lines within the
+  // first 20 bytes): 8-bit samples for a maximum below 256, else 16-bit
+  // big-endian. Marks and time as for BMP. False with readError set, and the
+  // buffer unchanged, on a bad header, a size above kMaxPixels or short data.
+  bool ReadPPMfile(const std::string& ppmfilename, int color);
+  // Takes file name, camera time stamp, camera, shutter time and ISO speed
+  // from the converter's information file. UTcorrection (days) is subtracted
+  // from the camera's local time; an unreadable time stamp gives JDstart 0 and
+  // "date?". False, nothing changed, when the file cannot be read.
+  bool SetRawInfo(const std::string& infofilename, double UTcorrection);
 };
 
 }  // namespace vargaze
