@@ -1,5 +1,6 @@
 // Timgbuffer: largest and smallest pixel, histogram.
 #include <algorithm>
+#include <vector>
 #include <cmath>
 
 #include "image/Imgbuffer.h"
@@ -92,6 +93,29 @@ void countBins(const T* p, std::size_t n, Binner bin, std::array<std::int32_t, 2
   for (std::size_t i = 0; i < n; ++i) ++data[static_cast<std::size_t>(bin(p[i]))];
 }
 
+// 16-bit words: the bin of every possible value is looked up in a table made
+// once per call, and four counter sets take turns so that equal neighbouring
+// pixels (the sky) do not wait for each other's increments.
+void countWordBins(const std::uint16_t* p, std::size_t n, Binner bin,
+                   std::array<std::int32_t, 256>& data) {
+  std::vector<std::uint8_t> table(65536);
+  for (std::size_t v = 0; v < table.size(); ++v) {
+    table[v] = static_cast<std::uint8_t>(bin(static_cast<std::int64_t>(v)));
+  }
+  std::array<std::array<std::uint32_t, 256>, 4> counts{};
+  std::size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    ++counts[0][table[p[i]]];
+    ++counts[1][table[p[i + 1]]];
+    ++counts[2][table[p[i + 2]]];
+    ++counts[3][table[p[i + 3]]];
+  }
+  for (; i < n; ++i) ++counts[0][table[p[i]]];
+  for (std::size_t b = 0; b < 256; ++b) {
+    data[b] += static_cast<std::int32_t>(counts[0][b] + counts[1][b] + counts[2][b] + counts[3][b]);
+  }
+}
+
 }  // namespace
 
 void Timgbuffer::getHistogram(std::int32_t Maxvalue, Timghistogram& hist) const {
@@ -111,7 +135,7 @@ void Timgbuffer::getHistogram(std::int32_t Maxvalue, Timghistogram& hist) const 
       break;
     case kPixelUnset:
     case kPixel16:
-      countBins(data16(), n, bin, hist.data);
+      countWordBins(data16(), n, bin, hist.data);
       break;
     case kPixel32:
       countBins(data32(), n, bin, hist.data);

@@ -54,6 +54,17 @@ std::int32_t maxFromZero(const T* p, std::size_t n) {
   return top;
 }
 
+// Largest unsigned word, starting from 0. Plain x86-64 has no vector
+// instruction for the unsigned 16-bit maximum, but one for the signed: with
+// the sign bit flipped the order of unsigned words is the signed order.
+inline std::int32_t maxFromZero(const std::uint16_t* p, std::size_t n) {
+  std::int16_t top = -32768;  // 0 with the sign bit flipped
+  forEachIndex(n, [&](std::size_t i) {
+    top = std::max(top, static_cast<std::int16_t>(p[i] ^ 0x8000u));
+  });
+  return static_cast<std::uint16_t>(top) ^ 0x8000u;
+}
+
 // Widens [lo, hi] to take in every element.
 template <typename T>
 void widenRange(const T* p, std::size_t n, T& lo, T& hi) {
