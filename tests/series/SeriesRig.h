@@ -1,0 +1,139 @@
+// A series wired to a ROI window and a recording user interface, with small
+// FITS frames written into a temporary folder: a flat sky of 100 counts and
+// stars that are either single pixels of a known net signal or round
+// Gaussian stars.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/Settings.h"
+#include "photometry/RoiWindow.h"
+#include "series/Series.h"
+#include "support/FitsBuilder.h"
+#include "support/RecordingUi.h"
+#include "support/TempDir.h"
+
+namespace vargaze::test {
+
+inline constexpr int kWidth = 100;
+inline constexpr int kHeight = 80;
+inline constexpr int kSky = 100;
+
+struct Star {
+  int x = 0;  // 1-based pixel
+  int y = 0;
+  double counts = 0.0;  // net counts of a single pixel, or the peak of a Gaussian
+  double sigma = 0.0;   // 0: a single pixel
+};
+
+struct FrameContent {
+  std::vector<Star> stars;
+  std::string filter = "V";
+  std::string date = "2024-03-01T20:00:00";
+  double exposure = 60.0;
+};
+
+inline std::string frameBytes(const FrameContent& content) {
+  std::vector<double> pixels(static_cast<std::size_t>(kWidth * kHeight), kSky);
+  for (const Star& s : content.stars) {
+    for (int y = 1; y <= kHeight; ++y) {
+      for (int x = 1; x <= kWidth; ++x) {
+        double add = 0.0;
+        if (s.sigma <= 0.0) {
+          add = x == s.x && y == s.y ? s.counts : 0.0;
+        } else {
+          const double r2 = double(x - s.x) * (x - s.x) + double(y - s.y) * (y - s.y);
+          add = std::round(s.counts * std::exp(-r2 / (2 * s.sigma * s.sigma)));
+        }
+        pixels[static_cast<std::size_t>((y - 1) * kWidth + (x - 1))] += add;
+      }
+    }
+  }
+  return FitsBuilder(16, kWidth, kHeight)
+      .card("DATE-OBS", "'" + content.date + "'")
+      .card("EXPTIME", std::to_string(content.exposure))
+      .card("FILTER", "'" + content.filter + "'")
+      .pixels(pixels)
+      .bytes();
+}
+
+inline void writeFrame(const std::string& path, const FrameContent& content) {
+  writeBytes(path, frameBytes(content));
+}
+
+// Two measurable stars: ROI 1 on a single pixel of 20000 net counts at
+// (30, 30), ROI 2 on one of 2000 at (70, 50).
+inline FrameContent twoStars(const std::string& date = "2024-03-01T20:00:00") {
+  FrameContent content;
+  content.stars = {{30, 30, 20000.0, 0.0}, {70, 50, 2000.0, 0.0}};
+  content.date = date;
+  return content;
+}
+
+// A recording interface that can also act while events are processed (a
+// user pressing "Stop" during a run).
+class ScriptedUi : public RecordingUi {
+ public:
+  void processEvents() override {
+    RecordingUi::processEvents();
+    if (onEvents) onEvents();
+  }
+  std::function<void()> onEvents;
+};
+
+// One program state: settings, user interface, ROI window and series.
+struct SeriesBench {
+  SeriesBench() {
+    settings.ElectronsPerCount = 1.0;
+    win.setInnerSize(9);
+    win.setOuterSize(15);
+  }
+
+  Settings settings;
+  ScriptedUi ui;
+  MainWindowFlags flags;
+  ImageWindowState imgwin;
+  RoiWindow win{settings, ui, flags, imgwin};
+  Series series{settings, ui, win};
+};
+
+class SeriesRig : public ::testing::Test, public SeriesBench {
+ protected:
+  // Writes frames named `names` into the folder and returns their paths.
+  std::vector<std::string> writeFrames(const std::vector<std::string>& names,
+                                       const FrameContent& content = twoStars()) {
+    std::vector<std::string> paths;
+    for (const std::string& name : names) {
+      paths.push_back(dir.file(name));
+      writeFrame(paths.back(), content);
+    }
+    return paths;
+  }
+
+  // A ROI in ring mode on the star at the 1-based pixel (x, y).
+  std::int32_t addRoi(int x, int y) {
+    const std::int32_t n = win.Newroi(x - 1, y - 1);
+    win.BGROI1(n, x - 1, y - 1);
+    return n;
+  }
+
+  // Opens the frames and puts ROIs on both stars of twoStars(); ROI 1 is a
+  // comparison star of 11.2.
+  void openWithRois(const std::vector<std::string>& paths) {
+    ASSERT_TRUE(series.openSeries(paths));
+    addRoi(30, 30);
+    addRoi(70, 50);
+    win.roi(1).ref = true;
+    win.roi(1).rmag = 11.2f;
+    win.bvri(1).Vmag = 11.2f;
+  }
+
+  TempDir dir;
+};
+
+}  // namespace vargaze::test
