@@ -145,4 +145,11 @@ int FileCopy(const std::string& infilename, const std::string& outfilename, std:
   return -1;
 }
 
+std::string upperExtension(std::string_view filename) {
+  const std::size_t slash = filename.find_last_of('/');
+  const std::size_t dot = filename.find_last_of('.');
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
+  return stUpcase(filename.substr(dot));
+}
+
 }  // namespace vargaze

@@ -26,6 +26,10 @@ std::string StLoCase(std::string_view s);
 // from `delims`. Empty when s has fewer than n words.
 std::string extractword(int n, std::string_view s, std::string_view delims);
 
+// The extension of a file name in upper case, with its dot (".FIT"); empty
+// when there is none.
+std::string upperExtension(std::string_view filename);
+
 // The folder path with a trailing "/"; an empty path gives "/".
 std::string AddBackslash(std::string_view path);
 

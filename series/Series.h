@@ -114,6 +114,7 @@ class Series {
 
  private:
   bool readFrame(Timgbuffer& target, const std::string& filename);
+  bool readRawFrame(Timgbuffer& target, const std::string& filename);
   void applyPreprocessing(Timgbuffer& frame);
   void showFrameInfo(const std::string& filename);
 

@@ -1,7 +1,6 @@
 // Commands of the main window on the series: opening, editing the file list,
 // the frame slider, blinking and the display toggles.
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 #include "base/Strings.h"
@@ -12,12 +11,6 @@
 namespace vargaze {
 
 namespace {
-
-std::string upperExtension(const std::string& filename) {
-  std::string ext = std::filesystem::path(filename).extension().string();
-  for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return ext;
-}
 
 // Colour files need a choice of plane: camera formats and RGB FITS cubes.
 bool isColourFile(const std::string& filename) {

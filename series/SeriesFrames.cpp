@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/Numbers.h"
+#include "base/Strings.h"
 #include "image/AutoContrast.h"
 #include "photometry/Tracking.h"
 #include "series/Series.h"
@@ -35,6 +36,10 @@ Series::Series(Settings& settings, UiPort& ui, RoiWindow& roiWindow)
 }
 
 bool Series::readFrame(Timgbuffer& target, const std::string& filename) {
+  const std::string ext = upperExtension(filename);
+  if (ext == ".BMP") return target.ReadBMPfile(filename, RGBcolornumber);
+  if (ext == ".PPM") return target.ReadPPMfile(filename, RGBcolornumber);
+  if (ext == ".CR2") return readRawFrame(target, filename);
   if (!target.Readfitsfile(filename)) return false;
   if (target.colorimages > 1) {
     std::unique_ptr<Timgbuffer> plane;

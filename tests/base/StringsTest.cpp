@@ -143,3 +143,16 @@ TEST(FileCopyTest, TargetInMissingFolderFailsWithItsName) {
 
 }  // namespace
 }  // namespace vargaze
+
+namespace vargaze {
+namespace {
+
+TEST(UpperExtensionTest, DotOfTheFileNameOnly) {
+  EXPECT_EQ(upperExtension("/data/night.fits"), ".FITS");
+  EXPECT_EQ(upperExtension("IMG_0001.cr2"), ".CR2");
+  EXPECT_EQ(upperExtension("/data.d/frame"), "");
+  EXPECT_EQ(upperExtension("frame"), "");
+}
+
+}  // namespace
+}  // namespace vargaze
