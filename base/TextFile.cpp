@@ -1,6 +1,7 @@
 #include "base/TextFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,10 +16,18 @@ namespace {
 
 std::string reason(int errnum) { return std::generic_category().message(errnum); }
 
-bool readAll(const std::string& path, std::string& bytes, std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+bool readAll(const std::string& path, std::string& bytes, std::string& error,
+             std::size_t maxBytes) {
+  // O_NONBLOCK: a pipe or device given as a text file must not hang the reader.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     error = "cannot open " + path + ": " + reason(errno);
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = "cannot read " + path + ": not a regular file";
+    ::close(fd);
     return false;
   }
   bytes.clear();
@@ -33,6 +42,11 @@ bool readAll(const std::string& path, std::string& bytes, std::string& error) {
       return false;
     }
     bytes.append(buffer, static_cast<std::size_t>(n));
+    if (bytes.size() > maxBytes) {
+      error = "cannot read " + path + ": larger than " + std::to_string(maxBytes) + " bytes";
+      ::close(fd);
+      return false;
+    }
   }
   ::close(fd);
   return true;
@@ -40,9 +54,10 @@ bool readAll(const std::string& path, std::string& bytes, std::string& error) {
 
 }  // namespace
 
-bool readTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
+bool readTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error,
+                   std::size_t maxBytes) {
   std::string bytes;
-  if (!readAll(path, bytes, error)) return false;
+  if (!readAll(path, bytes, error, maxBytes)) return false;
   std::string_view rest(bytes);
   if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
   lines.clear();

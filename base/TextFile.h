@@ -9,11 +9,17 @@
 
 namespace vargaze {
 
+// Text files the program reads are small; anything larger is refused rather
+// than read into memory (a hostile or mistaken file).
+inline constexpr std::size_t kMaxTextFileBytes = 64u << 20;
+
 // Reads all lines of a text file as UTF-8 strings, without their line ends.
 // Each line is decoded on its own (files appended over time may mix the two
 // encodings); a UTF-8 byte order mark at the start is dropped. Returns false
 // with an English reason naming the file in `error`.
-bool readTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error);
+// Only regular files of at most `maxBytes` are read.
+bool readTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error,
+                   std::size_t maxBytes = kMaxTextFileBytes);
 
 // Replaces `path` by the lines, each ended with CR LF, encoded as one text.
 // The old file stays untouched when anything fails (see AtomicFile.h).

@@ -228,3 +228,22 @@ TEST(TextFileWriterTest, FullDiskIsReported) {
 
 }  // namespace
 }  // namespace vargaze
+
+namespace vargaze {
+namespace {
+
+TEST(ReadTextLinesLimitsTest, RefusesOversizedFilesAndNonFiles) {
+  test::TempDir dir;
+  const std::string path = dir.file("big.txt");
+  test::writeBytes(path, std::string(5000, 'x'));
+  std::vector<std::string> lines;
+  std::string error;
+  EXPECT_FALSE(readTextLines(path, lines, error, 4096));
+  EXPECT_NE(error.find("larger than"), std::string::npos);
+  EXPECT_TRUE(readTextLines(path, lines, error, 8192));
+  EXPECT_FALSE(readTextLines(dir.path().string(), lines, error));  // a folder
+  EXPECT_FALSE(readTextLines("/dev/zero", lines, error));          // endless device
+}
+
+}  // namespace
+}  // namespace vargaze
