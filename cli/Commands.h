@@ -15,6 +15,9 @@ int convertCommand(const Args& args);
 int sampleCommand(const Args& args);
 int tableCommand(const Args& args);
 int findstarsCommand(const Args& args);
+int measureCommand(const Args& args);
+int colorindexCommand(const Args& args);
+int watchCommand(const Args& args);
 int demoCommand(const Args& args);
 
 // "vargaze-cli: <text>" on stderr; returns 1 for use as an exit code.
