@@ -31,8 +31,22 @@ Commands:
                               write a synthetic series of N frames (default
                               40, 2..999) of W x H pixels (default 512x384,
                               128x128..4096x4096) into DIR: frames demo_001.fit
-                              ..., truth.csv with the injected magnitudes and
-                              the ROI set demo.roi; prints the paths written
+                              ..., truth.csv with the injected magnitudes, the
+                              ROI set demo.roi and the project demo.vgp; prints
+                              the paths written
+  measure PROJECT.vgp [--save] [--config INI]
+                              open the project and measure the light curve of
+                              all its frames: writes the run file (the project
+                              name with the curve extension); --save also
+                              saves the project, its ROI file and the curve
+                              data file; prints one line per ROI: number,
+                              name, type, points, mean magnitude, deviation
+  colorindex PROJECT.vgp [--config INI]
+                              write and print the colour-index table
+  watch PROJECT.vgp [--interval S] [--cycles N] [--config INI]
+                              follow the series' folder: every S seconds new
+                              frames are measured and appended to the curve;
+                              stops after N cycles or on Ctrl-C
   --help                      show this text
 
 Exit code 0 on success, 1 when the command failed (the reason is on stderr).
@@ -58,6 +72,9 @@ int main(int argc, char** argv) {
     if (command == "sample") return sampleCommand(args);
     if (command == "table") return tableCommand(args);
     if (command == "findstars") return findstarsCommand(args);
+    if (command == "measure") return measureCommand(args);
+    if (command == "colorindex") return colorindexCommand(args);
+    if (command == "watch") return watchCommand(args);
     if (command == "demo") return demoCommand(args);
   } catch (const UsageError& e) {
     return reportError(e.what());
