@@ -86,8 +86,8 @@ double starElectrons(const Camera& camera, double vmag) {
 }
 
 double skyLevel(const Camera& camera, int width, int height, double x, double y) {
-  return camera.skyLevel + camera.skySlopeX * (x - 0.5 * (width + 1)) +
-         camera.skySlopeY * (y - 0.5 * (height + 1));
+  return camera.skyLevel + camera.skyRiseX * (x - 0.5 * (width + 1)) / width +
+         camera.skyRiseY * (y - 0.5 * (height + 1)) / height;
 }
 
 double eclipseMagnitude(const Eclipse& eclipse, double jd) {

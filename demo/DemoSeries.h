@@ -41,8 +41,10 @@ struct Camera {
   double readNoise = 8.0;    // electrons (standard deviation)
   double psfSigma = 1.8;     // Gaussian star profile, pixels
   double skyLevel = 800.0;   // ADU per pixel at the centre of the frame
-  double skySlopeX = 0.25;   // ADU per pixel along x
-  double skySlopeY = -0.15;  // ADU per pixel along y
+  // Change of the sky from edge to edge, ADU: the same gentle gradient at
+  // every frame size (0.25 and -0.15 ADU per pixel at 512 x 384).
+  double skyRiseX = 128.0;
+  double skyRiseY = -57.6;
 };
 
 // Electrons a star of V magnitude `vmag` gives in one exposure:

@@ -25,7 +25,8 @@ TEST(DemoCommandTest, WritesIntoANewFolderAndPrintsThePaths) {
   const CliResult r = runCli("demo " + quoted(target) + " --frames 2 --size 160x130", dir);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::vector<std::string> expected = {target + "/demo_001.fit", target + "/demo_002.fit",
-                                             target + "/truth.csv", target + "/demo.roi"};
+                                             target + "/truth.csv", target + "/demo.roi",
+                                             target + "/demo.vgp"};
   EXPECT_EQ(outputLines(r.out), expected);
   for (const std::string& path : expected) EXPECT_TRUE(std::filesystem::exists(path)) << path;
   Timgbuffer img;
@@ -39,7 +40,7 @@ TEST(DemoCommandTest, DefaultsToFortyFramesOf512By384) {
   const TempDir dir;
   const CliResult r = runCli("demo " + quoted(dir.file("night")), dir);
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(outputLines(r.out).size(), 42u);
+  EXPECT_EQ(outputLines(r.out).size(), 43u);
   Timgbuffer img;
   ASSERT_TRUE(img.Readfitsfile(dir.file("night/demo_040.fit"))) << img.readError;
   EXPECT_EQ(img.xsize, 512);

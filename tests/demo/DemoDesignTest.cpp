@@ -115,7 +115,20 @@ TEST(DemoDesignTest, StarElectronsFollowTheZeroPoint) {
   EXPECT_NEAR(starElectrons(camera, 12.0), 3.0e5, 1e-6);
   EXPECT_NEAR(starElectrons(camera, 14.5), 3.0e4, 1e-7);
   EXPECT_NEAR(skyLevel(camera, 511, 383, 256, 192), 800.0, 1e-12);
-  EXPECT_NEAR(skyLevel(camera, 511, 383, 266, 182), 800.0 + 2.5 + 1.5, 1e-12);
+  EXPECT_NEAR(skyLevel(camera, 512, 384, 266.5, 182.5), 800.0 + 2.5 + 1.5, 1e-12);
+}
+
+// A gentle gradient at every size: within 100 of the centre's 800 ADU at
+// the corners of the smallest and the largest frames.
+TEST(DemoDesignTest, SkyStaysNearItsLevelAtEveryCorner) {
+  const Camera camera;
+  for (const int size : {128, 512, 4096}) {
+    for (const int x : {1, size}) {
+      for (const int y : {1, size}) {
+        EXPECT_NEAR(skyLevel(camera, size, size, x, y), 800.0, 100.0) << size;
+      }
+    }
+  }
 }
 
 // 2024-03-15 0h UT is JD 2460384.5; exposures start every 60 s from 20:00.

@@ -47,14 +47,30 @@ class DemoWriterTest : public DemoFolder {
   const demo::DemoDesign design = demo::makeDemoDesign(kOptions);
 };
 
-TEST_F(DemoWriterTest, WritesFramesTruthAndRoiFileInOrder) {
+TEST_F(DemoWriterTest, WritesFramesTruthRoiFileAndProjectInOrder) {
   const std::vector<std::string> expected = {file("demo_001.fit"), file("demo_002.fit"),
                                              file("demo_003.fit"), file("truth.csv"),
-                                             file("demo.roi")};
+                                             file("demo.roi"),     file("demo.vgp")};
   EXPECT_EQ(written(), expected);
   for (const std::string& path : expected) EXPECT_TRUE(std::filesystem::is_regular_file(path));
   // 512 x 384 16-bit pixels and one header block, padded to 2880 bytes.
   EXPECT_EQ(std::filesystem::file_size(file("demo_001.fit")), 2880u * (1 + 137));
+}
+
+TEST(DemoWriterPathsTest, RelativeFolderGivesAbsolutePaths) {
+  const TempDir dir;
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  std::vector<std::string> written;
+  EXPECT_NO_THROW(written = demo::writeDemoSeries({2, 128, 128}, "rel"));
+  const std::filesystem::path folder = std::filesystem::current_path() / "rel";
+  std::filesystem::current_path(before);
+  ASSERT_EQ(written.size(), 5u);
+  EXPECT_EQ(written.front(), (folder / "demo_001.fit").string());
+  EXPECT_EQ(written.back(), (folder / "demo.vgp").string());
+  const std::string project = readBytes(written.back());
+  EXPECT_NE(project.find("[files]\r\n" + (folder / "demo_001.fit").string() + "\r\n"),
+            std::string::npos);
 }
 
 TEST_F(DemoWriterTest, RoiFileHoldsFiveRingRoisOnTheStars) {
