@@ -1,5 +1,6 @@
 // vargaze-cli findstars: automatic star marking, saved as a ROI file.
 #include "cli/CliSupport.h"
+#include "cli/FrameSession.h"
 #include "photometry/RoiFile.h"
 #include "photometry/RoiWindow.h"
 #include "photometry/StarFinder.h"
@@ -18,18 +19,9 @@ int findstarsCommand(const Args& rawArgs) {
   const ParsedArgs args =
       parseArgs(rawArgs, {"--sensitivity", "--max", "--minsn", "--config", "-o"}, {});
   if (args.positional.size() != 1 || !args.has("-o")) throw UsageError(kUsage);
-  Settings settings;
-  loadSettings(args.get("--config"), settings);
-  std::string error;
-  const std::unique_ptr<Timgbuffer> img = loadFrame(args.positional[0], error);
-  if (!img) return reportError(error);
-
-  StderrUi ui;
-  MainWindowFlags flags;
-  ImageWindowState imgwin;
-  RoiWindow window(settings, ui, flags, imgwin);
-  window.setImage(img.get());
-  window.FormShow();
+  FrameSession session(args.get("--config"));
+  if (!session.open(args.positional[0])) return 1;
+  RoiWindow& window = session.window;
 
   StarfindDialog dialog;
   if (!prepareFindstars(window, dialog)) return 1;

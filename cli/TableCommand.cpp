@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/CliSupport.h"
+#include "cli/FrameSession.h"
 #include "photometry/RoiFile.h"
 #include "photometry/RoiWindow.h"
 
@@ -29,19 +30,10 @@ int tableCommand(const Args& rawArgs) {
                                               "--config"},
                                     {"--no-center"});
   if (args.positional.size() != 1 || !args.has("--roi")) throw UsageError(kUsage);
-  Settings settings;
-  loadSettings(args.get("--config"), settings);
-  std::string error;
-  const std::unique_ptr<Timgbuffer> img = loadFrame(args.positional[0], error);
-  if (!img) return reportError(error);
-
-  StderrUi ui;
-  MainWindowFlags flags;
-  ImageWindowState imgwin;
-  imgwin.title = args.positional[0];
-  RoiWindow window(settings, ui, flags, imgwin);
-  window.setImage(img.get());
-  window.FormShow();
+  FrameSession session(args.get("--config"));
+  if (!session.open(args.positional[0])) return 1;
+  RoiWindow& window = session.window;
+  const Timgbuffer& img = *session.img;
   // A damaged ROI file loads its whole records; the table shows them, and the
   // exit code still says that the file was not read completely.
   const bool roisComplete = LoadROI(window, args.get("--roi"), false);
@@ -56,8 +48,9 @@ int tableCommand(const Args& rawArgs) {
     const std::int32_t filter = intOption(args, "--filter", 0);
     if (filter < 0 || filter >= kFilterCount) throw UsageError("--filter takes 0..8");
     window.FilterComboboxChange(filter);
-  } else if (settings.AutoReadFilter && img->FilterType >= 0 && img->FilterType < kFilterCount) {
-    window.FilterComboboxChange(img->FilterType);
+  } else if (session.settings.AutoReadFilter && img.FilterType >= 0 &&
+             img.FilterType < kFilterCount) {
+    window.FilterComboboxChange(img.FilterType);
   }
   window.startCommand();
   window.UpdateROItable(0);

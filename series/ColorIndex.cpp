@@ -4,31 +4,13 @@
 #include "base/Numbers.h"
 #include "base/TextFile.h"
 #include "series/RunFile.h"
+#include "series/RunScope.h"
 
 namespace vargaze {
 
 namespace {
 
 constexpr const char* kPrintedFilters[] = {"B", "V", "R", "I"};  // codes 2..5
-
-// The table run owns the frame buffer; the refresh timer and the owner flag
-// come back on every way out.
-class TableScope {
- public:
-  explicit TableScope(Series& series) : series_(series) {
-    series_.runActive = true;
-    series_.Timer1Enabled = false;
-  }
-  ~TableScope() {
-    series_.Timer1Enabled = true;
-    series_.runActive = false;
-  }
-  TableScope(const TableScope&) = delete;
-  TableScope& operator=(const TableScope&) = delete;
-
- private:
-  Series& series_;
-};
 
 }  // namespace
 
@@ -87,7 +69,7 @@ bool BVRIanalyseClick(Series& series, const std::function<bool()>& saveProject) 
   series.controls.BlinkScrollBarPosition = 1;
   win.ResetROIposition();
   {
-    TableScope scope(series);
+    RunScope scope(series);
     for (std::size_t i = 0; i < series.filelist1.size(); ++i) {
       series.Activeframe() = static_cast<std::int32_t>(i + 1);
       if (!series.Display(series.filelist1[i])) continue;  // reported by Display

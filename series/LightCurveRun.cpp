@@ -5,31 +5,11 @@
 #include "image/AutoContrast.h"
 #include "photometry/Tracking.h"
 #include "series/RunFile.h"
+#include "series/RunScope.h"
 
 namespace vargaze {
 
 namespace {
-
-// The run owns the frame buffer; on every way out (done, cancel, load error,
-// exception) the timer, the progress display and the owner flag come back.
-class RunScope {
- public:
-  RunScope(Series& series, std::int32_t steps) : series_(series) {
-    series_.runActive = true;
-    series_.Timer1Enabled = false;
-    series_.ui().progressStart(steps);
-  }
-  ~RunScope() {
-    series_.ui().progressStop();
-    series_.Timer1Enabled = true;
-    series_.runActive = false;
-  }
-  RunScope(const RunScope&) = delete;
-  RunScope& operator=(const RunScope&) = delete;
-
- private:
-  Series& series_;
-};
 
 std::vector<float> roiMagnitudes(const RoiWindow& window) {
   std::vector<float> mags;
