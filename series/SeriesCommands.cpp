@@ -31,15 +31,17 @@ bool Series::openSeries(const std::vector<std::string>& files,
   if (files.empty() || runActive) return false;
   const std::string first = files.front();
   settings_.StartupDir = justpathname(first);
+  // A project restores all of this itself, and a project that fails to load
+  // leaves the series as it was.
+  if (std::filesystem::path(first).extension() == ".vgp") {
+    return openProject ? openProject(first) : false;
+  }
   ProjectFilename.clear();
   BVRImode = false;
   ShiftListX.clear();
   ShiftlistY.clear();
   roiWindow_.snr = SnrModel{};
   invalidateCurve();
-  if (std::filesystem::path(first).extension() == ".vgp") {
-    return openProject ? openProject(first) : false;
-  }
 
   filelist1.clear();
   filelistSorted = false;
