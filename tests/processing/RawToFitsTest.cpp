@@ -1,0 +1,181 @@
+// Raw-to-FITS conversion through a stand-in converter script.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "image/RawConverter.h"
+#include "processing/RawToFits.h"
+#include "series/Series.h"
+#include "support/FitsBuilder.h"
+#include "support/RecordingUi.h"
+#include "support/TempDir.h"
+
+namespace vargaze {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The converter's two modes: the information report on stdout, and a
+// portrait 1 x 2 16-bit PPM beside the raw file with the samples
+// (R, G, B) = (1, 2, 3) on top and (4, 5, 6) below.
+const char* const kStandIn =
+    "#!/bin/sh\n"
+    "case \"$1\" in\n"
+    "  -i) printf 'Filename: %s\\nTimestamp: Sat Dec  5 13:33:08 2026\\nCamera: Test DSLR\\n"
+    "ISO speed: 800\\nShutter: 1/250.0 sec\\n' \"$3\"; exit 0;;\n"
+    "  -4) printf 'P6\\n1 2\\n65535\\n\\000\\001\\000\\002\\000\\003\\000\\004\\000\\005\\000\\006'"
+    " > \"${4%.*}.ppm\"; exit 0;;\n"
+    "esac\n"
+    "exit 2\n";
+
+class ProgressUi : public test::RecordingUi {
+ public:
+  void progressStop() override { ++stops; }
+  int stops = 0;
+};
+
+class RawToFitsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string program = dir.file("conv");
+    test::writeBytes(program, kStandIn);
+    fs::permissions(program, fs::perms::owner_exec, fs::perm_options::add);
+    setenv("VARGAZE_RAW_CONVERTER", program.c_str(), 1);
+    setenv("VARGAZE_HOME", dir.path().c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("VARGAZE_RAW_CONVERTER");
+    unsetenv("VARGAZE_HOME");
+  }
+
+  std::string rawFile(const std::string& name) {
+    const std::string path = dir.file(name);
+    test::writeBytes(path, "II*\0raw");
+    return path;
+  }
+
+  static Timgbuffer readBack(const std::string& path) {
+    Timgbuffer img;
+    EXPECT_TRUE(img.Readfitsfile(path)) << path;
+    return img;
+  }
+
+  RawToFitsResult run(const std::vector<std::string>& chosen, std::uint8_t channel) {
+    return RawtoFitskonvertieren1Click(series, chosen, [channel] { return channel; });
+  }
+
+  test::TempDir dir;
+  Settings settings;
+  ProgressUi ui;
+  MainWindowFlags flags;
+  ImageWindowState imgwin;
+  RoiWindow window{settings, ui, flags, imgwin};
+  Series series{settings, ui, window};
+};
+
+TEST_F(RawToFitsTest, OneChannelOfTheChosenRawFiles) {
+  const std::string first = rawFile("IMG_0001.CR2");
+  const std::string second = rawFile("img_0002.cr2");  // lower case counts too
+  series.RGBcolornumber = 3;
+  const RawToFitsResult r = run({first, dir.file("photo.jpg"), second}, 1);
+  EXPECT_TRUE(r.listReplaced);
+  EXPECT_EQ(series.filelist1, (std::vector<std::string>{first, second}));
+  EXPECT_EQ(series.FramesLoaded, 2);
+  EXPECT_EQ(r.written, (std::vector<std::string>{dir.file("IMG_0001_R.fit"),
+                                                 dir.file("img_0002_R.fit")}));
+  const Timgbuffer red = readBack(dir.file("IMG_0001_R.fit"));
+  EXPECT_EQ(red.xsize, 2);  // portrait turned to landscape, bottom sample first
+  EXPECT_EQ(red.getpixel(1, 1), 4);
+  EXPECT_EQ(red.getpixel(2, 1), 1);
+  EXPECT_EQ(red.FilterName, "TR");
+  EXPECT_EQ(series.RGBcolornumber, 3);  // the series' channel is given back
+  EXPECT_EQ(ui.stops, 1);
+  EXPECT_EQ(ui.progressDone, 2);
+  EXPECT_FALSE(fs::exists(rawPpmFilename(first)));
+  EXPECT_FALSE(series.imageLoaded);  // the old image is not a frame of the new list
+  EXPECT_EQ(settings.StartupDir, dir.path().string() + "/");
+}
+
+TEST_F(RawToFitsTest, AllThreeChannelsMarkedAndPictureRemoved) {
+  const std::string raw = rawFile("IMG_0001.CR2");
+  const RawToFitsResult r = run({raw}, kRawChannelAll);
+  ASSERT_EQ(r.written.size(), 3u);
+  const char* names[] = {"IMG_0001_R.fit", "IMG_0001_G.fit", "IMG_0001_B.fit"};
+  const char* filters[] = {"TR", "TG", "TB"};
+  for (int c = 0; c < 3; ++c) {
+    const Timgbuffer plane = readBack(dir.file(names[c]));
+    EXPECT_EQ(plane.FilterName, filters[c]);
+    EXPECT_EQ(plane.getpixel(1, 1), 4 + c);
+    EXPECT_EQ(plane.getpixel(2, 1), 1 + c);
+    EXPECT_EQ(plane.Datetime.substr(0, 19), "2026-12-05T13:33:08");
+  }
+  EXPECT_FALSE(fs::exists(rawPpmFilename(raw)));
+  EXPECT_FALSE(r.failed);
+}
+
+TEST_F(RawToFitsTest, PictureThatExistedBeforeIsKept) {
+  const std::string raw = rawFile("IMG_0001.CR2");
+  test::writeBytes(rawPpmFilename(raw), "older");
+  run({raw}, kRawChannelAll);
+  EXPECT_TRUE(fs::exists(rawPpmFilename(raw)));
+}
+
+TEST_F(RawToFitsTest, SelectionWithoutRawFilesLeavesTheSeries) {
+  const std::string frame = dir.file("a.fit");
+  test::writeBytes(frame, test::FitsBuilder(16, 8, 8).pixels(std::vector<double>(64, 100)).bytes());
+  ASSERT_TRUE(series.openSeries({frame}));
+  const RawToFitsResult r = run({dir.file("photo.jpg")}, 2);
+  EXPECT_FALSE(r.listReplaced);
+  EXPECT_EQ(series.filelist1, std::vector<std::string>{frame});
+  EXPECT_TRUE(series.imageLoaded);
+  // Without a selection the series loaded is converted: not a raw series.
+  run({}, 2);
+  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Funktion nur für \".CR2\"-Dateien verfügbar",
+                                                   "Funktion nur für \".CR2\"-Dateien verfügbar"}));
+  EXPECT_EQ(ui.progressSteps, 0);
+}
+
+TEST_F(RawToFitsTest, NothingToConvertWithoutSeries) {
+  const RawToFitsResult r = run({}, 2);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Bitte erst Raw-Bildserie laden"});
+  EXPECT_TRUE(r.written.empty());
+}
+
+TEST_F(RawToFitsTest, CancelEndsAfterTheCurrentFile) {
+  const std::vector<std::string> raws = {rawFile("A.CR2"), rawFile("B.CR2")};
+  ui.cancelAfterEvents = 2;  // the round after the first file
+  const RawToFitsResult r = run(raws, 2);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_EQ(r.written, std::vector<std::string>{dir.file("A_G.fit")});
+  EXPECT_FALSE(fs::exists(dir.file("B_G.fit")));
+  EXPECT_EQ(series.RGBcolornumber, 2);
+  EXPECT_EQ(ui.stops, 1);
+}
+
+TEST_F(RawToFitsTest, CancelInThreeChannelModeEndsAfterTheCurrentChannel) {
+  const std::string raw = rawFile("A.CR2");
+  ui.cancelAfterEvents = 2;  // the round after the red channel
+  const RawToFitsResult r = run({raw}, kRawChannelAll);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_EQ(r.written, std::vector<std::string>{dir.file("A_R.fit")});
+  EXPECT_FALSE(fs::exists(rawPpmFilename(raw)));
+  EXPECT_EQ(ui.stops, 1);
+}
+
+TEST_F(RawToFitsTest, ConverterFailureIsReportedAndRestoresState) {
+  setenv("VARGAZE_RAW_CONVERTER", dir.file("no-such-program").c_str(), 1);
+  const std::string raw = rawFile("A.CR2");
+  series.RGBcolornumber = 1;
+  for (std::uint8_t channel : {std::uint8_t{2}, kRawChannelAll}) {
+    ui.messages.clear();
+    const RawToFitsResult r = run({raw}, channel);
+    EXPECT_TRUE(r.failed);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Fehler beim Laden der Datei " + raw});
+    EXPECT_EQ(series.RGBcolornumber, 1);
+  }
+  EXPECT_EQ(ui.stops, 2);
+}
+
+}  // namespace
+}  // namespace vargaze
