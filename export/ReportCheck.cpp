@@ -123,8 +123,7 @@ void checkField(const std::string& text, std::int32_t row, std::size_t index, ch
   double number = 0.0;
   if (rule.numeric && !tryParseDouble(value, number)) {
     out.error(row, field, "\"" + value + "\" is not a number.");
-  }
-  if (index == 2 && value.find('.') == std::string::npos) {
+  } else if (index == 2 && value.find('.') == std::string::npos) {
     out.error(row, field, "The magnitude \"" + value + "\" has no decimal point.");
   }
   if (index == 4) {
