@@ -76,19 +76,13 @@ TEST(ExportHeaderLines, DelimiterLineTakesThePlaceOfTheLastOne) {
   EXPECT_EQ(header, (Lines{"#TYPE=EXTENDED", "#A=1", "#DELIM=|", "#B=2"}));
 }
 
-TEST(ExportHeaderLines, DelimiterLineBecomesTheSecondLineWhenMissing) {
+TEST(ExportHeaderLines, MissingDelimiterLineBecomesTheSecondOrTheLast) {
   Lines header = {"#TYPE=EXTENDED", "#A=1"};
   setHeaderDelimiter(header, ';');
   EXPECT_EQ(header, (Lines{"#TYPE=EXTENDED", "#DELIM=;", "#A=1"}));
-}
-
-TEST(ExportHeaderLines, EmptyHeaderGetsTheDelimiterLineAtTheEnd) {
-  Lines header;
-  setHeaderDelimiter(header, ',');
-  EXPECT_EQ(header, Lines{"#DELIM=,"});
-  Lines one = {"#TYPE=EXTENDED"};
-  setHeaderDelimiter(one, ',');
-  EXPECT_EQ(one, (Lines{"#TYPE=EXTENDED", "#DELIM=,"}));
+  Lines empty;
+  setHeaderDelimiter(empty, ',');
+  EXPECT_EQ(empty, Lines{"#DELIM=,"});
 }
 
 }  // namespace

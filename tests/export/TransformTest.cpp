@@ -50,17 +50,6 @@ TEST(TransformFormulas, VRPair) {
   EXPECT_NEAR(t.eRt, 0.01484611, 1e-8);
 }
 
-TEST(TransformFormulas, CoefficientsAt99AreUnset) {
-  Settings s = coefficients();
-  EXPECT_TRUE(bvCoefficientsSet(s));
-  EXPECT_TRUE(vrCoefficientsSet(s));
-  s.TF_Tb = 99.0;
-  EXPECT_FALSE(bvCoefficientsSet(s));
-  EXPECT_TRUE(vrCoefficientsSet(s));
-  s.TF_Tvr = 99.0;
-  EXPECT_FALSE(vrCoefficientsSet(s));
-}
-
 class TransformButton : public ::testing::Test, public test::SeriesBench {
  protected:
   TransformButton() {
@@ -157,16 +146,6 @@ TEST_F(TransformButton, NonNumericCellEndsTheCommandNamingItAndChangesNothing) {
     EXPECT_EQ(std::string(e.what()), "'na' ist keine gültige Zahl (Zeile 1, error)");
   }
   EXPECT_EQ(form.rows, before);
-  EXPECT_TRUE(ui.questions.empty());
-}
-
-TEST_F(TransformButton, NothingToTransformWithoutAVRow) {
-  form.rows = {row("B", "12.800", "0.020", "11.600", "13.100"),
-               row("R", "11.500", "0.015", "10.600", "12.000")};
-  EXPECT_EQ(form.TransformButtonClick(), TransformResult::NotPossible);
-  form.TransformButtonEnabled = false;
-  form.rows[0][4] = "V";
-  EXPECT_EQ(form.TransformButtonClick(), TransformResult::NotPossible);
   EXPECT_TRUE(ui.questions.empty());
 }
 
