@@ -34,6 +34,13 @@ char delimiterItem(int index) {
   return kItems[index];
 }
 
+int delimiterIndexOf(char delimiter) {
+  for (int i = 0; i < kDelimiterCount; ++i) {
+    if (delimiterItem(i) == delimiter) return i;
+  }
+  return -1;
+}
+
 ExportForm2::ExportForm2(Series& series) : ExportForm2(series, findProgdir()) {}
 
 ExportForm2::ExportForm2(Series& series, const std::string& progdir) : series_(series) {

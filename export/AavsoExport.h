@@ -34,6 +34,8 @@ const AavsoRow& aavsoTitles();
 // The items of the "Feld-Trennzeichen" group: ",", ";", "|".
 inline constexpr int kDelimiterCount = 3;
 char delimiterItem(int index);
+// The item of a delimiter character; -1 when it is none of the three.
+int delimiterIndexOf(char delimiter);
 
 // Which magnitudes of the comparison and the check star are exported.
 enum class CompCheckMags { Instrumental, Standardized };

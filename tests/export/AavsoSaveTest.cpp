@@ -29,7 +29,8 @@ TEST_F(AavsoSave, HeaderTitleLineAndRowsJoinedByTheDelimiter) {
   form.FormShow();
   form.rows = {kRow, kRow};
   form.rows[1][1] = "2460371.34028";
-  form.DelimiterGroupClick(1);
+  form.DelimiterGroupClick(delimiterIndexOf(';'));
+  EXPECT_EQ(delimiterIndexOf('#'), -1);
   const std::string file = out.file("night.csv");
   ASSERT_TRUE(form.SaveButtonClick(file));
   EXPECT_EQ(test::readBytes(file),
