@@ -12,7 +12,7 @@ namespace vargaze {
 namespace {
 
 bool preconditionsMet(Series& series) {
-  if (!series.imageLoaded || !series.img || !series.img->hasImage()) {
+  if (!series.imageLoaded || series.FramesLoaded < 1 || !series.img || !series.img->hasImage()) {
     series.ui().showMessage("Kein Bild geladen");
     return false;
   }

@@ -17,7 +17,8 @@ inline constexpr std::int64_t kBackgroundPedestal = 100;
 // numberedName(targetName, i, frameNumberDigits(FramesLoaded)). The series'
 // image then holds the last result under its output name.
 //
-// Refused with a message, nothing written: "Kein Bild geladen", "Kein
+// Refused with a message, nothing written: "Kein Bild geladen" (also
+// without a series), "Kein
 // Background definiert." (no ROI), an output name that is a frame of the
 // series ("Zieldatei gehört zur Serie: NAME"). Ended with a message, the
 // files written so far kept: "zu wenig Messpunkte" (fewer than 4 samples in a

@@ -58,11 +58,9 @@ bool EliminateLines(Timgbuffer& img, const std::vector<TRoi1>& rois, UiPort& ui)
     ui.showMessage("zu wenig Messpunkte");
     return false;
   }
-  pixelTypeMax(img);  // refuses float pixels before anything changes
   const std::int64_t pedestal = roundToInt64(std::fabs(static_cast<double>(plane->a)));
   removePlane(img, *plane, pedestal);
   levelRows(img, measureRowLevels(img, skyThreshold(plane->a, pedestal)));
-  img.Offset1 = 0.0;
   return true;
 }
 

@@ -70,9 +70,12 @@ std::vector<PlaneSample> backgroundSamples(const std::vector<TRoi1>& rois) {
 std::optional<BackgroundPlane> fitPlane(const std::vector<PlaneSample>& samples) {
   if (samples.size() < kMinPlaneSamples) return std::nullopt;
   const PlaneSums s = accumulate(samples);
-  const auto det = static_cast<float>(determinant(s));
+  const double exact = determinant(s);
+  const auto det = static_cast<float>(exact);
   if (det == 0.0f) return BackgroundPlane{};
-  const double d = det;
+  // Beyond the single range (frames far wider than any camera's) the exact
+  // value divides, rather than infinity flattening the plane.
+  const double d = std::isfinite(det) ? static_cast<double>(det) : exact;
   BackgroundPlane p;
   p.a = static_cast<float>((s.Sx * s.Syy * s.Sxm - s.Sx * s.Sxy * s.Sym - s.Sy * s.Sxy * s.Sxm +
                             s.Sy * s.Sym * s.Sxx - s.Sm * s.Syy * s.Sxx + s.Sm * s.Sxy * s.Sxy) /

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "base/Errors.h"
 #include "processing/PlaneFit.h"
 
 namespace vargaze {
@@ -82,13 +81,6 @@ TEST(PlaneFit, ConstantSkyIsItsLevel) {
   EXPECT_NEAR(p->by, 0.0f, 1e-5);
 }
 
-TEST(PlaneLevel, RoundsHalfToEven) {
-  const BackgroundPlane p{10.0f, 0.5f, 0.0f};
-  EXPECT_EQ(p.levelAt(1, 1), 10.0);  // 10.5
-  EXPECT_EQ(p.levelAt(3, 1), 12.0);  // 11.5
-  EXPECT_EQ(p.levelAt(4, 9), 12.0);
-}
-
 Timgbuffer imageOf(std::int32_t bufferbyte, int w, int h, std::int32_t (*value)(int, int)) {
   Timgbuffer img;
   img.init(w, h, bufferbyte);
@@ -127,14 +119,6 @@ TEST(RemovePlane, ResultsAreClampedToThePixelType) {
   removePlane(longs, BackgroundPlane{-1000.0f, 0.0f, 0.0f}, 0);
   EXPECT_EQ(longs.getpixel(1, 1), 2147483647);
   EXPECT_EQ(longs.getpixel(2, 1), 1005);
-}
-
-TEST(RemovePlane, FloatPixelsAreRefusedUntouched) {
-  Timgbuffer img;
-  img.init(2, 2, kPixelFloat);
-  img.dataFloat()[0] = 7.0f;
-  EXPECT_THROW(removePlane(img, BackgroundPlane{1.0f, 0.0f, 0.0f}, 100), RangeError);
-  EXPECT_EQ(img.dataFloat()[0], 7.0f);
 }
 
 }  // namespace
