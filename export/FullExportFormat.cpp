@@ -16,12 +16,25 @@ char delimiterOf(std::int32_t delimiterItem) {
   }
 }
 
+std::int32_t delimiterItemFor(char delimiter) {
+  switch (delimiter) {
+    case ',': return 0;
+    case ';': return 1;
+    case '|': return 2;
+    default: return -1;
+  }
+}
+
 bool decimalCommaOf(std::int32_t decimalItem) {
   if (decimalItem != 0 && decimalItem != 1) {
     throw RangeError("Dezimal-Trennzeichen: Auswahl " + std::to_string(decimalItem) +
                      " ungültig");
   }
   return decimalItem == 1;
+}
+
+std::int32_t decimalItemFor(char separator) {
+  return separator == '.' ? 0 : separator == ',' ? 1 : -1;
 }
 
 std::string numberText(std::string text, bool decimalComma) {

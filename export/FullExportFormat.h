@@ -15,9 +15,15 @@ namespace vargaze::exportfmt {
 // RangeError for any other item.
 char delimiterOf(std::int32_t delimiterItem);
 
+// The item of a delimiter character (for command lines); -1 for any other.
+std::int32_t delimiterItemFor(char delimiter);
+
 // Items of "Dezimal-Trennzeichen": 0 ". (Punkt)", 1 ", (Komma)".
 // RangeError for any other item.
 bool decimalCommaOf(std::int32_t decimalItem);
+
+// The item of a decimal separator character; -1 for any other.
+std::int32_t decimalItemFor(char separator);
 
 // The number text as written: with the decimal comma every point becomes a
 // comma. Only the written text changes, never a program-wide setting.

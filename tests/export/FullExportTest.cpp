@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Errors.h"
 #include "export/FullExport.h"
+#include "export/FullExportFormat.h"
 #include "series/SeriesRig.h"
 
 namespace vargaze {
@@ -93,6 +95,22 @@ TEST(FullExportSnrCell, SplitsSignalToNoiseAndError) {
   splitSnrCell("(0.0125)", snr, error);  // five characters at most
   EXPECT_EQ(snr, "");
   EXPECT_EQ(error, "0.012");
+}
+
+TEST(FullExportChoices, DelimiterAndDecimalItems) {
+  EXPECT_EQ(exportfmt::delimiterItemFor(','), 0);
+  EXPECT_EQ(exportfmt::delimiterItemFor(';'), 1);
+  EXPECT_EQ(exportfmt::delimiterItemFor('|'), 2);
+  EXPECT_EQ(exportfmt::delimiterItemFor('\t'), -1);
+  EXPECT_EQ(exportfmt::decimalItemFor('.'), 0);
+  EXPECT_EQ(exportfmt::decimalItemFor(','), 1);
+  EXPECT_EQ(exportfmt::decimalItemFor(';'), -1);
+}
+
+TEST_F(FullExportTest, ChoiceOutsideTheRadioGroupEndsTheCommand) {
+  fields.DelimiterGroup = 3;
+  EXPECT_THROW(FullExportSave(series, fields), RangeError);
+  EXPECT_FALSE(std::filesystem::exists(fields.FilenameEdit));
 }
 
 TEST_F(FullExportTest, EmptyFileNameIsRefused) {
