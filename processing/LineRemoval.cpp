@@ -18,7 +18,7 @@ double skyThreshold(float a, std::int64_t pedestal) {
 LineLevels measureRowLevels(const Timgbuffer& img, double threshold) {
   LineLevels levels;
   levels.threshold = threshold;
-  levels.rows.assign(static_cast<std::size_t>(std::max(img.ysize, 0)), -1);
+  levels.rows.assign(static_cast<std::size_t>(std::max(img.ysize, 0)), std::nullopt);
   std::int64_t levelSum = 0;
   std::int64_t usable = 0;
   for (std::int32_t y = 1; y <= img.ysize; ++y) {
@@ -44,10 +44,10 @@ LineLevels measureRowLevels(const Timgbuffer& img, double threshold) {
 void levelRows(Timgbuffer& img, const LineLevels& levels) {
   const std::int64_t typeMax = pixelTypeMax(img);
   for (std::int32_t y = 1; y <= img.ysize; ++y) {
-    const std::int64_t level = levels.rows.at(static_cast<std::size_t>(y - 1));
-    if (level < 0) continue;
+    const std::optional<std::int64_t> level = levels.rows.at(static_cast<std::size_t>(y - 1));
+    if (!level) continue;
     for (std::int32_t x = 1; x <= img.xsize; ++x) {
-      putClamped(img, x, y, img.getpixel(x, y) - level + levels.common, typeMax);
+      putClamped(img, x, y, img.getpixel(x, y) - *level + levels.common, typeMax);
     }
   }
 }
@@ -65,6 +65,7 @@ bool EliminateLines(Timgbuffer& img, const std::vector<TRoi1>& rois, UiPort& ui)
 }
 
 bool EliminateLinesClick(Series& series) {
+  if (series.runActive) return false;
   if (!series.imageLoaded || !series.img || !series.img->hasImage()) {
     series.ui().showMessage("Kein Bild geladen");
     return false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "base/UiPort.h"
@@ -18,9 +19,9 @@ namespace vargaze {
 inline constexpr std::int64_t kMinSkyPixelsPerRow = 6;
 
 struct LineLevels {
-  double threshold = 0.0;          // pixels below it count as sky
-  std::vector<std::int64_t> rows;  // level of row y at index y - 1; -1 unusable
-  std::int64_t common = 0;         // mean of the usable row levels, truncated
+  double threshold = 0.0;                         // pixels below it count as sky
+  std::vector<std::optional<std::int64_t>> rows;  // row y at index y - 1; none: unusable
+  std::int64_t common = 0;                        // mean of the usable row levels, truncated
 };
 
 // Sky threshold of an image re-levelled with pedestal P: 2 * SD + P with the
@@ -44,7 +45,8 @@ bool EliminateLines(Timgbuffer& img, const std::vector<TRoi1>& rois, UiPort& ui)
 
 // The command on the series' image and its ROIs as they stand (no new
 // measurement), with the display levels refreshed. "Kein Bild geladen" and
-// "Kein Background definiert." refuse it; the result is not saved.
+// "Kein Background definiert." refuse it, and so does a run that owns the
+// frame; the result is not saved.
 bool EliminateLinesClick(Series& series);
 
 }  // namespace vargaze
