@@ -47,6 +47,12 @@ Commands:
                               follow the series' folder: every S seconds new
                               frames are measured and appended to the curve;
                               stops after N cycles or on Ctrl-C
+  export aavso PROJECT.vgp -o FILE [--var N] [--check N] [--delimiter , ; or |]
+        [--jdcorr SECONDS] [--obstype CCD|DSLR] [--standardized] [--transform]
+        [--strict] [--config INI]
+                              the AAVSO/BAV extended-format report of the
+                              project's frames; the report check's findings
+                              are printed, --strict makes them fatal
   --help                      show this text
 
 Exit code 0 on success, 1 when the command failed (the reason is on stderr).
@@ -75,6 +81,7 @@ int main(int argc, char** argv) {
     if (command == "measure") return measureCommand(args);
     if (command == "colorindex") return colorindexCommand(args);
     if (command == "watch") return watchCommand(args);
+    if (command == "export") return exportCommand(args);
     if (command == "demo") return demoCommand(args);
   } catch (const UsageError& e) {
     return reportError(e.what());

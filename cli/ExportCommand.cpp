@@ -1,0 +1,80 @@
+// vargaze-cli export: the AAVSO/BAV extended format (with its report check),
+// the full results export and the short export of a project.
+#include <iostream>
+
+#include "base/Numbers.h"
+#include "cli/ProjectSession.h"
+#include "export/AavsoExport.h"
+#include "export/ReportCheck.h"
+
+namespace vargaze::cli {
+
+namespace {
+
+constexpr const char* kAavsoUsage =
+    "usage: vargaze-cli export aavso PROJECT.vgp -o FILE [--var N] [--check N] "
+    "[--delimiter , ; or |] [--jdcorr SECONDS] [--obstype CCD|DSLR] [--standardized] "
+    "[--transform] [--strict] [--config INI]";
+
+char delimiterOption(const ParsedArgs& args, char fallback) {
+  if (!args.has("--delimiter")) return fallback;
+  const std::string text = args.get("--delimiter");
+  if (text.size() != 1 || delimiterIndexOf(text[0]) < 0) {
+    throw UsageError("--delimiter takes , ; or |");
+  }
+  return text[0];
+}
+
+int exportAavso(const Args& rawArgs) {
+  const ParsedArgs args = parseArgs(
+      rawArgs, {"-o", "--var", "--check", "--delimiter", "--jdcorr", "--obstype", "--config"},
+      {"--standardized", "--transform", "--strict"});
+  if (args.positional.size() != 1 || !args.has("-o")) throw UsageError(kAavsoUsage);
+  ProjectSession session(args.get("--config"));
+  if (!session.open(args.positional[0])) return 1;
+
+  ExportForm2 form(session.series);
+  if (!form.BAVAAVSODatenexport1Click()) return 1;
+  form.ROIEdit1 = intOption(args, "--var", form.ROIEdit1);
+  form.ROIEdit2 = intOption(args, "--check", form.ROIEdit2);
+  form.DelimiterGroupClick(delimiterIndexOf(delimiterOption(args, form.delimiter)));
+  if (args.has("--jdcorr")) {
+    double seconds = 0.0;
+    if (!tryParseDouble(args.get("--jdcorr"), seconds)) throw UsageError("--jdcorr takes seconds");
+    form.JDcorrEdit = args.get("--jdcorr");
+  }
+  if (args.has("--obstype")) {
+    const std::string type = args.get("--obstype");
+    if (type != "CCD" && type != "DSLR") throw UsageError("--obstype takes CCD or DSLR");
+    form.OBSTYPEselectChange(type);
+  }
+  if (args.has("--standardized")) form.Comp_check_mags = CompCheckMags::Standardized;
+
+  if (form.FillButtonClick() != FillResult::Completed) {
+    return reportError(args.positional[0] + ": the export table was not filled");
+  }
+  if (args.has("--transform") &&
+      form.TransformButtonClick() != TransformResult::Inserted) {
+    return reportError(args.positional[0] + ": the transformation was not applied");
+  }
+  const std::vector<Finding> findings = form.checkReport();
+  for (const Finding& f : findings) std::cerr << describeFinding(f) << '\n';
+  if (args.has("--strict") && !findings.empty()) {
+    return reportError(std::to_string(findings.size()) +
+                       " finding(s) in the report; nothing saved (--strict)");
+  }
+  if (!form.SaveButtonClick(args.get("-o"))) return 1;
+  std::cerr << "saved " << form.rows.size() << " observation(s) to " << args.get("-o") << '\n';
+  return 0;
+}
+
+}  // namespace
+
+int exportCommand(const Args& args) {
+  if (args.empty()) throw UsageError("usage: vargaze-cli export aavso|full|short PROJECT.vgp ...");
+  const Args rest(args.begin() + 1, args.end());
+  if (args[0] == "aavso") return exportAavso(rest);
+  throw UsageError("unknown export '" + args[0] + "' (aavso, full or short)");
+}
+
+}  // namespace vargaze::cli
