@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/Errors.h"
 #include "base/Strings.h"
 #include "processing/RawToFitsChannels.h"
 
@@ -75,6 +76,7 @@ bool convertSingleChannel(Series& series, const std::string& rawfile, RawToFitsR
 }  // namespace
 
 std::string rawChannelFilename(const std::string& rawfilename, std::uint8_t channel) {
+  if (channel < 1 || channel > 3) throw RangeError("colour channel must be 1, 2 or 3");
   const std::string base = std::filesystem::path(rawfilename).replace_extension().string();
   return base + kChannelSuffixes[channel - 1] + ".fit";
 }

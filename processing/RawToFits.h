@@ -41,7 +41,7 @@ RawToFitsResult RawtoFitskonvertieren1Click(Series& series, const std::vector<st
                                             const std::function<std::uint8_t()>& chooseChannel);
 
 // The FITS file of one channel (1..3) of a raw file: "/a/IMG_1.CR2", 2 ->
-// "/a/IMG_1_G.fit".
+// "/a/IMG_1_G.fit". RangeError for another channel.
 std::string rawChannelFilename(const std::string& rawfilename, std::uint8_t channel);
 
 }  // namespace vargaze

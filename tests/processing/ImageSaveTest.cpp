@@ -3,7 +3,6 @@
 
 #include <filesystem>
 
-#include "processing/FlatCommand.h"
 #include "processing/ImageSave.h"
 #include "series/SeriesFixture.h"
 
@@ -13,28 +12,19 @@ namespace {
 class ImageSaveTest : public test::SeriesFixture {};
 
 TEST_F(ImageSaveTest, WithoutImageNothingIsWritten) {
-  const std::string out = dir.file("out.fit");
-  EXPECT_FALSE(Saveimage1Click(series, out));
+  EXPECT_FALSE(Saveimage1Click(series, dir.file("out.fit")));
   EXPECT_EQ(ui.messages, std::vector<std::string>{"Kein Bild geladen"});
-  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("out.fit")));
 }
 
-TEST_F(ImageSaveTest, WritesTheCorrectedImageWithItsHeader) {
+TEST_F(ImageSaveTest, WritesTheImageAsShownWithItsHeader) {
   ASSERT_TRUE(series.openSeries({writeFrame("a.fit", {{10, 20, 900}}, "2024-01-01T20:00:00")}));
-  const std::string flat = dir.file("flat.fit");
-  test::writeBytes(flat, test::FitsBuilder(16, kWidth, kHeight)
-                             .pixels(std::vector<double>(kWidth * kHeight, 1000))
-                             .bytes());
-  FlatCommand command(series);
-  ASSERT_EQ(command.Flatkorrektur1Click(flat), FlatResult::Applied);
+  series.FlipcheckClick(true);
   const std::string out = dir.file("out.fit");
   ASSERT_TRUE(Saveimage1Click(series, out));
-
   Timgbuffer back;
   ASSERT_TRUE(back.Readfitsfile(out));
-  EXPECT_EQ(back.xsize, kWidth);
-  EXPECT_EQ(back.ysize, kHeight);
-  EXPECT_EQ(back.getpixel(10, 20), 1000);  // a uniform flat has factor 1
+  EXPECT_EQ(back.getpixel(10, kHeight + 1 - 20), 1000);  // flipped as displayed
   EXPECT_EQ(back.getpixel(1, 1), 100);
   EXPECT_EQ(back.Datetime.substr(0, 19), "2024-01-01T20:00:00");
   EXPECT_DOUBLE_EQ(back.Exposure, 10.0);
@@ -44,9 +34,7 @@ TEST_F(ImageSaveTest, FrameOfTheSeriesIsNeverOverwritten) {
   const std::string frame = writeFrame("a.fit", {}, "2024-01-01T20:00:00");
   ASSERT_TRUE(series.openSeries({frame}));
   const std::string before = test::readBytes(frame);
-  // The same file under another spelling.
-  const std::string other = (dir.path() / "." / "a.fit").string();
-  EXPECT_FALSE(Saveimage1Click(series, other));
+  EXPECT_FALSE(Saveimage1Click(series, (dir.path() / "." / "a.fit").string()));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].find("wird nicht überschrieben"), std::string::npos);
   EXPECT_EQ(test::readBytes(frame), before);
