@@ -19,6 +19,7 @@ int measureCommand(const Args& args);
 int colorindexCommand(const Args& args);
 int watchCommand(const Args& args);
 int exportCommand(const Args& args);
+int processCommand(const Args& args);
 int demoCommand(const Args& args);
 
 // "vargaze-cli: <text>" on stderr; returns 1 for use as an exit code.

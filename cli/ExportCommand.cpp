@@ -5,7 +5,11 @@
 #include "base/Numbers.h"
 #include "cli/ProjectSession.h"
 #include "export/AavsoExport.h"
+#include "export/FullExport.h"
+#include "export/FullExportFormat.h"
 #include "export/ReportCheck.h"
+#include "export/ShortExport.h"
+#include "series/LightCurveRun.h"
 
 namespace vargaze::cli {
 
@@ -68,12 +72,70 @@ int exportAavso(const Args& rawArgs) {
   return 0;
 }
 
+// "--delimiter , ; or |" and "--decimal . or ," as the windows' radio items.
+std::int32_t delimiterItem(const ParsedArgs& args) {
+  const std::int32_t item = exportfmt::delimiterItemFor(delimiterOption(args, ','));
+  if (item < 0) throw UsageError("--delimiter takes , ; or |");
+  return item;
+}
+
+std::int32_t decimalItem(const ParsedArgs& args) {
+  const std::string text = args.get("--decimal", ".");
+  const std::int32_t item = text.size() == 1 ? exportfmt::decimalItemFor(text[0]) : -1;
+  if (item < 0) throw UsageError("--decimal takes . or ,");
+  return item;
+}
+
+int exportFull(const Args& rawArgs) {
+  const ParsedArgs args =
+      parseArgs(rawArgs, {"-o", "--roi", "--delimiter", "--decimal", "--config"}, {});
+  if (args.positional.size() != 1 || !args.has("-o")) {
+    throw UsageError(
+        "usage: vargaze-cli export full PROJECT.vgp -o FILE [--roi N] [--delimiter , ; or |] "
+        "[--decimal . or ,]");
+  }
+  ProjectSession session(args.get("--config"));
+  if (!session.open(args.positional[0])) return 1;
+  FullExportFields fields;
+  fields.FilenameEdit = args.get("-o");
+  fields.ROInumEdit = intOption(args, "--roi", 0);
+  fields.DelimiterGroup = delimiterItem(args);
+  fields.DecimalGroup = decimalItem(args);
+  return FullExportSave(session.series, fields) ? 0 : 1;
+}
+
+int exportShort(const Args& rawArgs) {
+  const ParsedArgs args = parseArgs(
+      rawArgs, {"-o", "--roi1", "--roi2", "--delimiter", "--decimal", "--config"}, {"--airmass"});
+  if (args.positional.size() != 1 || !args.has("-o")) {
+    throw UsageError(
+        "usage: vargaze-cli export short PROJECT.vgp -o FILE [--roi1 N] [--roi2 M] [--airmass] "
+        "[--decimal . or ,] [--delimiter , ; or |]");
+  }
+  ProjectSession session(args.get("--config"));
+  if (!session.open(args.positional[0])) return 1;
+  ShortExportFields fields;
+  fields.FilenameEdit = args.get("-o");
+  fields.ROIEdit1 = intOption(args, "--roi1", 1);
+  fields.ROIEdit2 = intOption(args, "--roi2", 0);
+  fields.AirmassCheck = args.has("--airmass");
+  fields.DelimiterGroup = delimiterItem(args);
+  fields.DecimalGroup = decimalItem(args);
+  // The short export reads the light curve: measure it first.
+  if (Analyse1Click(session.series) != RunResult::Completed) {
+    return reportError(args.positional[0] + ": the light curve was not completed");
+  }
+  return ShortExport(session.series, fields) ? 0 : 1;
+}
+
 }  // namespace
 
 int exportCommand(const Args& args) {
   if (args.empty()) throw UsageError("usage: vargaze-cli export aavso|full|short PROJECT.vgp ...");
   const Args rest(args.begin() + 1, args.end());
   if (args[0] == "aavso") return exportAavso(rest);
+  if (args[0] == "full") return exportFull(rest);
+  if (args[0] == "short") return exportShort(rest);
   throw UsageError("unknown export '" + args[0] + "' (aavso, full or short)");
 }
 

@@ -53,6 +53,20 @@ Commands:
                               the AAVSO/BAV extended-format report of the
                               project's frames; the report check's findings
                               are printed, --strict makes them fatal
+  export full PROJECT.vgp -o FILE [--roi N] [--delimiter , ; or |] [--decimal . or ,]
+                              the full results: all ROIs of frame 1 (N = 0)
+                              or ROI N over every frame
+  export short PROJECT.vgp -o FILE [--roi1 N] [--roi2 M] [--airmass]
+        [--decimal . or ,] [--delimiter , ; or |]
+                              measures the light curve, then writes time,
+                              magnitudes and airmass per frame
+  process background PROJECT.vgp -o NAME.fit
+                              subtract the fitted sky plane from every frame,
+                              written as NAME001.fit, NAME002.fit, ...
+  process lines IMAGE --roi F.roi -o OUT.fit
+                              remove line artefacts, the ROIs marking sky
+  process crosscorr IMAGE1 IMAGE2
+                              the shift between two frames by cross-correlation
   --help                      show this text
 
 Exit code 0 on success, 1 when the command failed (the reason is on stderr).
@@ -82,6 +96,7 @@ int main(int argc, char** argv) {
     if (command == "colorindex") return colorindexCommand(args);
     if (command == "watch") return watchCommand(args);
     if (command == "export") return exportCommand(args);
+    if (command == "process") return processCommand(args);
     if (command == "demo") return demoCommand(args);
   } catch (const UsageError& e) {
     return reportError(e.what());

@@ -70,3 +70,46 @@ TEST_F(ExportCommandsTest, StrictRefusesAReportWithFindings) {
 
 }  // namespace
 }  // namespace vargaze
+
+namespace vargaze {
+namespace {
+
+class ResultExportsTest : public ::testing::Test {
+ protected:
+  test::TempDir dir;
+};
+
+TEST_F(ResultExportsTest, ShortAndFullExportsOfTheDemo) {
+  ASSERT_EQ(runCli("demo " + quoted(dir.file("n")) + " --frames 3 --size 256x192", dir).exitCode, 0);
+  const std::string project = dir.file("n/demo.vgp");
+  const auto shortRun = runCli("export short " + quoted(project) + " -o " +
+                                   quoted(dir.file("short.txt")) +
+                                   " --roi2 5 --airmass --decimal , --delimiter ';'",
+                               dir);
+  ASSERT_EQ(shortRun.exitCode, 0) << shortRun.err;
+  std::istringstream in(test::readBytes(dir.file("short.txt")));
+  int lines = 0;
+  for (std::string line; std::getline(in, line); ++lines) {
+    // JD;variable;check;airmass with decimal commas: "2460385,33333;12,301;12,412;1,20"
+    EXPECT_EQ(std::count(line.begin(), line.end(), ';'), 3) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 4) << line;
+    EXPECT_EQ(line.find('.'), std::string::npos) << line;
+  }
+  EXPECT_EQ(lines, 3);
+  // A comma cannot be both the decimal and the field separator.
+  EXPECT_EQ(runCli("export short " + quoted(project) + " -o x.txt --decimal , --delimiter ,", dir)
+                .exitCode,
+            1);
+
+  const auto full = runCli("export full " + quoted(project) + " -o " +
+                               quoted(dir.file("full.txt")) + " --roi 1",
+                           dir);
+  ASSERT_EQ(full.exitCode, 0) << full.err;
+  const std::string text = test::readBytes(dir.file("full.txt"));
+  EXPECT_NE(text.find("JD,Filename,Counts(star)"), std::string::npos) << text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 3);
+  EXPECT_EQ(runCli("export full " + quoted(project) + " -o x.txt --roi 7", dir).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace vargaze
