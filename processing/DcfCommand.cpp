@@ -55,6 +55,16 @@ bool setDCFmarker1Click(Series& series) {
   return true;
 }
 
+std::int32_t placeDcfMarker(Series& series, std::int32_t lampX, std::int32_t lampY,
+                            std::int32_t skyX, std::int32_t skyY) {
+  if (!setDCFmarker1Click(series)) return 0;
+  RoiWindow& window = series.roiWindow();
+  const std::int32_t marker = window.Newroi(lampX - 1, lampY - 1);
+  series.flags().DCFROI = false;
+  window.BGROI1(marker, skyX - 1, skyY - 1);
+  return marker;
+}
+
 std::optional<DcfResult> getDCFtime1Click(Series& series, const std::string& resultfile) {
   UiPort& ui = series.ui();
   const std::int32_t marker = markerNumber(series.roiWindow());

@@ -20,6 +20,15 @@ inline constexpr const char* kDcfMarkerHint =
 // on (`DCFROI`): the front end shows the ROI window and kDcfMarkerHint.
 bool setDCFmarker1Click(Series& series);
 
+// Places the marker as the image window does in DCF marking mode, for front
+// ends without a mouse: the star box around the 1-based pixel (lampX, lampY)
+// of the frame on display, whose brightness there is the reference (so the
+// lamp should be lit), and a separate sky box around (skyX, skyY). Marking
+// mode is off afterwards. Returns the marker's ROI number; 0 with "Load image
+// first" without an image.
+std::int32_t placeDcfMarker(Series& series, std::int32_t lampX, std::int32_t lampY,
+                            std::int32_t skyX, std::int32_t skyY);
+
 // Evaluates the series with the last fixed ROI as the marker and writes the
 // result file whole (an earlier file of that name stays until then).
 // Messages, each ending the command with nothing written: "DCF Marker muss

@@ -59,10 +59,8 @@ class DcfCommandTest : public test::SeriesFixture {
   // The marker on the lamp (star box 5 x 5 around (11, 11)) with a separate
   // sky box around (4, 4), placed on the frame on display.
   void placeMarker() {
-    ASSERT_TRUE(setDCFmarker1Click(series));
-    const std::int32_t n = window.Newroi(10, 10);
-    flags.DCFROI = false;
-    window.BGROI1(n, 3, 3);
+    ASSERT_EQ(placeDcfMarker(series, 11, 11, 4, 4), 1);
+    EXPECT_TRUE(window.roi(1).isFixed());
   }
 };
 
@@ -90,7 +88,7 @@ TEST_F(DcfCommandTest, PulsesFromTheLampFrames) {
 }
 
 TEST_F(DcfCommandTest, MarkerIsNeededBeforeAnyFileIsTouched) {
-  EXPECT_FALSE(setDCFmarker1Click(series));
+  EXPECT_EQ(placeDcfMarker(series, 11, 11, 4, 4), 0);
   ASSERT_TRUE(series.openSeries(writeBmpFrames({true, false})));
   const std::string out = dir.file("dcf.prn");
   EXPECT_FALSE(getDCFtime1Click(series, out).has_value());
