@@ -85,6 +85,7 @@ RawToFitsResult RawtoFitskonvertieren1Click(Series& series, const std::vector<st
                                             const std::function<std::uint8_t()>& chooseChannel) {
   RawToFitsResult result;
   UiPort& ui = series.ui();
+  if (series.runActive) return result;  // a run owns the series until it ends
   if (!chosen.empty()) {
     series.settings().StartupDir = justpathname(chosen.front());
     std::vector<std::string> rawfiles;

@@ -27,7 +27,8 @@ struct RawToFitsResult {
 // those files (others are left out, the extension's case does not matter)
 // and the current image, which belonged to the old list, is cleared; an empty
 // selection converts the series already loaded. `chooseChannel` returns 1 (R),
-// 2 (G), 3 (B) or kRawChannelAll; anything else cancels.
+// 2 (G), 3 (B) or kRawChannelAll; anything else cancels. Nothing happens
+// while a run owns the series (`runActive`).
 //
 // A single channel loads each frame like the series does (preprocessing
 // included) with that channel; all three convert each raw file once per

@@ -116,7 +116,10 @@ TEST_F(RawToFitsTest, AllThreeChannelsMarkedAndOnlyNewPicturesRemoved) {
   EXPECT_TRUE(fs::exists(rawPpmFilename(kept)));
 }
 
-TEST_F(RawToFitsTest, SelectionWithoutRawFilesLeavesTheSeries) {
+TEST_F(RawToFitsTest, RefusedCasesLeaveTheSeries) {
+  series.runActive = true;
+  EXPECT_FALSE(run({rawFile("A.CR2")}, 2).listReplaced);
+  series.runActive = false;
   run({}, 2);
   EXPECT_EQ(ui.messages, std::vector<std::string>{"Bitte erst Raw-Bildserie laden"});
   ui.messages.clear();
