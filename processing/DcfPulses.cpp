@@ -93,7 +93,8 @@ std::vector<std::string> dcfResultLines(const DcfResult& result) {
   }
   lines.push_back("mittl. intervall=" + std::to_string(result.m1) +
                   " mittl. counts=" + std::to_string(result.m2));
-  lines.push_back("Jahr=" + (result.year ? std::to_string(*result.year) : std::string("unbekannt")));
+  lines.push_back("Jahr=" +
+                  (result.year ? std::to_string(*result.year) : std::string("unbekannt")));
   return lines;
 }
 

@@ -9,8 +9,7 @@ namespace {
 
 // The flat itself must not be flat-corrected by the loader with the previous
 // master flat (which may not even fit its size).
-bool loadFlatImage(Series& series, const std::string& flatfile,
-                   std::unique_ptr<Timgbuffer>& flat) {
+bool loadFlatImage(Series& series, const std::string& flatfile, std::unique_ptr<Timgbuffer>& flat) {
   const bool flatOn = series.controls.FlatCheck;
   series.controls.FlatCheck = false;
   const bool loaded = series.LoadImage(flat, flatfile);
@@ -21,8 +20,8 @@ bool loadFlatImage(Series& series, const std::string& flatfile,
 // Corrects `img` once; a pixel that overflows its type (RangeError) leaves
 // the image as it was.
 void correctKeepingOnFailure(Timgbuffer& img, const Timgbuffer& matrix) {
-  const std::size_t bytes =
-      static_cast<std::size_t>(img.pixelCount()) * static_cast<std::size_t>(bytesPerPixel(img.bufferbyte));
+  const std::size_t bytes = static_cast<std::size_t>(img.pixelCount()) *
+                            static_cast<std::size_t>(bytesPerPixel(img.bufferbyte));
   auto saved = std::make_unique_for_overwrite<std::byte[]>(bytes);
   std::memcpy(saved.get(), img.bufferpointer.get(), bytes);
   const std::int32_t savedMax = img.bufferMax;

@@ -35,7 +35,8 @@ bool Saveimage1Click(Series& series, const std::string& filename) {
     return false;
   }
   if (isSeriesFile(series, filename)) {
-    ui.showMessage("Die Datei " + filename + " ist ein Bild der Serie und wird nicht überschrieben");
+    ui.showMessage("Die Datei " + filename +
+                   " ist ein Bild der Serie und wird nicht überschrieben");
     return false;
   }
   std::string error;

@@ -1,11 +1,12 @@
 #include "processing/JpegExportEncoder.h"
 
+// clang-format off
 // jpeglib.h needs FILE and size_t declared first.
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-
 #include <jpeglib.h>
+// clang-format on
 
 namespace vargaze {
 

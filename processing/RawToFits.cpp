@@ -13,7 +13,9 @@ namespace {
 
 constexpr const char* kChannelSuffixes[] = {"_R", "_G", "_B"};
 
-bool isRawFile(const std::string& filename) { return upperExtension(filename) == ".CR2"; }
+bool isRawFile(const std::string& filename) {
+  return upperExtension(filename) == ".CR2";
+}
 
 // The colour channel and the progress window are the command's only on
 // loan: given back on every way out, exceptions included.
@@ -127,8 +129,9 @@ RawToFitsResult RawtoFitskonvertieren1Click(Series& series, const std::vector<st
         return result;
       }
       if (outcome == RawChannelsOutcome::Failed) {
-        ui.showMessage((saveFailed ? "Fehler beim Speichern der Datei "
-                                   : "Fehler beim Laden der Datei ") + failedFile);
+        ui.showMessage(
+            (saveFailed ? "Fehler beim Speichern der Datei " : "Fehler beim Laden der Datei ") +
+            failedFile);
         result.failed = true;
         return result;
       }

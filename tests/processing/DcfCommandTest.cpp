@@ -80,9 +80,9 @@ TEST_F(DcfCommandTest, PulsesFromTheLampFrames) {
   std::vector<std::string> lines;
   std::string error;
   ASSERT_TRUE(readTextLines(out, lines, error));
-  EXPECT_EQ(lines, (std::vector<std::string>{"1, 1, 3420, 0", "5, 1, 1710, 4",
-                                             "mittl. intervall=4 mittl. counts=1710",
-                                             "Jahr=unbekannt"}));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"1, 1, 3420, 0", "5, 1, 1710, 4",
+                                      "mittl. intervall=4 mittl. counts=1710", "Jahr=unbekannt"}));
   EXPECT_EQ(series.Activeframe(), 6);  // the last frame stays on display
   EXPECT_EQ(series.img->filename, dir.file("f6.bmp"));
 }
@@ -92,8 +92,8 @@ TEST_F(DcfCommandTest, MarkerIsNeededBeforeAnyFileIsTouched) {
   ASSERT_TRUE(series.openSeries(writeBmpFrames({true, false})));
   const std::string out = dir.file("dcf.prn");
   EXPECT_FALSE(getDCFtime1Click(series, out).has_value());
-  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Load image first",
-                                                   "DCF Marker muss erst gesetzt werden!"}));
+  EXPECT_EQ(ui.messages,
+            (std::vector<std::string>{"Load image first", "DCF Marker muss erst gesetzt werden!"}));
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 

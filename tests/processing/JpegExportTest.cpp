@@ -57,8 +57,8 @@ bool decodeInto(const std::string& bytes, Decoded* out) {
   out->components = cinfo.output_components;
   out->pixels.resize(static_cast<std::size_t>(out->width * out->height * out->components));
   while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = out->pixels.data() + cinfo.output_scanline * static_cast<unsigned>(
-                                                                   out->width * out->components);
+    JSAMPROW row = out->pixels.data() +
+                   cinfo.output_scanline * static_cast<unsigned>(out->width * out->components);
     jpeg_read_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_decompress(&cinfo);
@@ -154,8 +154,8 @@ TEST_F(JpegExportTest, WriteFailureIsReportedAndStopsTheExport) {
   const JpegExportResult r = JPGexport(series, chosen);
   EXPECT_TRUE(r.saveFailed);
   EXPECT_EQ(r.written, 0);
-  EXPECT_EQ(ui.messages,
-            std::vector<std::string>{"Fehler beim Speichern der Datei " + dir.file("no-folder/m001.JPG")});
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Fehler beim Speichern der Datei " +
+                                                  dir.file("no-folder/m001.JPG")});
 }
 
 TEST(JpegFrameFilename, NumberFieldWidensForLongSeries) {

@@ -82,8 +82,8 @@ TEST_F(RawToFitsTest, OneChannelOfTheChosenRawFiles) {
   EXPECT_TRUE(r.listReplaced);
   EXPECT_EQ(series.filelist1, (std::vector<std::string>{first, second}));
   EXPECT_EQ(series.FramesLoaded, 2);
-  EXPECT_EQ(r.written, (std::vector<std::string>{dir.file("IMG_0001_R.fit"),
-                                                 dir.file("img_0002_R.fit")}));
+  EXPECT_EQ(r.written,
+            (std::vector<std::string>{dir.file("IMG_0001_R.fit"), dir.file("img_0002_R.fit")}));
   const Timgbuffer red = readBack(dir.file("IMG_0001_R.fit"));
   EXPECT_EQ(red.xsize, 2);  // portrait turned to landscape, bottom sample first
   EXPECT_EQ(red.getpixel(1, 1), 4);
