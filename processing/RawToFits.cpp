@@ -17,8 +17,8 @@ bool isRawFile(const std::string& filename) {
   return upperExtension(filename) == ".CR2";
 }
 
-// The colour channel and the progress window are the command's only on
-// loan: given back on every way out, exceptions included.
+// The command borrows the colour channel and the progress window and gives
+// both back on every way out, exceptions included.
 class CommandScope {
  public:
   CommandScope(Series& series, std::int32_t steps)
