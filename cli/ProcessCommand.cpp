@@ -1,13 +1,20 @@
 // vargaze-cli process: the image processing commands, headless.
 #include <iostream>
 
+#include "base/Numbers.h"
+
 #include "cli/FrameSession.h"
 #include "cli/ProjectSession.h"
 #include "photometry/RoiFile.h"
 #include "processing/Background.h"
 #include "processing/CrossCorrelation.h"
+#include "processing/DcfCommand.h"
+#include "processing/FlatCommand.h"
+#include "processing/ImageSave.h"
+#include "processing/JpegExport.h"
 #include "processing/LineRemoval.h"
 #include "processing/NumberedOutput.h"
+#include "processing/RawToFits.h"
 
 namespace vargaze::cli {
 
@@ -57,6 +64,79 @@ int processCrosscorr(const Args& rawArgs) {
   return 0;
 }
 
+int processFlat(const Args& rawArgs) {
+  const ParsedArgs args = parseArgs(rawArgs, {"--flat", "-o", "--config"}, {});
+  if (args.positional.size() != 1 || !args.has("--flat") || !args.has("-o")) {
+    throw UsageError("usage: vargaze-cli process flat IMAGE --flat MASTER -o OUT.fit");
+  }
+  ProjectSession session(args.get("--config"));
+  if (!session.series.openSeries({args.positional[0]})) return 1;
+  if (FlatCommand(session.series).Flatkorrektur1Click(args.get("--flat")) != FlatResult::Applied) {
+    return reportError(args.positional[0] + ": the flat correction was not applied");
+  }
+  return Saveimage1Click(session.series, args.get("-o")) ? 0 : 1;
+}
+
+int processRaw2fits(const Args& rawArgs) {
+  const ParsedArgs args = parseArgs(rawArgs, {"--channel", "--config"}, {});
+  if (args.positional.empty()) {
+    throw UsageError("usage: vargaze-cli process raw2fits [--channel R|G|B|RGB] FILES...");
+  }
+  const std::string name = args.get("--channel", "G");
+  std::uint8_t channel = 0;
+  if (name == "R") channel = 1;
+  if (name == "G") channel = 2;
+  if (name == "B") channel = 3;
+  if (name == "RGB") channel = kRawChannelAll;
+  if (channel == 0) throw UsageError("--channel takes R, G, B or RGB");
+  ProjectSession session(args.get("--config"));
+  const RawToFitsResult result =
+      RawtoFitskonvertieren1Click(session.series, args.positional, [channel] { return channel; });
+  for (const std::string& file : result.written) std::cout << file << '\n';
+  return result.failed || result.cancelled || result.written.empty() ? 1 : 0;
+}
+
+int processJpeg(const Args& rawArgs) {
+  const ParsedArgs args = parseArgs(rawArgs, {"-o", "--config"}, {});
+  if (args.positional.size() != 1 || !args.has("-o")) {
+    throw UsageError("usage: vargaze-cli process jpeg PROJECT.vgp -o BASE.jpg");
+  }
+  ProjectSession session(args.get("--config"));
+  if (!session.open(args.positional[0])) return 1;
+  const JpegExportResult result = JPGexport(session.series, args.get("-o"));
+  std::cerr << result.written << " JPEG file(s) written\n";
+  return result.saveFailed || result.skipped > 0 || result.written == 0 ? 1 : 0;
+}
+
+// "X,Y" as two 1-based pixel numbers.
+void pixelOption(const ParsedArgs& args, const std::string& name, std::int32_t& x,
+                 std::int32_t& y) {
+  const std::string text = args.get(name);
+  const auto comma = text.find(',');
+  if (comma == std::string::npos || !tryParseInt32(text.substr(0, comma), x) ||
+      !tryParseInt32(text.substr(comma + 1), y)) {
+    throw UsageError(name + " takes X,Y (pixel column and row)");
+  }
+}
+
+int processDcf(const Args& rawArgs) {
+  const ParsedArgs args = parseArgs(rawArgs, {"-o", "--marker", "--sky", "--config"}, {});
+  if (args.positional.size() != 1 || !args.has("-o")) {
+    throw UsageError(
+        "usage: vargaze-cli process dcf PROJECT.vgp -o RESULT.txt [--marker X,Y --sky X,Y]");
+  }
+  ProjectSession session(args.get("--config"));
+  if (!session.open(args.positional[0])) return 1;
+  // A ROI file keeps no position for a fixed marker, so it can be given here.
+  if (args.has("--marker")) {
+    std::int32_t lampX = 0, lampY = 0, skyX = 0, skyY = 0;
+    pixelOption(args, "--marker", lampX, lampY);
+    pixelOption(args, args.has("--sky") ? "--sky" : "--marker", skyX, skyY);
+    placeDcfMarker(session.series, lampX, lampY, skyX, skyY);
+  }
+  return getDCFtime1Click(session.series, args.get("-o")) ? 0 : 1;
+}
+
 }  // namespace
 
 int processCommand(const Args& args) {
@@ -67,6 +147,10 @@ int processCommand(const Args& args) {
   if (args[0] == "background") return processBackground(rest);
   if (args[0] == "lines") return processLines(rest);
   if (args[0] == "crosscorr") return processCrosscorr(rest);
+  if (args[0] == "flat") return processFlat(rest);
+  if (args[0] == "raw2fits") return processRaw2fits(rest);
+  if (args[0] == "jpeg") return processJpeg(rest);
+  if (args[0] == "dcf") return processDcf(rest);
   throw UsageError("unknown process command '" + args[0] + "'");
 }
 

@@ -67,6 +67,14 @@ Commands:
                               remove line artefacts, the ROIs marking sky
   process crosscorr IMAGE1 IMAGE2
                               the shift between two frames by cross-correlation
+  process flat IMAGE --flat MASTER -o OUT.fit
+                              flat-correct IMAGE with the master flat
+  process raw2fits [--channel R|G|B|RGB] FILES...
+                              convert camera raw files to FITS, one plane or all
+  process jpeg PROJECT.vgp -o BASE.jpg
+                              the frames as JPEG pictures (quality 90) as shown
+  process dcf PROJECT.vgp -o RESULT.txt [--marker X,Y --sky X,Y]
+                              evaluate the DCF77 lamp recorded in the frames
   --help                      show this text
 
 Exit code 0 on success, 1 when the command failed (the reason is on stderr).

@@ -61,5 +61,37 @@ TEST_F(ProcessCommandsTest, BackgroundSubtractionWritesNumberedFrames) {
   EXPECT_EQ(r.exitCode, 1);  // the output folder did not exist yet
 }
 
+TEST_F(ProcessCommandsTest, JpegPicturesFlatCorrectionAndLineRemoval) {
+  const auto jpeg = runCli("process jpeg " + quoted(dir.file("n/demo.vgp")) + " -o " +
+                               quoted(dir.file("pic.jpg")),
+                           dir);
+  ASSERT_EQ(jpeg.exitCode, 0) << jpeg.err;
+  for (const char* name : {"pic001.JPG", "pic002.JPG", "pic003.JPG"}) {
+    const std::string bytes = test::readBytes(dir.file(name));
+    ASSERT_GT(bytes.size(), 2u) << name;
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xD8") << name;  // a JPEG start-of-image marker
+  }
+  const std::string frame = dir.file("n/demo_001.fit");
+  const auto flat = runCli("process flat " + quoted(frame) + " --flat " +
+                               quoted(dir.file("n/demo_002.fit")) + " -o " +
+                               quoted(dir.file("corrected.fit")),
+                           dir);
+  EXPECT_EQ(flat.exitCode, 0) << flat.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("corrected.fit")));
+  // The frame itself is never the output.
+  EXPECT_EQ(runCli("process flat " + quoted(frame) + " --flat " + quoted(frame) + " -o " +
+                       quoted(frame),
+                   dir)
+                .exitCode,
+            1);
+  const auto lines = runCli("process lines " + quoted(frame) + " --roi " +
+                                quoted(dir.file("n/demo.roi")) + " -o " +
+                                quoted(dir.file("lines.fit")),
+                            dir);
+  EXPECT_EQ(lines.exitCode, 0) << lines.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("lines.fit")));
+  EXPECT_EQ(runCli("process raw2fits --channel X a.CR2", dir).exitCode, 1);
+}
+
 }  // namespace
 }  // namespace vargaze
