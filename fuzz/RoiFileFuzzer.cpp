@@ -1,0 +1,27 @@
+// Loads the input as a ROI file (".roi") into a ROI window that already
+// holds ROIs, with LoadROI.
+#include <cstddef>
+#include <cstdint>
+
+#include "FuzzSupport.h"
+#include "base/Errors.h"
+#include "photometry/RoiFile.h"
+#include "photometry/RoiWindow.h"
+#include "photometry/StarInfo.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string path = vargaze::fuzz::writeInput("input.roi", data, size);
+  vargaze::Settings settings;
+  vargaze::fuzz::SilentUi ui;
+  vargaze::MainWindowFlags flags;
+  vargaze::ImageWindowState imgwin;
+  vargaze::RoiWindow win(settings, ui, flags, imgwin);
+  vargaze::CompTypeState compType;
+  try {
+    win.Newroi(10, 20);
+    win.Newroi(30, 20);
+    vargaze::LoadROI(win, path, true, &compType);
+  } catch (const vargaze::Error&) {
+  }
+  return 0;
+}

@@ -1,0 +1,26 @@
+// Reads the star information sections of the input as a project file into a
+// ROI window of three ROIs, with LoadStarinfos.
+#include <cstddef>
+#include <cstdint>
+
+#include "FuzzSupport.h"
+#include "base/Errors.h"
+#include "photometry/RoiFile.h"
+#include "photometry/RoiWindow.h"
+#include "photometry/StarInfo.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string path = vargaze::fuzz::writeInput("field.vgp", data, size);
+  vargaze::Settings settings;
+  vargaze::fuzz::SilentUi ui;
+  vargaze::MainWindowFlags flags;
+  vargaze::ImageWindowState imgwin;
+  vargaze::RoiWindow win(settings, ui, flags, imgwin);
+  vargaze::CompTypeState compType;
+  try {
+    for (std::int32_t i = 0; i < 3; ++i) win.Newroi(10 + 10 * i, 20);
+    vargaze::LoadStarinfos(win, path, &compType);
+  } catch (const vargaze::Error&) {
+  }
+  return 0;
+}
