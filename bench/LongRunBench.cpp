@@ -10,6 +10,8 @@
 //    descriptors before and after. The baseline is the curve storage itself:
 //    the heap may grow by what the curve holds, nothing more; two further
 //    runs over the same frames must leave the heap where the first left it.
+//    Then 50 live-mode cycles over the same frames that find nothing new:
+//    ms per cycle.
 // 2. A live-mode session of CYCLES cycles on its own folder (clock injected,
 //    one second per cycle, a new frame copied in every fourth cycle): RSS,
 //    heap and descriptors at the first, the middle and the last cycle.
@@ -295,7 +297,29 @@ int longRun(const fs::path& dir, int frames) {
               double(afterSecond.heapBytes) - double(after.heapBytes),
               double(afterThird.heapBytes) - double(afterSecond.heapBytes),
               second && third ? "" : "  (RUN DID NOT COMPLETE)");
-  return second && third ? 0 : 1;
+  if (!second || !third) return 1;
+
+  // Live mode after the long night: each cycle scans the folder of all the
+  // frames and finds nothing new.
+  auto now = Clock::time_point(std::chrono::hours(1));
+  vargaze::LiveMode live(series, [&now] { return now; });
+  if (!live.start()) return 1;
+  constexpr int kCycles = 50;
+  const Sample liveBefore = sample();
+  const auto liveStart = Clock::now();
+  for (int c = 0; c < kCycles; ++c) {
+    now += std::chrono::seconds(1);
+    live.cycle();
+  }
+  const double cycleMs = msBetween(liveStart, Clock::now()) / kCycles;
+  const Sample liveAfter = sample();
+  live.stop();
+  std::printf("  live mode on these %d frames: %.3f ms per idle cycle (CPU %.3f ms), heap change"
+              " over %d cycles %.0f B, descriptors %d / %d\n",
+              frames, cycleMs, (liveAfter.cpuMs - liveBefore.cpuMs) / kCycles, kCycles,
+              double(liveAfter.heapBytes) - double(liveBefore.heapBytes), liveBefore.fds,
+              liveAfter.fds);
+  return 0;
 }
 
 class QuietUi : public vargaze::UiPort {
