@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <system_error>
 
 #include "base/AtomicFile.h"
@@ -30,7 +31,15 @@ bool readAll(const std::string& path, std::string& bytes, std::string& error,
     ::close(fd);
     return false;
   }
+  // A file that is already too large is refused before a byte of it is read;
+  // the check in the loop below still catches one that grows meanwhile.
+  if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+    error = "cannot read " + path + ": larger than " + std::to_string(maxBytes) + " bytes";
+    ::close(fd);
+    return false;
+  }
   bytes.clear();
+  bytes.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[32768];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
