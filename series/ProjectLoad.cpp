@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 #include "base/Numbers.h"
 #include "base/Strings.h"
@@ -19,14 +20,15 @@ namespace vargaze {
 namespace {
 
 // Name order of the project's frame list: letter case aside, then exact.
-bool nameLess(const std::string& a, const std::string& b) {
-  const std::string la = StLoCase(a);
-  const std::string lb = StLoCase(b);
-  return la != lb ? la < lb : a < b;
-}
-
+// Each name's lower-case key is made once, not in every comparison: a project
+// may list a great many frames.
 void sortByName(std::vector<std::string>& names) {
-  std::sort(names.begin(), names.end(), nameLess);
+  std::vector<std::pair<std::string, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) keyed.emplace_back(StLoCase(name), std::move(name));
+  std::sort(keyed.begin(), keyed.end());  // by key, then by the exact name
+  names.clear();
+  for (auto& entry : keyed) names.push_back(std::move(entry.second));
   names.erase(std::unique(names.begin(), names.end()), names.end());
 }
 
@@ -50,9 +52,10 @@ std::int32_t scrollPosition(double level) {
   return roundToInt32(std::sqrt(std::clamp(level, 0.0, 1.0)) * 1000.0);
 }
 
-void resetSeries(Series& series, const std::string& filename, const ProjectData& data) {
+// Takes the frame list out of `data`: a long list is not held twice.
+void resetSeries(Series& series, const std::string& filename, ProjectData& data) {
   series.ProjectFilename = filename;
-  series.filelist1 = data.files;
+  series.filelist1 = std::move(data.files);
   sortByName(series.filelist1);
   series.filelistSorted = true;
   series.FramesLoaded = 0;
@@ -178,7 +181,8 @@ ProjectLoadResult LoadProjectfile(Series& series, const std::string& filename,
     ui.showMessage("read error");
     return ProjectLoadResult::ReadError;
   }
-  const ProjectData data = parseProject(lines);
+  ProjectData data = parseProject(lines);
+  std::vector<std::string>().swap(lines);  // the text is parsed; free it before the list is sorted
   if (data.files.empty()) {
     ui.showMessage("read error");
     return ProjectLoadResult::ReadError;
