@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "base/AtomicFile.h"
@@ -92,10 +93,8 @@ bool readRoiFile(UiPort& ui, const std::string& filename, std::string& bytes) {
   return true;
 }
 
-void addRoi(RoiWindow& win, std::int32_t number, const RoiRecord& rec) {
-  // The star-size control takes the record's size within its limits; its
-  // change applies the size to the ROIs loaded so far.
-  win.setStarSize(rec.d);
+// A ROI from its record, with the star size the size control holds.
+TRoi1 roiFrom(const RoiWindow& win, std::int32_t number, const RoiRecord& rec) {
   TRoi1 r;
   r.num = number;
   r.ref = rec.ref;
@@ -106,8 +105,7 @@ void addRoi(RoiWindow& win, std::int32_t number, const RoiRecord& rec) {
   r.rmag = rec.rmag;
   r.d = win.ROIsizeEdit.value;
   r.mag = kNoMagnitude;
-  win.ROIlist.push_back(r);
-  win.BVRIlist.push_back(BVRIRec{});
+  return r;
 }
 
 }  // namespace
@@ -152,9 +150,30 @@ bool LoadROI(RoiWindow& win, const std::string& filename, bool askFirst,
     records.push_back(rec);
   }
 
+  // The star-size control takes each record's size within its limits; a
+  // change applies the size to the ROIs loaded before it. Only the last
+  // change leaves its mark on those, so the controls follow record by record
+  // while the list is empty, and the size is applied to the list once: a
+  // file of many records with changing sizes would otherwise cost the square
+  // of their number in measurements.
   win.ClearROIs();
+  std::vector<TRoi1> rois;
+  rois.reserve(records.size());
+  std::size_t sizedByLastChange = 0;
   for (std::size_t k = 0; k < records.size(); ++k) {
-    addRoi(win, static_cast<std::int32_t>(k + 1), records[k]);
+    const std::int32_t sizeBefore = win.ROIsizeEdit.value;
+    win.setStarSize(records[k].d);
+    if (win.ROIsizeEdit.value != sizeBefore) sizedByLastChange = k;
+    rois.push_back(roiFrom(win, static_cast<std::int32_t>(k + 1), records[k]));
+  }
+  win.ROIlist = std::move(rois);
+  win.BVRIlist.assign(win.ROIlist.size(), BVRIRec{});
+  for (std::size_t k = 0; k < sizedByLastChange; ++k) {
+    TRoi1& r = win.ROIlist[k];
+    r.d = win.ROIsizeEdit.value;
+    r.d2 = win.BGinnerEdit.value;
+    r.d3 = win.BGsizeEdit.value;
+    win.GetROICounts(r);
   }
   win.ROIindex = win.count();
   win.imageWindow().TrackstarX = -1.0;
