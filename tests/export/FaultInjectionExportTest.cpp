@@ -9,6 +9,7 @@
 
 #include "base/TextFile.h"
 #include "export/AavsoExport.h"
+#include "export/ExportHeader.h"
 #include "export/FullExport.h"
 #include "export/ShortExport.h"
 #include "series/SeriesRig.h"
@@ -133,6 +134,28 @@ TEST_F(FaultInjectionExportTest, ShortExportSaveFailuresKeepThePreviousFile) {
   EXPECT_EQ(test::expectFullDiskKeepsFile(path, 40, saveShort()),
             "Fehler beim Speichern der Datei " + path);
   EXPECT_EQ(lineCount(path), 3u);
+}
+
+TEST_F(FaultInjectionExportTest, HeaderTemplateThatCannotBeWrittenIsReportedAndNotNeeded) {
+  // The template's folder is missing: the default header is used all the same.
+  const std::vector<std::string> expected = createFileheader(settings, ',');
+  EXPECT_EQ(loadHeaderTemplate(dir.file("no-such-folder"), settings, ',', ui), expected);
+  EXPECT_NE(lastMessage().find(dir.file("no-such-folder")), std::string::npos) << lastMessage();
+
+  // The disk is full while the template is written: reported, no file (not
+  // even a torn one) left behind, the header still complete.
+  ui.messages.clear();
+  const auto namesBefore = test::folderNames(dir.path());
+  const test::ChildOutcome child = test::runInChild(
+      [&](std::string& report) {
+        const bool same = loadHeaderTemplate(dir.path().string(), settings, ',', ui) == expected;
+        report = lastMessage();
+        return same ? 0 : 1;
+      },
+      test::ChildLimits{16, 60});
+  EXPECT_EQ(child.exitCode, 0);
+  EXPECT_NE(child.report.find("File too large"), std::string::npos) << child.report;
+  EXPECT_EQ(test::folderNames(dir.path()), namesBefore);
 }
 
 TEST_F(FaultInjectionExportTest, ReadOnlyFolderKeepsThePreviousExport) {
