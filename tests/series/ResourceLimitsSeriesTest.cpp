@@ -3,6 +3,7 @@
 // refused with a message.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -26,8 +27,9 @@ class ResourceLimitsSeriesTest : public test::SeriesRig {
   std::uintmax_t writeHugeProject(const std::string& project, std::int64_t frames,
                                   std::size_t lineBytes) {
     const std::string prefix = dir.file("f");
-    const std::size_t digits = lineBytes - 2 - prefix.size() - 4;
-    EXPECT_GE(digits, 7u);
+    // Seven digits at least; a long temporary folder makes the lines longer.
+    const std::size_t fixed = prefix.size() + 4 + 2;
+    const std::size_t digits = std::max<std::size_t>(7, lineBytes > fixed ? lineBytes - fixed : 0);
     std::ofstream out(project, std::ios::binary);
     out << "[files]\r\n";
     std::string line;
