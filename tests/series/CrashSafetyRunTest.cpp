@@ -114,5 +114,35 @@ TEST_F(CrashSafetyRunTest, ProjectSavedBeforeTheRunSurvivesTheKill) {
   EXPECT_EQ(fresh.series.ProjectFilename, project);
 }
 
+TEST_F(CrashSafetyRunTest, KilledIncrementalRunKeepsTheEarlierLinesAndWholeNewOnes) {
+  // A run over the first six frames, then the last four appended.
+  const std::vector<std::string> first(paths.begin(), paths.begin() + 6);
+  const std::vector<std::string> later(paths.begin() + 6, paths.end());
+  ASSERT_TRUE(series.editFileList(first));
+  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
+  const std::string runFile = dir.file("night.prn");
+  const std::string afterRun = test::readBytes(runFile);
+  ASSERT_EQ(lineCount(afterRun), 2 + 6);
+
+  const test::ChildOutcome child = test::runInChild([&](std::string&) {
+    int rounds = 0;
+    ui.onEvents = [&rounds] {
+      if (++rounds == 2) ::raise(SIGKILL);
+    };
+    AnalyseNew(series, later);
+    return 0;
+  });
+  EXPECT_EQ(child.signal, SIGKILL);
+  const std::string killed = test::readBytes(runFile);
+
+  // The uninterrupted append from the same state, for comparison.
+  test::writeBytes(runFile, afterRun);
+  ASSERT_EQ(AnalyseNew(series, later), 4);
+  const std::string complete = test::readBytes(runFile);
+  ASSERT_EQ(lineCount(complete), 2 + 10);
+  EXPECT_EQ(killed, firstLines(complete, 2 + 6 + 2));
+  EXPECT_EQ(test::readBytes(project), projectBytes);
+}
+
 }  // namespace
 }  // namespace vargaze
