@@ -3,8 +3,10 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "image/RawConverter.h"
+#include "support/StandInConverter.h"
 #include "processing/RawToFits.h"
 #include "series/Series.h"
 #include "support/FitsBuilder.h"
@@ -16,19 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The converter's two modes: the information report on stdout, and a
-// portrait 1 x 2 16-bit PPM beside the raw file with the samples
-// (R, G, B) = (1, 2, 3) on top and (4, 5, 6) below.
-const char* const kStandIn =
-    "#!/bin/sh\n"
-    "case \"$1\" in\n"
-    "  -i) printf 'Filename: %s\\nTimestamp: Sat Dec  5 13:33:08 2026\\nCamera: Test DSLR\\n"
-    "ISO speed: 800\\nShutter: 1/250.0 sec\\n' \"$3\"; exit 0;;\n"
-    "  -4) printf 'P6\\n1 2\\n65535\\n\\000\\001\\000\\002\\000\\003\\000\\004\\000\\005\\000\\006'"
-    " > \"${4%.*}.ppm\"; exit 0;;\n"
-    "esac\n"
-    "exit 2\n";
-
 class ProgressUi : public test::RecordingUi {
  public:
   void progressStop() override { ++stops; }
@@ -37,17 +26,7 @@ class ProgressUi : public test::RecordingUi {
 
 class RawToFitsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const std::string program = dir.file("conv");
-    test::writeBytes(program, kStandIn);
-    fs::permissions(program, fs::perms::owner_exec, fs::perm_options::add);
-    setenv("VARGAZE_RAW_CONVERTER", program.c_str(), 1);
-    setenv("VARGAZE_HOME", dir.path().c_str(), 1);
-  }
-  void TearDown() override {
-    unsetenv("VARGAZE_RAW_CONVERTER");
-    unsetenv("VARGAZE_HOME");
-  }
+  void SetUp() override { converter.emplace(dir.path().string()); }
 
   std::string rawFile(const std::string& name) {
     const std::string path = dir.file(name);
@@ -72,6 +51,7 @@ class RawToFitsTest : public ::testing::Test {
   ImageWindowState imgwin;
   RoiWindow window{settings, ui, flags, imgwin};
   Series series{settings, ui, window};
+  std::optional<test::StandInConverter> converter;
 };
 
 TEST_F(RawToFitsTest, OneChannelOfTheChosenRawFiles) {

@@ -4,8 +4,10 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "image/RawConverter.h"
+#include "support/StandInConverter.h"
 #include "SeriesFixture.h"
 
 namespace vargaze {
@@ -13,31 +15,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The converter's two modes: the information report on stdout, and a
-// portrait 1 x 2 16-bit PPM beside the raw file.
-const char* const kStandIn =
-    "#!/bin/sh\n"
-    "case \"$1\" in\n"
-    "  -i) printf 'Filename: %s\\nTimestamp: Sat Dec  5 13:33:08 2026\\nCamera: Test DSLR\\n"
-    "ISO speed: 800\\nShutter: 1/250.0 sec\\n' \"$3\"; exit 0;;\n"
-    "  -4) printf 'P6\\n1 2\\n65535\\n\\000\\001\\000\\002\\000\\003\\000\\004\\000\\005\\000\\006'"
-    " > \"${4%.*}.ppm\"; exit 0;;\n"
-    "esac\n"
-    "exit 2\n";
-
 class CameraFramesTest : public test::SeriesFixture {
  protected:
-  void SetUp() override {
-    const std::string program = dir.file("conv");
-    test::writeBytes(program, kStandIn);
-    fs::permissions(program, fs::perms::owner_exec, fs::perm_options::add);
-    setenv("VARGAZE_RAW_CONVERTER", program.c_str(), 1);
-    setenv("VARGAZE_HOME", dir.path().c_str(), 1);
-  }
-  void TearDown() override {
-    unsetenv("VARGAZE_RAW_CONVERTER");
-    unsetenv("VARGAZE_HOME");
-  }
+  void SetUp() override { converter.emplace(dir.path().string()); }
+
+  std::optional<test::StandInConverter> converter;
 };
 
 TEST_F(CameraFramesTest, RawFrameIsConvertedTurnedAndDated) {
