@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
+#include "FuzzSupport.h"
 #include "image/Imgbuffer.h"
+#include "photometry/RoiWindow.h"
 
 namespace vargaze::fuzz {
 
@@ -24,5 +26,17 @@ inline const Timgbuffer& smallFrame() {
   }();
   return frame;
 }
+
+// A ROI window measuring on the small frame, as the targets that load ROIs
+// or their star information need it.
+struct FrameWindow {
+  Settings settings;
+  SilentUi ui;
+  MainWindowFlags flags;
+  ImageWindowState imgwin;
+  RoiWindow win{settings, ui, flags, imgwin};
+
+  FrameWindow() { win.setImage(&smallFrame()); }
+};
 
 }  // namespace vargaze::fuzz

@@ -12,12 +12,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = vargaze::fuzz::writeInput("input.roi", data, size);
-  vargaze::Settings settings;
-  vargaze::fuzz::SilentUi ui;
-  vargaze::MainWindowFlags flags;
-  vargaze::ImageWindowState imgwin;
-  vargaze::RoiWindow win(settings, ui, flags, imgwin);
-  win.setImage(&vargaze::fuzz::smallFrame());
+  vargaze::fuzz::FrameWindow frame;
+  vargaze::RoiWindow& win = frame.win;
   vargaze::CompTypeState compType;
   try {
     win.Newroi(10, 20);

@@ -13,12 +13,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = vargaze::fuzz::writeInput("field.vgp", data, size);
-  vargaze::Settings settings;
-  vargaze::fuzz::SilentUi ui;
-  vargaze::MainWindowFlags flags;
-  vargaze::ImageWindowState imgwin;
-  vargaze::RoiWindow win(settings, ui, flags, imgwin);
-  win.setImage(&vargaze::fuzz::smallFrame());
+  vargaze::fuzz::FrameWindow frame;
+  vargaze::RoiWindow& win = frame.win;
   vargaze::CompTypeState compType;
   try {
     for (std::int32_t i = 0; i < 3; ++i) win.Newroi(10 + 10 * i, 20);
