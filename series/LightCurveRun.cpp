@@ -136,14 +136,18 @@ RunResult Analyse1Click(Series& series, const std::function<bool()>& saveProject
   return RunResult::Completed;
 }
 
-std::int32_t AnalyseNew(Series& series, const std::vector<std::string>& newfilelist,
+AppendResult AnalyseNew(Series& series, const std::vector<std::string>& newfilelist,
                         const std::function<bool()>& keepGoing) {
   RoiWindow& window = series.roiWindow();
-  if (window.count() == 0 || series.ProjectFilename.empty() || series.runActive) return 0;
+  AppendResult result;
+  if (window.count() == 0 || series.ProjectFilename.empty() || series.runActive) return result;
   TextFileWriter runFile;
-  if (!openRunFile(series, runFile, TextFileWriter::Mode::Append)) return 0;
+  if (!openRunFile(series, runFile, TextFileWriter::Mode::Append)) {
+    series.ui().showMessage(runFile.error());
+    result.runFileFailed = true;
+    return result;
+  }
 
-  std::int32_t appended = 0;
   bool stopped = false;
   {
     RunScope scope(series, static_cast<std::int32_t>(newfilelist.size()));
@@ -156,10 +160,11 @@ std::int32_t AnalyseNew(Series& series, const std::vector<std::string>& newfilel
         runLevels(series);
         if (!measureFrame(series, runFile, series.filelist1.size() - 1, series.curve)) {
           series.ui().showMessage(runFile.error());
+          result.runFileFailed = true;
           stopped = true;
           break;
         }
-        ++appended;
+        ++result.appended;
       }
       series.ui().processEvents();
       if (keepGoing && !keepGoing()) {
@@ -174,7 +179,7 @@ std::int32_t AnalyseNew(Series& series, const std::vector<std::string>& newfilel
     series.curve.NumCurvePoints = series.FramesLoaded;
     series.controls.BlinkScrollBarMax = series.FramesLoaded;
   }
-  return appended;
+  return result;
 }
 
 bool SaveCurveData(Series& series, const std::string& filename) {

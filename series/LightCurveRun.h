@@ -23,11 +23,16 @@ enum class RunResult {
 // when none is set (it returns false when the user declines).
 RunResult Analyse1Click(Series& series, const std::function<bool()>& saveProject = {});
 
+struct AppendResult {
+  std::int32_t appended = 0;   // frames appended to the series and the curve
+  bool runFileFailed = false;  // the run file could not be opened or written (shown)
+};
+
 // Measures `newfilelist` and appends the frames that load to the series, the
 // run file and the curve; files that do not load are skipped. `keepGoing` is
-// asked after every file (false: stop after this one). Returns the number of
-// frames appended.
-std::int32_t AnalyseNew(Series& series, const std::vector<std::string>& newfilelist,
+// asked after every file (false: stop after this one). A run file that cannot
+// be opened or written ends it with the message.
+AppendResult AnalyseNew(Series& series, const std::vector<std::string>& newfilelist,
                         const std::function<bool()>& keepGoing = {});
 
 // Writes the curve data file (nothing without ROIs or curve: "Keine

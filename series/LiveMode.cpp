@@ -41,10 +41,13 @@ bool LiveMode::curveComplete() const {
 bool LiveMode::ensureRunFile() {
   const std::string name = curveFileName(series_.ProjectFilename, series_.settings());
   std::error_code ec;
-  if (std::filesystem::exists(name, ec)) return true;
+  const auto status = std::filesystem::status(name, ec);
+  if (std::filesystem::is_regular_file(status)) return true;
+  // Anything else of that name (a folder, say) could never take the lines.
   const auto& rois = series_.roiWindow().ROIlist;
   std::string error;
-  if (saveTextFile(name, {runHeaderLine(series_.settings().JDCurveoffset, rois.size()),
+  if (!std::filesystem::exists(status) &&
+      saveTextFile(name, {runHeaderLine(series_.settings().JDCurveoffset, rois.size()),
                           runReferenceLine(rois)},
                    error)) {
     return true;
@@ -143,16 +146,19 @@ std::int32_t LiveMode::cycle() {
   const std::vector<std::string> ready = stableFiles(scanFolder());
   sign_ = RefreshSign::Yellow;
   series_.ui().processEvents();
-  std::int32_t appended = 0;
+  AppendResult result;
   if (on() && !ready.empty()) {
-    appended = AnalyseNew(series_, ready, [this] { return on(); });
+    result = AnalyseNew(series_, ready, [this] { return on(); });
   }
   // A frame taken is in the list now; one that did not load is tried again.
   for (const std::string& name : series_.filelist1) sightings_.erase(name);
-  if (!on()) return appended;  // stopped meanwhile: no further cycle
+  // Stopped meanwhile, or the run file refuses the lines: no further cycle
+  // (the message was shown once, not at every cycle).
+  if (result.runFileFailed) stop();
+  if (!on()) return result.appended;
   sign_ = RefreshSign::Green;
   timerEnabled_ = true;
-  return appended;
+  return result.appended;
 }
 
 }  // namespace vargaze

@@ -41,7 +41,8 @@ class LiveMode {
   void stop();
   // `Autolightcurve1Click`: on → stop(), off → start().
   bool toggle();
-  // One scan-and-measure cycle; returns the number of frames appended.
+  // One scan-and-measure cycle; returns the number of frames appended. A run
+  // file that cannot be written switches the mode off with the message.
   std::int32_t cycle();
 
   // Files of the series' folder that may be new frames: not in the frame

@@ -137,7 +137,7 @@ TEST_F(CrashSafetyRunTest, KilledIncrementalRunKeepsTheEarlierLinesAndWholeNewOn
 
   // The uninterrupted append from the same state, for comparison.
   test::writeBytes(runFile, afterRun);
-  ASSERT_EQ(AnalyseNew(series, later), 4);
+  ASSERT_EQ(AnalyseNew(series, later).appended, 4);
   const std::string complete = test::readBytes(runFile);
   ASSERT_EQ(lineCount(complete), 2 + 10);
   EXPECT_EQ(killed, firstLines(complete, 2 + 6 + 2));

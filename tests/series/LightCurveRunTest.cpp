@@ -118,7 +118,7 @@ TEST_F(LightCurveRunTest, IncrementalRunAppendsTheFramesThatLoad) {
   test::writeBytes(broken, "SIMPLE  = T");
   const std::string later = writeFrame("later.fit", {{20, 20, 10000}, {50, 30, 4000}},
                                        "2023-10-05T22:00:00");
-  EXPECT_EQ(AnalyseNew(series, {broken, later}), 1);
+  EXPECT_EQ(AnalyseNew(series, {broken, later}).appended, 1);
   EXPECT_EQ(series.filelist1.size(), 3u);
   EXPECT_EQ(series.filelist1.back(), later);
   EXPECT_EQ(series.curve.NumCurvePoints, 3);
@@ -134,7 +134,7 @@ TEST_F(LightCurveRunTest, IncrementalRunStopsAfterTheCurrentFile) {
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
   const std::string a = writeFrame("a.fit", {{20, 20, 10000}}, "2023-10-05T22:00:00");
   const std::string b = writeFrame("b.fit", {{20, 20, 10000}}, "2023-10-05T22:01:00");
-  EXPECT_EQ(AnalyseNew(series, {a, b}, [] { return false; }), 1);
+  EXPECT_EQ(AnalyseNew(series, {a, b}, [] { return false; }).appended, 1);
   EXPECT_EQ(series.curve.NumCurvePoints, 2);  // a stopped cycle keeps the count
 }
 

@@ -9,6 +9,7 @@
 #include "series/LiveMode.h"
 #include "series/ProjectFile.h"
 #include "SeriesRig.h"
+#include "support/FaultInjection.h"
 
 namespace vargaze {
 namespace {
@@ -253,6 +254,57 @@ TEST_F(LiveModeTest, ACycleAfterTheRoisWereClearedSwitchesTheModeOff) {
   EXPECT_EQ(live.cycle(), 0);
   EXPECT_FALSE(live.on());
   EXPECT_FALSE(live.timerEnabled());
+}
+
+// The run file is live mode's only record of the night: a run file that
+// cannot be created or extended switches the mode off with one message, and
+// what it held stays.
+TEST_F(LiveModeTest, RunFileFailuresSwitchTheModeOffAndKeepTheLines) {
+  openNight();
+  ASSERT_TRUE(live.start());
+  live.stop();
+  const std::string runName = dir.file("autolightcurve.prn");
+  const std::string measured = readBytes(runName);
+  const std::string failed = "Fehler beim Speichern der Datei " + runName;
+
+  // A folder of that name, or no room for the header: not started.
+  std::filesystem::remove(runName);
+  std::filesystem::create_directory(runName);
+  ui.messages.clear();
+  EXPECT_FALSE(live.start());
+  EXPECT_EQ(ui.messages, std::vector<std::string>{failed});
+  std::filesystem::remove(runName);
+  const auto namesBefore = test::folderNames(dir.path());
+  const test::ChildOutcome noRoom = test::runInChild(
+      [&](std::string& report) {
+        ui.messages.clear();
+        const bool started = live.start();
+        report = ui.messages.empty() ? "" : ui.messages.back();
+        return started ? 1 : 0;
+      },
+      test::ChildLimits{20, 60});
+  EXPECT_EQ(noRoom.exitCode, 0) << noRoom.report;
+  EXPECT_EQ(noRoom.report, failed);
+  EXPECT_EQ(test::folderNames(dir.path()), namesBefore);
+
+  // The disk fills up while a cycle appends: off after one message.
+  writeBytes(runName, measured);
+  ASSERT_TRUE(live.start());
+  writeNewFrame(4);
+  writeNewFrame(5);
+  live.cycle();
+  advance(2);
+  const test::ChildOutcome full = test::runInChild(
+      [&](std::string& report) {
+        ui.messages.clear();
+        live.cycle();
+        report = ui.messages.size() == 1 ? ui.messages.front() : "";
+        return live.on() || live.timerEnabled() ? 1 : 0;
+      },
+      test::ChildLimits{static_cast<std::int64_t>(measured.size()) + 10, 60});
+  EXPECT_EQ(full.exitCode, 0) << full.report;
+  EXPECT_NE(full.report.find("File too large"), std::string::npos) << full.report;
+  EXPECT_EQ(readBytes(runName).substr(0, measured.size()), measured);
 }
 
 }  // namespace
