@@ -6,6 +6,7 @@
 #include "base/TextFile.h"
 #include "processing/DcfCommand.h"
 #include "series/SeriesFixture.h"
+#include "support/FaultInjection.h"
 
 namespace vargaze {
 namespace {
@@ -111,6 +112,27 @@ TEST_F(DcfCommandTest, FramesThatAreNoBmpEndTheCommandAndTheOldResultStays) {
   EXPECT_EQ(ui.messages,
             (std::vector<std::string>{"Kann BMP-Datei nicht laden", "Kann Datei nicht laden"}));
   EXPECT_EQ(test::readBytes(out), "earlier result");
+}
+
+TEST_F(DcfCommandTest, ResultSaveFailuresKeepTheEarlierResult) {
+  ASSERT_TRUE(series.openSeries(writeBmpFrames({true, false, true})));
+  placeMarker();
+  const test::SaveAction evaluate = [this](const std::string& path, std::string& message) {
+    ui.messages.clear();
+    const bool saved = getDCFtime1Click(series, path).has_value();
+    message = ui.messages.empty() ? "" : ui.messages.back();
+    return saved;
+  };
+  test::expectMissingFolderReported(dir, "dcf.prn", evaluate);
+  EXPECT_EQ(ui.messages,
+            std::vector<std::string>{"Fehler beim Speichern der Datei " +
+                                     dir.file("no-such-folder/dcf.prn")});
+  test::expectFolderTargetReported(dir, "dcf.prn", evaluate);
+
+  const std::string out = dir.file("dcf.prn");
+  test::writeBytes(out, "earlier result\r\n");
+  EXPECT_EQ(test::expectFullDiskKeepsFile(out, 20, evaluate),
+            "Fehler beim Speichern der Datei " + out);
 }
 
 }  // namespace

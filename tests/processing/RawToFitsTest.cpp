@@ -9,6 +9,7 @@
 #include "support/StandInConverter.h"
 #include "processing/RawToFits.h"
 #include "series/Series.h"
+#include "support/FaultInjection.h"
 #include "support/FitsBuilder.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
@@ -140,6 +141,35 @@ TEST_F(RawToFitsTest, ConverterFailureIsReportedAndRestoresState) {
     EXPECT_EQ(series.RGBcolornumber, 1);
   }
   EXPECT_EQ(ui.stops, 2);
+}
+
+// A FITS file that cannot be written ends the conversion with the message
+// and leaves the earlier file of that name as it was, for one channel and
+// for all three.
+TEST_F(RawToFitsTest, SaveFailuresEndTheConversionAndKeepEarlierFiles) {
+  const std::string raw = rawFile("A.CR2");
+  series.RGBcolornumber = 3;
+  for (std::uint8_t channel : {std::uint8_t{1}, kRawChannelAll}) {
+    SCOPED_TRACE(static_cast<int>(channel));
+    test::SaveAction convert = [&](const std::string&, std::string& message) {
+      ui.messages.clear();
+      const RawToFitsResult r = run({raw}, channel);
+      message = ui.messages.empty() ? "" : ui.messages.back();
+      return !r.failed && !r.written.empty();
+    };
+    const std::string red = dir.file("A_R.fit");
+    test::expectFolderTargetReported(dir, "A_R.fit", convert);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Fehler beim Speichern der Datei " + red});
+
+    std::string message;
+    ASSERT_TRUE(convert(red, message)) << message;
+    // Room for the converter's small picture, not for a FITS file.
+    EXPECT_EQ(test::expectFullDiskKeepsFile(red, 1000, convert),
+              "Fehler beim Speichern der Datei " + red);
+    EXPECT_EQ(readBack(red).FilterName, "TR");
+    EXPECT_EQ(series.RGBcolornumber, 3);
+    for (const char* plane : {"A_R.fit", "A_G.fit", "A_B.fit"}) fs::remove(dir.file(plane));
+  }
 }
 
 }  // namespace
