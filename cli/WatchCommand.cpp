@@ -61,11 +61,13 @@ int watchCommand(const Args& rawArgs) {
     std::cerr << "cycle " << done + 1 << ": " << added << " new frame(s), "
               << session.series.curve.NumCurvePoints << " in the curve\n";
   }
+  // Off without Ctrl-C or the cycle count: the mode gave up (a message said why).
+  const bool gaveUp = !live.on() && interrupted == 0;
   live.stop();
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
   session.printSummary();
-  return 0;
+  return gaveUp ? 1 : 0;
 }
 
 }  // namespace vargaze::cli
