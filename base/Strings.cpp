@@ -1,6 +1,7 @@
 #include "base/Strings.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -123,8 +124,12 @@ bool copyBlocks(int in, AtomicFileOutput& out, std::string& error) {
 }  // namespace
 
 int FileCopy(const std::string& infilename, const std::string& outfilename, std::string& error) {
-  const int in = ::open(infilename.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
+  // O_NONBLOCK and the regular-file check: a pipe given as the source must
+  // not hang the copy.
+  const int in = ::open(infilename.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat info {};
+  if (in < 0 || ::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (in >= 0) ::close(in);
     error = "read error";
     return -1;
   }

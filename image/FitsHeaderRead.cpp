@@ -1,7 +1,6 @@
 // ReadFitsheader: the header cards of a FITS file without its pixels, used to
 // sort and check the files of a series.
-#include <fstream>
-
+#include "image/BinaryFile.h"
 #include "image/FitsHeader.h"
 
 namespace vargaze {
@@ -20,8 +19,9 @@ bool blockHasEnd(const FitsHeader& cards, int block) {
 
 void ReadFitsheader(const std::string& filename, FitsHeader& header) {
   header.fillBlank();
-  std::ifstream in(filename, std::ios::binary);
-  if (!in) return;
+  BinaryFile in;
+  std::string error;
+  if (!in.open(filename, error)) return;  // missing, unreadable, or a pipe that would block
 
   // The store has room for exactly 40 blocks, so nothing in the file decides
   // how much is read.
@@ -29,8 +29,7 @@ void ReadFitsheader(const std::string& filename, FitsHeader& header) {
   cards.fillBlank();
   for (int block = 0; block < kFitsMaxHeaderBlocks; ++block) {
     char* target = cards.data() + static_cast<std::size_t>(block) * kFitsBlockSize;
-    in.read(target, kFitsBlockSize);
-    if (in.gcount() != kFitsBlockSize) return;
+    if (!in.readAt(std::int64_t{block} * kFitsBlockSize, target, kFitsBlockSize)) return;
     if (block == 0 && cards.card(1).substr(0, 8) != "SIMPLE  ") return;
     if (blockHasEnd(cards, block)) {
       header = cards;

@@ -3,13 +3,12 @@
 // values into the buffer's pixel types.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "base/Errors.h"
 #include "base/Numbers.h"
+#include "image/BinaryFile.h"
 #include "image/FitsKeywords.h"
 #include "image/PixelLoops.h"
 #include "image/Imgbuffer.h"
@@ -17,25 +16,6 @@
 namespace vargaze {
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File openForReading(const std::string& name) { return File(std::fopen(name.c_str(), "rb")); }
-
-std::int64_t fileSize(const std::string& name) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(name, ec);
-  return ec ? -1 : static_cast<std::int64_t>(size);
-}
-
-bool readAt(std::FILE* f, std::int64_t offset, void* target, std::int64_t bytes) {
-  if (fseeko(f, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
-  return std::fread(target, 1, static_cast<std::size_t>(bytes), f) ==
-         static_cast<std::size_t>(bytes);
-}
 
 bool fail(Timgbuffer& img, const std::string& reason) {
   img.readError = reason;
@@ -160,11 +140,11 @@ void convertFitsPixels(Timgbuffer& img, double scaleFactor) {
 }  // namespace
 
 bool Timgbuffer::Readfitsfile(const std::string& fitsfilename) {
-  File file = openForReading(fitsfilename);
-  if (!file) {
+  BinaryFile file;
+  std::string openError;
+  if (!file.open(fitsfilename, openError)) {
     filename = fitsfilename;
-    std::error_code ec;
-    readError = std::filesystem::exists(fitsfilename, ec) ? "cannot open the file" : "file not found";
+    readError = openError;
     return false;
   }
   // Nothing of an earlier frame may leak into this one.
@@ -172,12 +152,12 @@ bool Timgbuffer::Readfitsfile(const std::string& fitsfilename) {
   filename = fitsfilename;
   fitsheader.fillBlank();
   try {
-    const std::int64_t size = fileSize(fitsfilename);
+    const std::int64_t size = file.size();
     FitsHeaderScan scan;
     int block = 0;
     for (; block < kFitsMaxHeaderBlocks && !scan.endFound; ++block) {
       char* target = fitsheader.data() + std::int64_t{block} * kFitsBlockSize;
-      if (!readAt(file.get(), std::int64_t{block} * kFitsBlockSize, target, kFitsBlockSize)) {
+      if (!file.readAt(std::int64_t{block} * kFitsBlockSize, target, kFitsBlockSize)) {
         return fail(*this, block == 0 ? "not a FITS file (shorter than one header block)"
                                       : "truncated header (no END card before the end of file)");
       }
@@ -211,11 +191,10 @@ bool Timgbuffer::Readfitsfile(const std::string& fitsfilename) {
     }
     if (!checkDataPresent(*this, imageblock + plane, size)) return false;
     init(xsize, ysize, bufferbyte, PixelFill::Uninitialized);
-    if (!readAt(file.get(), imageblock, bufferpointer.get(), plane)) {
+    if (!file.readAt(imageblock, bufferpointer.get(), static_cast<std::size_t>(plane))) {
       destroy();  // never leave half-read pixels behind
       return fail(*this, "truncated data (read error)");
     }
-    file.reset();
     convertFitsPixels(*this, ScaleFactor);
     readError.clear();
     return true;
@@ -225,8 +204,9 @@ bool Timgbuffer::Readfitsfile(const std::string& fitsfilename) {
 }
 
 bool Timgbuffer::Readcolorfits(int icolor, std::unique_ptr<Timgbuffer>& img) {
-  File file = openForReading(filename);
-  if (!file) return fail(*this, "cannot open " + filename);
+  BinaryFile file;
+  std::string openError;
+  if (!file.open(filename, openError)) return fail(*this, "cannot open " + filename + ": " + openError);
   if (icolor < 1 || icolor > 3) return fail(*this, "colour plane must be 1, 2 or 3");
   img = duplicate();
   bool error = false;
@@ -240,10 +220,10 @@ bool Timgbuffer::Readcolorfits(int icolor, std::unique_ptr<Timgbuffer>& img) {
   try {
     const std::int64_t plane = std::int64_t{width} * height * bytesPerPixel(bufferbyte);
     const std::int64_t offset = imageblock + (icolor - 1) * plane;
-    if (!checkDataPresent(*this, offset + plane, fileSize(filename))) return false;
+    if (!checkDataPresent(*this, offset + plane, file.size())) return false;
     img->init(width, height, bufferbyte, PixelFill::Uninitialized);
     img->imageblock = static_cast<std::int32_t>(offset);
-    if (!readAt(file.get(), offset, img->bufferpointer.get(), plane)) {
+    if (!file.readAt(offset, img->bufferpointer.get(), static_cast<std::size_t>(plane))) {
       img.reset();
       return fail(*this, "truncated data (read error)");
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
+#include "base/Strings.h"
 #include "base/TextFile.h"
 #include "support/FaultInjection.h"
 
@@ -90,6 +91,19 @@ TEST(FaultInjectionBaseTest, ReadOnlyFolderKeepsTheTextFile) {
   std::string error;
   ASSERT_TRUE(saveTextFile(path, {"old"}, error));
   test::expectReadOnlyFolderKeepsFile(path, saveLines(3));
+}
+
+TEST(FaultInjectionBaseTest, PipesAreRefusedWithoutWaiting) {
+  test::TempDir dir;
+  const std::string pipe = test::makePipe(dir, "vargaze1.ini");
+  test::expectPipeRefused([&](std::string& report) {
+    std::vector<std::string> lines;
+    return readTextLines(pipe, lines, report);
+  });
+  test::expectPipeRefused([&](std::string& report) {
+    return FileCopy(pipe, dir.file("copy.ini"), report) == 0;
+  });
+  EXPECT_FALSE(std::filesystem::exists(dir.file("copy.ini")));
 }
 
 }  // namespace

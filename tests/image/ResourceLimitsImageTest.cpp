@@ -4,6 +4,7 @@
 // in a child so its memory growth can be measured.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,36 @@ TEST_F(ResourceLimitsImageTest, BmpWithNegativeOrHugeSizes) {
   ASSERT_TRUE(img.ReadBMPfile(dir.file("topdown.bmp"), 2)) << img.readError;
   EXPECT_EQ(img.getpixel(1, 3), 10);  // stored first, top of the picture
   EXPECT_EQ(img.getpixel(2, 1), 22);
+}
+
+TEST_F(ResourceLimitsImageTest, PipesAreRefusedWithoutWaiting) {
+  const std::string pipe = test::makePipe(dir, "camera.fit");
+  EXPECT_EQ(test::expectPipeRefused([&](std::string& report) {
+              Timgbuffer img;
+              const bool read = img.Readfitsfile(pipe);
+              report = img.readError;
+              return read;
+            }),
+            "not a regular file");
+  test::expectPipeRefused([&](std::string&) {
+    FitsHeader header;
+    ReadFitsheader(pipe, header);
+    return header.card(1).substr(0, 6) == "SIMPLE";
+  });
+  test::expectPipeRefused([&](std::string& report) {
+    Timgbuffer img;
+    img.filename = pipe;
+    std::unique_ptr<Timgbuffer> plane;
+    const bool read = img.Readcolorfits(1, plane);
+    report = img.readError;
+    return read;
+  });
+  test::expectPipeRefused([&](std::string& report) {
+    Timgbuffer img;
+    const bool read = img.ReadBMPfile(pipe, 2) || img.ReadPPMfile(pipe, 2);
+    report = img.readError;
+    return read;
+  });
 }
 
 }  // namespace

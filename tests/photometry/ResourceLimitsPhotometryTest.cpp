@@ -97,5 +97,17 @@ TEST(ResourceLimitsPhotometryTest, SizeChangesEndWithTheLastSizeOnEveryRoi) {
   EXPECT_EQ(rig.win.BVRIlist.size(), 4u);
 }
 
+TEST(ResourceLimitsPhotometryTest, PipeAsRoiFileIsRefusedWithoutWaiting) {
+  test::TempDir dir;
+  const std::string pipe = test::makePipe(dir, "stars.roi");
+  EXPECT_EQ(test::expectPipeRefused([&](std::string& report) {
+              test::RoiWindowRig rig;
+              const bool loaded = LoadROI(rig.win, pipe, false);
+              report = rig.ui.messages.empty() ? "" : rig.ui.messages.back();
+              return loaded;
+            }),
+            "Fehler beim Laden der Datei " + pipe);
+}
+
 }  // namespace
 }  // namespace vargaze

@@ -189,6 +189,25 @@ inline std::string expectFullDiskKeepsFile(const std::string& path, std::int64_t
   return child.report;
 }
 
+// A named pipe in `dir`: opening it for reading waits for a writer that
+// never comes, so a reader that does not refuse it hangs.
+inline std::string makePipe(const TempDir& dir, const std::string& name) {
+  const std::string path = dir.file(name);
+  EXPECT_EQ(::mkfifo(path.c_str(), 0644), 0);
+  return path;
+}
+
+// Runs a read of a pipe in a child with a short hang guard: the read must
+// give up (return false, with its reason in `report`), not wait. Returns
+// the report.
+inline std::string expectPipeRefused(const std::function<bool(std::string& report)>& read) {
+  const ChildOutcome child = runInChild(
+      [&](std::string& report) { return read(report) ? 1 : 0; }, ChildLimits{-1, 10});
+  EXPECT_TRUE(child.exited) << "signal " << child.signal << " (SIGALRM: waited on the pipe)";
+  EXPECT_EQ(child.exitCode, 0) << "claimed to have read a pipe: " << child.report;
+  return child.report;
+}
+
 // Root may write into any folder, so the read-only folder shows nothing then.
 inline bool runningAsRoot() { return ::geteuid() == 0; }
 
