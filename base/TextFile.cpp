@@ -104,8 +104,27 @@ bool TextFileWriter::open(const std::string& path, Mode mode, bool flushEachLine
   path_ = path;
   error_.clear();
   flushEachLine_ = flushEachLine;
-  file_ = std::fopen(path.c_str(), mode == Mode::Append ? "ab" : "wb");
-  return file_ != nullptr || fail("cannot open");
+  // O_NONBLOCK and the pipe check: a pipe of that name must not block the
+  // run until some reader appears, nor take its lines.
+  const int fd = ::open(path.c_str(),
+                        O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK |
+                            (mode == Mode::Append ? O_APPEND : O_TRUNC),
+                        0666);
+  if (fd < 0) return fail("cannot open");
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || S_ISFIFO(info.st_mode)) {
+    ::close(fd);
+    error_ = "cannot open " + path_ + ": a pipe, not a file";
+    return false;
+  }
+  file_ = ::fdopen(fd, mode == Mode::Append ? "ab" : "wb");
+  if (file_ == nullptr) {
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return fail("cannot open");
+  }
+  return true;
 }
 
 bool TextFileWriter::writeLine(std::string_view line) {

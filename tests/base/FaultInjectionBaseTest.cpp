@@ -95,15 +95,24 @@ TEST(FaultInjectionBaseTest, ReadOnlyFolderKeepsTheTextFile) {
 
 TEST(FaultInjectionBaseTest, PipesAreRefusedWithoutWaiting) {
   test::TempDir dir;
-  const std::string pipe = test::makePipe(dir, "vargaze1.ini");
+  const std::string pipe = test::makePipe(dir, "night.prn");
   test::expectPipeRefused([&](std::string& report) {
     std::vector<std::string> lines;
     return readTextLines(pipe, lines, report);
   });
   test::expectPipeRefused([&](std::string& report) {
-    return FileCopy(pipe, dir.file("copy.ini"), report) == 0;
+    return FileCopy(pipe, dir.file("copy.prn"), report) == 0;
   });
-  EXPECT_FALSE(std::filesystem::exists(dir.file("copy.ini")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("copy.prn")));
+  // Nor does the run file writer wait on it.
+  for (const auto mode : {TextFileWriter::Mode::Create, TextFileWriter::Mode::Append}) {
+    test::expectPipeRefused([&](std::string& report) {
+      TextFileWriter writer;
+      const bool opened = writer.open(pipe, mode);
+      report = writer.error();
+      return opened;
+    });
+  }
 }
 
 }  // namespace
