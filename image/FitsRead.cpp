@@ -206,7 +206,9 @@ bool Timgbuffer::Readfitsfile(const std::string& fitsfilename) {
 bool Timgbuffer::Readcolorfits(int icolor, std::unique_ptr<Timgbuffer>& img) {
   BinaryFile file;
   std::string openError;
-  if (!file.open(filename, openError)) return fail(*this, "cannot open " + filename + ": " + openError);
+  if (!file.open(filename, openError)) {
+    return fail(*this, "cannot open " + filename + ": " + openError);
+  }
   if (icolor < 1 || icolor > 3) return fail(*this, "colour plane must be 1, 2 or 3");
   img = duplicate();
   bool error = false;
