@@ -34,6 +34,12 @@ std::string card(const std::string& key, const std::string& value) {
   return c + std::string(20 - value.size(), ' ') + value;
 }
 
+// A two-axis image header announcing naxis1 x naxis2 pixels of `bitpix`.
+std::string imageHeader(int bitpix, const std::string& naxis1, const std::string& naxis2) {
+  return fitsHeader({card("SIMPLE", "T"), card("BITPIX", std::to_string(bitpix)),
+                     card("NAXIS", "2"), card("NAXIS1", naxis1), card("NAXIS2", naxis2)});
+}
+
 // 24-bit BMP headers announcing width x height, with `dataBytes` of pixels.
 std::string bmpBytes(std::int32_t width, std::int32_t height, std::size_t dataBytes) {
   std::string out = "BM";
@@ -88,35 +94,21 @@ class ResourceLimitsImageTest : public ::testing::Test {
 };
 
 TEST_F(ResourceLimitsImageTest, FitsHeadersOfHugeImagesAreRefused) {
-  const auto simple = card("SIMPLE", "T");
-  expectRefused(Reader::Fits,
-                write("a.fit", fitsHeader({simple, card("BITPIX", "16"), card("NAXIS", "2"),
-                                           card("NAXIS1", "2000000000"),
-                                           card("NAXIS2", "2000000000")})),
+  expectRefused(Reader::Fits, write("a.fit", imageHeader(16, "2000000000", "2000000000")),
                 "image too large (2000000000 x 2000000000 pixels");
-  expectRefused(Reader::Fits,
-                write("b.fit", fitsHeader({simple, card("BITPIX", "-32"), card("NAXIS", "2"),
-                                           card("NAXIS1", "2147483647"), card("NAXIS2", "1")})),
+  expectRefused(Reader::Fits, write("b.fit", imageHeader(-32, "2147483647", "1")),
                 "image too large");
   // One pixel more than the buffer holds, a pixel row of 8-byte values.
-  expectRefused(Reader::Fits,
-                write("c.fit", fitsHeader({simple, card("BITPIX", "32"), card("NAXIS", "2"),
-                                           card("NAXIS1", "100000001"), card("NAXIS2", "1")})),
+  expectRefused(Reader::Fits, write("c.fit", imageHeader(32, "100000001", "1")),
                 "image too large");
   // Sizes beyond 32 bits must not wrap round to a small image.
-  expectRefused(Reader::Fits,
-                write("d.fit", fitsHeader({simple, card("BITPIX", "16"), card("NAXIS", "2"),
-                                           card("NAXIS1", "4294967297"), card("NAXIS2", "1")})),
+  expectRefused(Reader::Fits, write("d.fit", imageHeader(16, "4294967297", "1")),
                 "");
-  expectRefused(Reader::Fits,
-                write("e.fit", fitsHeader({simple, card("BITPIX", "16"), card("NAXIS", "2"),
-                                           card("NAXIS1", "-2000000000"), card("NAXIS2", "-2")})),
+  expectRefused(Reader::Fits, write("e.fit", imageHeader(16, "-2000000000", "-2")),
                 "no image data");
   // The largest image the buffer takes, announced by a file of one block:
   // refused as truncated without taking its 200 MB.
-  expectRefused(Reader::Fits,
-                write("f.fit", fitsHeader({simple, card("BITPIX", "16"), card("NAXIS", "2"),
-                                           card("NAXIS1", "10000"), card("NAXIS2", "10000")})),
+  expectRefused(Reader::Fits, write("f.fit", imageHeader(16, "10000", "10000")),
                 "truncated data");
 }
 
