@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "export/AavsoExport.h"
-#include "series/SeriesRig.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "export/AavsoExport.h"
-#include "series/SeriesRig.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {

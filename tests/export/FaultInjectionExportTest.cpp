@@ -12,7 +12,7 @@
 #include "export/ExportHeader.h"
 #include "export/FullExport.h"
 #include "export/ShortExport.h"
-#include "series/SeriesRig.h"
+#include "support/SeriesRig.h"
 #include "support/FaultInjection.h"
 
 namespace vargaze {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "export/FullExport.h"
-#include "series/SeriesRig.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {

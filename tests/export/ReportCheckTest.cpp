@@ -9,7 +9,7 @@
 #include "export/AavsoExport.h"
 #include "export/ReportCheck.h"
 #include "series/ProjectFile.h"
-#include "series/SeriesRig.h"
+#include "support/SeriesRig.h"
 #include "support/CliRunner.h"
 
 namespace vargaze {

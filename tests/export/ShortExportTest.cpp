@@ -10,7 +10,7 @@
 
 #include "base/Numbers.h"
 #include "export/ShortExport.h"
-#include "series/SeriesRig.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {

@@ -5,7 +5,7 @@
 #include "base/Errors.h"
 #include "export/AavsoExport.h"
 #include "export/Transform.h"
-#include "series/SeriesRig.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "base/TextFile.h"
 #include "processing/DcfCommand.h"
-#include "series/SeriesFixture.h"
+#include "support/SeriesFixture.h"
 #include "support/FaultInjection.h"
 
 namespace vargaze {

@@ -11,7 +11,7 @@
 #include "processing/Background.h"
 #include "processing/ImageSave.h"
 #include "processing/JpegExport.h"
-#include "series/SeriesRig.h"
+#include "support/SeriesRig.h"
 #include "support/FaultInjection.h"
 
 namespace vargaze {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "processing/FlatCommand.h"
-#include "series/SeriesFixture.h"
+#include "support/SeriesFixture.h"
 
 namespace vargaze {
 namespace {

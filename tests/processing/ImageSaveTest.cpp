@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "processing/ImageSave.h"
-#include "series/SeriesFixture.h"
+#include "support/SeriesFixture.h"
 
 namespace vargaze {
 namespace {

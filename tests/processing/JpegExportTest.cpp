@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "processing/JpegExport.h"
-#include "series/SeriesFixture.h"
+#include "support/SeriesFixture.h"
 
 namespace vargaze {
 namespace {
