@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ImageFileBytes.h"
+#include "support/ImageFileBytes.h"
 #include "image/FitsHeader.h"
 #include "image/Imgbuffer.h"
 #include "support/TempDir.h"

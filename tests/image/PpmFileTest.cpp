@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ImageFileBytes.h"
+#include "support/ImageFileBytes.h"
 #include "image/FitsHeader.h"
 #include "image/Imgbuffer.h"
 #include "support/TempDir.h"

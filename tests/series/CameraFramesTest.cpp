@@ -8,7 +8,7 @@
 
 #include "image/RawConverter.h"
 #include "support/StandInConverter.h"
-#include "SeriesFixture.h"
+#include "support/SeriesFixture.h"
 
 namespace vargaze {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "series/ColorIndex.h"
-#include "SeriesRig.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "SeriesRig.h"
+#include "support/SeriesRig.h"
 #include "series/LightCurveRun.h"
 #include "series/ProjectFile.h"
 #include "support/FaultInjection.h"

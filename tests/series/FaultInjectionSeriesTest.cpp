@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "SeriesRig.h"
+#include "support/SeriesRig.h"
 #include "base/TextFile.h"
 #include "photometry/RoiFile.h"
 #include "series/ColorIndex.h"

@@ -7,7 +7,7 @@
 
 #include "base/Numbers.h"
 #include "series/LightCurveRun.h"
-#include "SeriesFixture.h"
+#include "support/SeriesFixture.h"
 
 namespace vargaze {
 namespace {

@@ -8,7 +8,7 @@
 #include "series/LightCurveRun.h"
 #include "series/LiveMode.h"
 #include "series/ProjectFile.h"
-#include "SeriesRig.h"
+#include "support/SeriesRig.h"
 #include "support/FaultInjection.h"
 
 namespace vargaze {

@@ -10,7 +10,7 @@
 
 #include "series/LightCurveRun.h"
 #include "series/LiveMode.h"
-#include "SeriesRig.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {

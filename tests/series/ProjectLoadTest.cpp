@@ -9,7 +9,7 @@
 #include "photometry/StarInfo.h"
 #include "series/ProjectData.h"
 #include "series/ProjectFile.h"
-#include "SeriesRig.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {

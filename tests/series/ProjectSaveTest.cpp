@@ -7,7 +7,7 @@
 #include "photometry/RoiFile.h"
 #include "series/LightCurveRun.h"
 #include "series/ProjectFile.h"
-#include "SeriesRig.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {

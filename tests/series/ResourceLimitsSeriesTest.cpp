@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "SeriesRig.h"
+#include "support/SeriesRig.h"
 #include "base/TextFile.h"
 #include "series/ProjectFile.h"
 #include "support/FaultInjection.h"

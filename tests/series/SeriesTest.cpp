@@ -1,7 +1,7 @@
 // Opening a series, showing frames, levels, toggles and the file-list edit.
 #include <gtest/gtest.h>
 
-#include "SeriesFixture.h"
+#include "support/SeriesFixture.h"
 
 namespace vargaze {
 namespace {
