@@ -1,11 +1,9 @@
 // Failures injected into saves and loads: a target folder that does not
-// exist, a target name that is a folder, a disk that fills up in the middle
-// of a write (a forked child whose files may not grow beyond a limit), and a
-// read-only folder. Also runs a load in a forked child with a hang guard and
+// exist, a folder on the path that is a regular file, a target name that is a
+// folder, and a disk that fills up in the middle of a write (a forked child
+// whose files may not grow beyond a limit). All of them hold for root too,
+// which CI runs as. Also runs a load in a forked child with a hang guard and
 // measures how far its peak resident memory grew.
-//
-// The tests run as root here, and root writes into read-only folders anyway;
-// the read-only variant says so and is skipped then, the others always run.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -161,6 +159,20 @@ inline void expectFolderTargetReported(const TempDir& dir, const std::string& na
   std::filesystem::remove_all(path);
 }
 
+// A folder on the target's path is a regular file: refused with a message,
+// the file stays as it was.
+inline void expectParentFileReported(const TempDir& dir, const std::string& name,
+                                     const SaveAction& save) {
+  SCOPED_TRACE("a folder on the path is a file");
+  const std::string parent = dir.file("plain-file");
+  writeBytes(parent, "keep");
+  std::string message;
+  EXPECT_FALSE(save(parent + "/" + name, message));
+  EXPECT_FALSE(message.empty());
+  EXPECT_EQ(readBytes(parent), "keep");
+  std::filesystem::remove(parent);
+}
+
 // The disk fills up while `path` is written: the save runs in a child whose
 // files may not grow beyond `limitBytes`. The save must say it failed, tell
 // the user, leave the previous file byte for byte and no temporary file.
@@ -187,6 +199,22 @@ inline std::string expectFullDiskKeepsFile(const std::string& path, std::int64_t
   EXPECT_EQ(readBytes(path), before);
   EXPECT_EQ(folderNames(folder), namesBefore);
   return child.report;
+}
+
+// Every fault one save kind must survive: a missing folder, a folder on the
+// path that is a file, a target that is a folder, and a disk that fills up
+// halfway through replacing a file saved before (which must stay as it was).
+inline void expectSaveFaultsReported(const TempDir& dir, const std::string& name,
+                                     const SaveAction& save) {
+  expectMissingFolderReported(dir, name, save);
+  expectParentFileReported(dir, name, save);
+  expectFolderTargetReported(dir, name, save);
+  const std::string path = dir.file(name);
+  std::string message;
+  ASSERT_TRUE(save(path, message)) << message;
+  const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path));
+  ASSERT_GT(size, 1) << "nothing was written";
+  expectFullDiskKeepsFile(path, size / 2, save);
 }
 
 // A named pipe in `dir`: opening it for reading waits for a writer that
