@@ -2,222 +2,133 @@
 // filter, cancelling and the command around the search.
 #include <gtest/gtest.h>
 
-#include <set>
-#include <utility>
-
+#include "PhotometryRig.h"
 #include "base/Errors.h"
 #include "photometry/StarFinder.h"
-#include "SyntheticSky.h"
 
 namespace vargaze {
 namespace {
 
-using test::addStar;
-using test::makeSky;
-using test::RoiWindowRig;
+using Position = std::pair<std::int32_t, std::int32_t>;
 
-std::pair<std::int32_t, std::int32_t> position(const TRoi1& r) { return {r.xa, r.ya}; }
-
-TEST(StarFinderMedianTest, NineValuesAndTheImageBorder) {
+TEST(StarFinderTest, MediansThresholdsAndBackground) {
   Timgbuffer img;
-  makeSky(img, 5, 5, 10);
   const std::int32_t block[3][3] = {{9, 1, 8}, {2, 7, 3}, {6, 4, 5}};
-  for (std::int32_t i = 0; i < 3; ++i) {
-    for (std::int32_t j = 0; j < 3; ++j) img.putpixel(2 + i, 2 + j, block[i][j]);
-  }
+  test::fillImage(img, 5, 5, [&](int x, int y) {
+    return x >= 2 && x <= 4 && y >= 2 && y <= 4 ? block[x - 2][y - 2] : 10;
+  });
   EXPECT_EQ(getMedian(img, 3, 3), 5);
-  // At the corner five of the nine pixels lie outside and count 0.
-  EXPECT_EQ(getMedian(img, 1, 1), 0);
-  // One hot pixel does not make a star.
-  makeSky(img, 5, 5, 10);
-  img.putpixel(3, 3, 60000);
-  EXPECT_EQ(getMedian(img, 3, 3), 10);
-}
+  EXPECT_EQ(getMedian(img, 1, 1), 0);  // five of the nine pixels lie outside and count 0
+  test::fillImage(img, 5, 5, [](int x, int y) { return x == 3 && y == 3 ? 60000 : 10; });
+  EXPECT_EQ(getMedian(img, 3, 3), 10);  // one hot pixel does not make a star
 
-TEST(StarFinderThresholdTest, WorkedExample) {
-  const StarThresholds t = starThresholds(100, 1.0, 60000);
-  EXPECT_EQ(t.t1, 200);   // 100 + 10 * sqrt(100)
-  EXPECT_EQ(t.t2, 1897);  // 100 + 0.03 * 59900
-  EXPECT_EQ(t.t3, 6090);  // 100 + 0.1 * 59900
-  EXPECT_EQ(thresholdFor(t, 0), 6090);
-  EXPECT_EQ(thresholdFor(t, 1), 1897);
-  EXPECT_EQ(thresholdFor(t, 2), 200);
-  EXPECT_THROW(thresholdFor(t, 3), RangeError);
-}
-
-TEST(StarFinderThresholdTest, LowLimitsCollapseOntoTheNoiseThreshold) {
-  // t1 at or above the maximum: all three take t1.
-  StarThresholds t = starThresholds(100, 1.0, 150);
-  EXPECT_EQ(t.t1, 200);
-  EXPECT_EQ(t.t2, 200);
-  EXPECT_EQ(t.t3, 200);
-  // 100 + 27 and 100 + 90 lie below t1 = 200.
-  t = starThresholds(100, 1.0, 1000);
-  EXPECT_EQ(t.t2, 200);
-  EXPECT_EQ(t.t3, 200);
-  // A gain of 0 from a bad configuration counts as 2: 200 + 10 * sqrt(100).
-  EXPECT_EQ(starThresholds(200, 0.0, 60000).t1, 300);
-}
-
-TEST(StarFinderThresholdTest, BackgroundIsTheFullestHistogramBin) {
-  Timgbuffer img;
-  makeSky(img, 40, 40, 100);
-  for (std::int32_t x = 1; x <= 40; ++x) {
-    for (std::int32_t y = 21; y <= 40; ++y) img.putpixel(x, y, 200);
+  // t1 = bg + 10 sqrt(bg / gain), t2 = bg + 3 % and t3 = bg + 10 % of the
+  // range up to the limit, never below t1; a gain of 0 counts as 2.
+  struct Case { std::int32_t bg; double gain; std::int32_t max, t1, t2, t3; };
+  const Case cases[] = {{100, 1.0, 60000, 200, 1897, 6090}, {100, 1.0, 150, 200, 200, 200},
+                        {100, 1.0, 1000, 200, 200, 200},   {200, 0.0, 60000, 300, 1994, 6180}};
+  for (const Case& c : cases) {
+    const StarThresholds t = starThresholds(c.bg, c.gain, c.max);
+    EXPECT_EQ(std::vector({t.t1, t.t2, t.t3}), std::vector({c.t1, c.t2, c.t3})) << c.bg << " " << c.max;
+    EXPECT_EQ(std::vector({thresholdFor(t, 0), thresholdFor(t, 1), thresholdFor(t, 2)}),
+              std::vector({c.t3, c.t2, c.t1}));
   }
-  img.putpixel(1, 40, 1020);  // histogram scale 255 / 1020 = 0.25
-  img.putpixel(2, 40, 50);    // now 799 pixels of 100 and 799 of 200
+  EXPECT_THROW(thresholdFor(StarThresholds{}, 3), RangeError);
+
+  // 799 pixels of 100 and 799 of 200 with a maximum of 1020 (scale 0.25):
+  // equal bins, the first one wins (100 -> bin 25 -> 25 / 0.25).
+  test::fillImage(img, 40, 40, [](int x, int y) {
+    return x == 1 && y == 40 ? 1020 : x == 2 && y == 40 ? 50 : y > 20 ? 200 : 100;
+  });
   const Timghistogram hist = starfindHistogram(img);
   EXPECT_EQ(hist.Max, 1020);
-  // Equal bins: the first one (100 -> bin 25 -> 25 / 0.25).
   EXPECT_EQ(histogramBackground(hist), 100);
 }
 
-class FindStarsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    makeSky(rig.img, 100, 100, 100);
-    rig.show();
+TEST(StarFinderTest, FindStars) {
+  const std::vector<Position> three = {{30, 40}, {70, 25}, {55, 75}};
+  struct Case {
+    const char* what;
+    std::vector<Position> stars;
+    std::vector<double> peaks;  // 3000 where not given
+    std::int32_t minSN, max;
+    std::optional<ImageRect> rect;
+    bool autocentre = false;
+    bool clickFirst = false;  // a ROI on the first star before the search
+    int cancelAfter = -1;
+    std::vector<Position> found;  // window rows run from the top
+    int steps = 18;               // 100 div 5 - 2 window rows
+  };
+  const Case cases[] = {
+      {"each star once at its pixel", three, {}, 3, 60000, {}, false, false, -1, {{70, 25}, {30, 40}, {55, 75}}},
+      {"centred ROIs stay on the stars", three, {}, 3, 60000, {}, true, false, -1, {{70, 25}, {30, 40}, {55, 75}}},
+      {"saturated star skipped", {{30, 40}, {70, 25}}, {8000, 2000}, 3, 4000, {}, false, false, -1, {{70, 25}}},
+      {"star of an existing ROI", three, {}, 3, 60000, {}, true, true, -1, {{30, 40}, {70, 25}, {55, 75}}},
+      {"faint star passes S/N 3", {{30, 40}, {70, 25}}, {3000, 150}, 3, 60000, {}, false, false, -1, {{70, 25}, {30, 40}}},
+      // The faint star's ROI was made first and deleted again.
+      {"faint star misses S/N 100", {{30, 40}, {70, 25}}, {3000, 150}, 100, 60000, {}, false, false, -1, {{30, 40}}},
+      {"cancel keeps what was found", {{10, 10}, {50, 50}}, {}, 3, 60000, {}, false, false, 1, {{10, 10}}, 18},
+      // Windows from (25, 25): 60 div 5 - 2 columns, 40 div 5 - 2 rows;
+      // the star in row 25 lies on the first window row's edge.
+      {"user rectangle", three, {}, 3, 60000, ImageRect{20, 20, 80, 60}, false, false, -1, {{30, 40}}, 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::Rig rig;
+    rig.width = rig.height = 100;
+    rig.draw();
+    for (std::size_t i = 0; i < c.stars.size(); ++i)
+      test::addPeakStar(rig.img, c.stars[i].first, c.stars[i].second, i < c.peaks.size() ? c.peaks[i] : 3000, 1.5);
+    rig.win.AutocenterCheckBox = c.autocentre;
+    if (c.clickFirst) rig.win.Newroi(c.stars[0].first - 1, c.stars[0].second - 1);
+    rig.ui.cancelAfterEvents = c.cancelAfter;
+    EXPECT_EQ(FindStars(rig.win, rig.img, 200, c.minSN, c.max, c.rect), int(c.found.size()) - c.clickFirst);
+    std::vector<Position> found;
+    for (const TRoi1& r : rig.win.ROIlist) {
+      found.emplace_back(r.xa, r.ya);
+      EXPECT_EQ(r.num, int(found.size()));
+      EXPECT_EQ(std::pair(r.x0a, r.y0a), found.back());
+      if (c.clickFirst && r.num == 1) continue;  // no background placed
+      EXPECT_TRUE(r.ringMode());
+      EXPECT_GT(r.net(), 0);
+    }
+    EXPECT_EQ(found, c.found);
+    EXPECT_EQ(rig.win.ROIindex, int(c.found.size()));
+    EXPECT_EQ(rig.ui.progressSteps, c.steps);
+    EXPECT_EQ(rig.ui.progressDone, c.cancelAfter < 0 ? c.steps : c.cancelAfter);
+    EXPECT_EQ(rig.ui.eventsProcessed, c.cancelAfter < 0 ? c.steps : c.cancelAfter);
   }
-  RoiWindowRig rig;
-};
-
-TEST_F(FindStarsTest, MarksEachStarOnceAtItsPixel) {
-  addStar(rig.img, 30, 40, 3000, 1.5);
-  addStar(rig.img, 70, 25, 3000, 1.5);
-  addStar(rig.img, 55, 75, 3000, 1.5);
-  rig.win.AutocenterCheckBox = false;  // the ROI stays where the finder put it
-
-  EXPECT_EQ(FindStars(rig.win, rig.img, 200, 3, 60000), 3);
-  ASSERT_EQ(rig.win.count(), 3);
-  // Window rows run from the top: the star in row 25 comes first.
-  EXPECT_EQ(position(rig.win.roi(1)), std::make_pair(70, 25));
-  EXPECT_EQ(position(rig.win.roi(2)), std::make_pair(30, 40));
-  EXPECT_EQ(position(rig.win.roi(3)), std::make_pair(55, 75));
-  for (std::int32_t i = 1; i <= 3; ++i) {
-    const TRoi1& r = rig.win.roi(i);
-    EXPECT_EQ(r.num, i);
-    EXPECT_EQ(r.x0a, r.xa);
-    EXPECT_TRUE(r.ringMode()) << "ROI " << i;
-    EXPECT_GT(r.net(), 0);
-  }
-  EXPECT_EQ(rig.win.ROIindex, 3);
-  // 100 div 5 - 2 window rows, one progress step and event round each.
-  EXPECT_EQ(rig.ui.progressSteps, 18);
-  EXPECT_EQ(rig.ui.progressDone, 18);
-  EXPECT_EQ(rig.ui.eventsProcessed, 18);
 }
 
-TEST_F(FindStarsTest, CentredRoisStayOnTheStars) {
-  addStar(rig.img, 30, 40, 3000, 1.5);
-  addStar(rig.img, 70, 25, 3000, 1.5);
-  EXPECT_EQ(FindStars(rig.win, rig.img, 200, 3, 60000), 2);
-  ASSERT_EQ(rig.win.count(), 2);
-  EXPECT_EQ(position(rig.win.roi(1)), std::make_pair(70, 25));
-  EXPECT_EQ(position(rig.win.roi(2)), std::make_pair(30, 40));
-}
-
-TEST_F(FindStarsTest, SaturatedStarIsSkipped) {
-  addStar(rig.img, 30, 40, 8000, 1.5);  // median about 6500
-  addStar(rig.img, 70, 25, 2000, 1.5);  // median about 1700
-  EXPECT_EQ(FindStars(rig.win, rig.img, 200, 3, 4000), 1);
-  ASSERT_EQ(rig.win.count(), 1);
-  EXPECT_EQ(position(rig.win.roi(1)), std::make_pair(70, 25));
-}
-
-TEST_F(FindStarsTest, StarOfAnExistingRoiGetsNoSecondOne) {
-  addStar(rig.img, 30, 40, 3000, 1.5);
-  addStar(rig.img, 70, 25, 3000, 1.5);
-  addStar(rig.img, 55, 75, 3000, 1.5);
-  rig.win.Newroi(29, 39);  // 0-based click on the star at (30, 40)
-  ASSERT_EQ(position(rig.win.roi(1)), std::make_pair(30, 40));
-
-  EXPECT_EQ(FindStars(rig.win, rig.img, 200, 3, 60000), 2);
-  ASSERT_EQ(rig.win.count(), 3);
-  std::set<std::pair<std::int32_t, std::int32_t>> positions;
-  for (const TRoi1& r : rig.win.ROIlist) positions.insert(position(r));
-  EXPECT_EQ(positions, (std::set<std::pair<std::int32_t, std::int32_t>>{{30, 40}, {70, 25}, {55, 75}}));
-}
-
-TEST_F(FindStarsTest, MinimumSignalToNoiseDropsFaintStars) {
-  addStar(rig.img, 30, 40, 3000, 1.5);  // S/N near 170
-  addStar(rig.img, 70, 25, 150, 1.5);   // median 220, S/N near 27
-
-  EXPECT_EQ(FindStars(rig.win, rig.img, 200, 3, 60000), 2);
-  rig.win.ClearROIs();
-
-  EXPECT_EQ(FindStars(rig.win, rig.img, 200, 100, 60000), 1);
-  ASSERT_EQ(rig.win.count(), 1);
-  // The faint star's ROI was made first and deleted again.
-  EXPECT_EQ(position(rig.win.roi(1)), std::make_pair(30, 40));
-  EXPECT_EQ(rig.win.roi(1).num, 1);
-  EXPECT_EQ(rig.win.ROIindex, 1);
-}
-
-TEST_F(FindStarsTest, BoxWithoutCountsPassesNoMinimum) {
-  makeSky(rig.img, 100, 100, -1000);
-  addStar(rig.img, 30, 40, 3000, 1.0);
-  rig.win.AutocenterCheckBox = false;
+TEST(StarFinderTest, BoxWithoutCountsPassesNoMinimum) {
+  test::Rig rig;
+  test::fillImage(rig.img, 100, 100, [](int, int) { return -1000; });
+  test::addPeakStar(rig.img, 30, 40, 3000, 1.0);
   // Premise: the star's median peak is positive but its 5 x 5 box sums below 0.
-  std::int64_t box = 0;
-  for (std::int32_t x = 28; x <= 32; ++x) {
-    for (std::int32_t y = 38; y <= 42; ++y) box += rig.img.getpixel(x, y);
-  }
-  ASSERT_LE(box, 0);
+  ASSERT_LE(test::plainSum(rig.img, 28, 38, 32, 42), 0);
   ASSERT_GT(getMedian(rig.img, 30, 40), 0);
-
   EXPECT_EQ(FindStars(rig.win, rig.img, 0, 0, 60000), 0);
   EXPECT_EQ(rig.win.count(), 0);
 }
 
-TEST_F(FindStarsTest, CancelKeepsTheRoisFoundSoFar) {
-  addStar(rig.img, 10, 10, 3000, 1.5);  // window row 1
-  addStar(rig.img, 50, 50, 3000, 1.5);  // window row 9
-  rig.ui.cancelAfterEvents = 1;
-
-  EXPECT_EQ(FindStars(rig.win, rig.img, 200, 3, 60000), 1);
-  ASSERT_EQ(rig.win.count(), 1);
-  EXPECT_EQ(position(rig.win.roi(1)), std::make_pair(10, 10));
-  EXPECT_EQ(rig.ui.progressDone, 1);
-}
-
-TEST_F(FindStarsTest, UserRectangleLimitsTheSearch) {
-  addStar(rig.img, 30, 40, 3000, 1.5);
-  addStar(rig.img, 70, 25, 3000, 1.5);  // on the rectangle's first window row edge
-  addStar(rig.img, 55, 75, 3000, 1.5);  // below the rectangle
-  // Windows start at (25, 25): 60 div 5 - 2 columns, 40 div 5 - 2 rows.
-  const ImageRect rect{20, 20, 80, 60};
-  EXPECT_EQ(FindStars(rig.win, rig.img, 200, 3, 60000, rect), 1);
-  ASSERT_EQ(rig.win.count(), 1);
-  EXPECT_EQ(position(rig.win.roi(1)), std::make_pair(30, 40));
-  EXPECT_EQ(rig.ui.progressSteps, 6);
-}
-
-TEST(FindstarsCommandTest, WithoutImage) {
-  RoiWindowRig rig;
+TEST(StarFinderTest, CommandWithAndWithoutImage) {
+  test::Rig rig;
+  rig.win.setImage(nullptr);
   StarfindDialog dialog;
   EXPECT_FALSE(prepareFindstars(rig.win, dialog));
   EXPECT_EQ(findstars(rig.win, dialog), 0);
   EXPECT_EQ(rig.ui.messages, (std::vector<std::string>{"Kein Bild geladen", "Kein Bild geladen"}));
-}
 
-TEST(FindstarsCommandTest, DialogDefaultsAndResultMessage) {
-  RoiWindowRig rig;
-  makeSky(rig.img, 100, 100, 100);
-  addStar(rig.img, 30, 40, 3000, 1.5);
-  addStar(rig.img, 70, 25, 3000, 1.5);
-  addStar(rig.img, 55, 75, 3000, 1.5);
-  rig.show();
-
-  StarfindDialog dialog;
-  EXPECT_EQ(dialog.sensitivity, 1);
-  EXPECT_EQ(dialog.MinSNEdit.value, 3);
+  rig.width = rig.height = 100;
+  rig.draw();
+  for (const auto& [x, y] : {Position{30, 40}, Position{70, 25}, Position{55, 75}})
+    test::addPeakStar(rig.img, x, y, 3000, 1.5);
+  rig.win.setImage(&rig.img);
   ASSERT_TRUE(prepareFindstars(rig.win, dialog));
   EXPECT_EQ(dialog.MaxcountEdit.value, 3100);  // the brightest pixel: sky + peak
-
   EXPECT_EQ(findstars(rig.win, dialog), 3);
   EXPECT_EQ(rig.win.count(), 3);
-  EXPECT_EQ(rig.ui.messages.back(), "3 Sterne gefunden");
+  EXPECT_EQ(rig.lastMessage(), "3 Sterne gefunden");
 }
 
 }  // namespace

@@ -2,57 +2,40 @@
 // handlers, storing on OK and the refused star.
 #include <gtest/gtest.h>
 
-#include <vector>
-
+#include "PhotometryRig.h"
 #include "photometry/StarInfo.h"
-#include "SyntheticSky.h"
 
 namespace vargaze {
 namespace {
 
-using test::addStar;
-using test::makeSky;
-using test::RoiWindowRig;
+using Texts = std::vector<std::string>;
 
 class StarInfoTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    makeSky(rig.img, 80, 80, 100);
-    addStar(rig.img, 30, 30, 3000, 1.5);
-    rig.show();
-    star = rig.win.Newroi(29, 29);
-    rig.win.BGROI1(star, 29, 29);
-    sky = rig.win.Newroi(59, 59);  // nothing but sky: not measurable
-    rig.win.BGROI1(sky, 59, 59);
-    rig.win.FilterType = 3;  // "V"
-    rig.ui.messages.clear();
+    star = rig.addStar(30, 30, 3000);
+    sky = rig.addStar(60, 60, 0);  // nothing but sky: not measurable
+    rig.win.FilterType = 3;        // "V"
   }
-  RoiWindowRig rig;
+  test::Rig rig;
   StarInfoDialog dialog{rig.ui};
   std::int32_t star = 0;
   std::int32_t sky = 0;
 };
 
-TEST_F(StarInfoTest, TychoToJohnson) {
-  dialog.BTEdit = "10.000";
-  dialog.VTEdit = "9.500";
-  dialog.TycToJButtonClick();
-  EXPECT_EQ(dialog.BmagEdit, "9.880");  // 10 - 0.24 * 0.5
-  EXPECT_EQ(dialog.VMagEdit, "9.455");  // 9.5 - 0.09 * 0.5
-  EXPECT_TRUE(rig.ui.messages.empty());
-}
-
-TEST_F(StarInfoTest, TychoNeedsBothNumbers) {
+TEST_F(StarInfoTest, TychoToJohnsonAndTheBVHandlers) {
+  // B = Bt - 0.24 (Bt - Vt), V = Vt - 0.09 (Bt - Vt).
   dialog.BTEdit = "10.000";
   dialog.TycToJButtonClick();
   dialog.VTEdit = "9,5x";
   dialog.TycToJButtonClick();
+  EXPECT_EQ(dialog.BmagEdit, "");
+  dialog.VTEdit = "9.500";
+  dialog.TycToJButtonClick();
+  EXPECT_EQ((Texts{dialog.BmagEdit, dialog.VMagEdit}), (Texts{"9.880", "9.455"}));
   EXPECT_EQ(rig.ui.messages, (std::vector<std::string>{"Bt und Vt müssen eingetragen sein",
                                                        "Bt und Vt müssen korrekt eingetragen sein"}));
-  EXPECT_EQ(dialog.BmagEdit, "");
-}
-
-TEST_F(StarInfoTest, TypingBShowsBMinusVAndBMinusVLeavesBAlone) {
+  // Typing B shows B-V; typing B-V then leaves B alone until B-V is chosen.
   dialog.VMagEditChange("11.9");
   dialog.BmagEditClick();
   dialog.BmagEditChange("12.5");
@@ -60,96 +43,83 @@ TEST_F(StarInfoTest, TypingBShowsBMinusVAndBMinusVLeavesBAlone) {
   EXPECT_TRUE(dialog.InputB);
   dialog.BVEditChange("1.000");
   EXPECT_EQ(dialog.BmagEdit, "12.5");
-
   dialog.BVEditClick();
   dialog.BVEditChange("0.700");
   EXPECT_EQ(dialog.BmagEdit, "12.600");
-  // A new V recomputes B-V from B.
-  dialog.VMagEditChange("12.0");
+  dialog.VMagEditChange("12.0");  // a new V recomputes B-V from B
   EXPECT_EQ(dialog.BVEdit, "0.600");
 }
 
 TEST_F(StarInfoTest, PrepareShowsTheCatalogueAndTheProposals) {
-  BVRIRec& c = rig.win.bvri(star);
-  c.Bmag = 12.5f;
-  c.Vmag = 11.9f;
-  c.Rmag = 90.0f;  // exactly 90 is still shown
-  c.Imag = 99.0f;
+  rig.win.bvri(star) = BVRIRec{12.5f, 11.9f, 90.0f, 99.0f};  // exactly 90 is still shown
   rig.win.roi(star).Name = "RR Lyr";
   dialog.prepare(rig.win, star, 2, "", "");
   EXPECT_EQ(dialog.IDEdit, "ROI 1");
   EXPECT_EQ(dialog.StarnameEdit, "RR Lyr");
-  EXPECT_EQ(dialog.BmagEdit, "12.500");
-  EXPECT_EQ(dialog.VMagEdit, "11.900");
-  EXPECT_EQ(dialog.RMagEdit, "90.000");
-  EXPECT_EQ(dialog.IMagEdit, "");
-  EXPECT_EQ(dialog.BVEdit, "0.600");
+  EXPECT_EQ(std::vector({dialog.BmagEdit, dialog.VMagEdit, dialog.RMagEdit, dialog.IMagEdit, dialog.BVEdit}),
+            std::vector<std::string>({"12.500", "11.900", "90.000", "", "0.600"}));
   EXPECT_EQ(dialog.magstr, "11.900");
   EXPECT_EQ(dialog.StarTypeGroup, 2);
   EXPECT_TRUE(dialog.MagnitudeFieldsEnabled);
   EXPECT_FALSE(dialog.KatalogGroupEnabled);  // "differentiell"
-
   dialog.prepare(rig.win, star, 0, "other", "");
   EXPECT_EQ(dialog.StarnameEdit, "other");
   EXPECT_FALSE(dialog.MagnitudeFieldsEnabled);
-}
 
-TEST_F(StarInfoTest, EmptyFilterFieldTakesTheProposal) {
+  // An empty field of the current filter takes the proposal, else the ROI's
+  // reference magnitude.
+  rig.win.bvri(star) = BVRIRec{};
   rig.win.roi(star).rmag = 10.25f;
   dialog.prepare(rig.win, star, 2, "", "");
   EXPECT_EQ(dialog.VMagEdit, "10.250");
   dialog.prepare(rig.win, star, 2, "", "9.75");
-  EXPECT_EQ(dialog.VMagEdit, "9.75");
-  EXPECT_EQ(dialog.magstr, "9.75");
+  EXPECT_EQ((Texts{dialog.VMagEdit, dialog.magstr}), (Texts{"9.75", "9.75"}));
   rig.win.FilterType = 5;  // "I"
   dialog.prepare(rig.win, star, 2, "", "");
-  EXPECT_EQ(dialog.IMagEdit, "10.250");
-  EXPECT_EQ(dialog.VMagEdit, "");
+  EXPECT_EQ((Texts{dialog.IMagEdit, dialog.VMagEdit}), (Texts{"10.250", ""}));
 }
 
-TEST_F(StarInfoTest, OkMakesAComparisonStar) {
-  dialog.prepare(rig.win, star, 0, "", "");
-  dialog.StarnameEdit = "HD 182989";
+TEST_F(StarInfoTest, OkStoresTypeNameAndTypedValuesOnly) {
+  dialog.prepare(rig.win, star, 0, "[Lyr", "");
   dialog.StarTypeGroupClick(1);
   dialog.VMagEditChange("11.200");
+  dialog.BTEdit = "10.0";
+  dialog.VTEdit = "9.5";
   ASSERT_TRUE(dialog.accept(rig.win));
   const TRoi1& r = rig.win.roi(star);
   EXPECT_TRUE(r.ref);
   EXPECT_EQ(r.rmag, 11.2f);
-  EXPECT_EQ(r.Name, "HD 182989");
+  EXPECT_EQ(r.Name, "(Lyr");
+  EXPECT_EQ(dialog.starname, "[Lyr");
   EXPECT_EQ(rig.win.bvri(star).Vmag, 11.2f);  // typed, so stored
   EXPECT_EQ(rig.win.RefstarEdit, star);
   EXPECT_EQ(dialog.startype, 1);
   EXPECT_EQ(dialog.magstr, "11.200");
+  EXPECT_EQ((Texts{dialog.BTEdit, dialog.VTEdit}), (Texts{"", ""}));
   EXPECT_TRUE(rig.ui.messages.empty());
-}
 
-TEST_F(StarInfoTest, UntouchedFieldsAreNoCatalogueValues) {
-  BVRIRec& c = rig.win.bvri(star);
-  c.Bmag = 12.3456f;
-  dialog.prepare(rig.win, star, 0, "", "");
-  EXPECT_EQ(dialog.BmagEdit, "12.346");
-  EXPECT_EQ(dialog.VMagEdit, "0.000");  // the variable's reference magnitude
-  dialog.RMagEdit = "13.100";           // typed by the user
-  ASSERT_TRUE(dialog.accept(rig.win));
-  EXPECT_EQ(c.Bmag, 12.3456f);  // not rounded to what the field showed
-  EXPECT_EQ(c.Vmag, 99.0f);     // 0.000 was a proposal, not a magnitude
-  EXPECT_EQ(c.Rmag, 13.1f);
-  EXPECT_EQ(c.Imag, 99.0f);
-  EXPECT_EQ(rig.win.roi(star).starType(), kStarVar);
-}
-
-TEST_F(StarInfoTest, CheckStarWithItsMagnitude) {
+  // A check star with its magnitude.
   dialog.prepare(rig.win, star, 2, "", "");
   dialog.VMagEditChange("10.5");
   ASSERT_TRUE(dialog.accept(rig.win));
-  const TRoi1& r = rig.win.roi(star);
   EXPECT_FALSE(r.ref);
   EXPECT_EQ(r.rmag, 10.5f);
   EXPECT_EQ(r.starType(), kStarCheck);
+
+  // Fields shown but not typed are no catalogue values: B keeps all its
+  // digits, V's proposal 0.000 is no magnitude.
+  rig.win.roi(star).rmag = 0.0f;
+  rig.win.bvri(star) = BVRIRec{12.3456f, 99.0f, 99.0f, 99.0f};
+  dialog.prepare(rig.win, star, 0, "", "");
+  EXPECT_EQ((Texts{dialog.BmagEdit, dialog.VMagEdit}), (Texts{"12.346", "0.000"}));
+  dialog.RMagEdit = "13.100";
+  ASSERT_TRUE(dialog.accept(rig.win));
+  const BVRIRec& c = rig.win.bvri(star);
+  EXPECT_EQ(std::vector({c.Bmag, c.Vmag, c.Rmag, c.Imag}), std::vector({12.3456f, 99.0f, 13.1f, 99.0f}));
+  EXPECT_EQ(r.starType(), kStarVar);
 }
 
-TEST_F(StarInfoTest, RefusedStarKeepsItsPreviousType) {
+TEST_F(StarInfoTest, RefusedStarAndFieldThatIsNoNumber) {
   TRoi1& r = rig.win.roi(sky);
   r.rmag = 10.5f;  // a check star so far
   dialog.prepare(rig.win, sky, 1, "", "");
@@ -159,12 +129,10 @@ TEST_F(StarInfoTest, RefusedStarKeepsItsPreviousType) {
   EXPECT_EQ(rig.ui.messages, std::vector<std::string>{"Stern nicht messbar!"});
   EXPECT_FALSE(r.ref);
   EXPECT_EQ(r.rmag, 10.5f);
-  // Name and catalogue value do not depend on the signal.
-  EXPECT_EQ(r.Name, "Sky");
+  EXPECT_EQ(r.Name, "Sky");  // name and catalogue value do not depend on the signal
   EXPECT_EQ(rig.win.bvri(sky).Vmag, 11.2f);
-}
 
-TEST_F(StarInfoTest, FieldThatIsNoNumberStoresNothing) {
+  rig.ui.messages.clear();
   dialog.prepare(rig.win, star, 1, "", "");
   dialog.BmagEditChange("12.0");
   dialog.RMagEdit = "abc";
@@ -197,17 +165,6 @@ TEST_F(StarInfoTest, StandardisedChoiceIsFinalAfterOk) {
   dialog.KatalogGroupEnabled = false;
   dialog.prepare(rig.win, star, 0, "", "");
   EXPECT_TRUE(dialog.KatalogGroupEnabled);
-}
-
-TEST_F(StarInfoTest, NameTextAndTychoFieldsAfterOk) {
-  dialog.prepare(rig.win, star, 0, "[Lyr", "");
-  dialog.BTEdit = "10.0";
-  dialog.VTEdit = "9.5";
-  ASSERT_TRUE(dialog.accept(rig.win));
-  EXPECT_EQ(rig.win.roi(star).Name, "(Lyr");
-  EXPECT_EQ(dialog.starname, "[Lyr");
-  EXPECT_EQ(dialog.BTEdit, "");
-  EXPECT_EQ(dialog.VTEdit, "");
 }
 
 }  // namespace
