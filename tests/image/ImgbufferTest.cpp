@@ -1,11 +1,17 @@
-// Timgbuffer creation, storage and pixel access: defaults and header cards,
-// init's size checks, getpixel/putpixel, lines and columns.
+// Timgbuffer: storage and pixel access, copies and the header, conversions
+// between pixel types, flips, turns and binning, extremes, the histogram and
+// the flat field.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/Errors.h"
@@ -14,196 +20,505 @@
 namespace vargaze {
 namespace {
 
-std::string value(const Timgbuffer& img, const char* key) {
-  std::string text = getFitskeyString(img.fitsheader, key);
-  const auto first = text.find_first_not_of(' ');
-  return first == std::string::npos ? ""
-                                    : text.substr(first, text.find_last_not_of(' ') - first + 1);
+// A one-line image holding `values` in its storage as they are.
+template <typename T>
+Timgbuffer line(std::int32_t code, const std::vector<T>& values, bool wordmode = true) {
+  Timgbuffer img;
+  EXPECT_EQ(img.init(static_cast<std::int32_t>(values.size()), 1, code), 0);
+  std::memcpy(img.bufferpointer.get(), values.data(), values.size() * sizeof(T));
+  img.Wordmode = wordmode;
+  return img;
 }
 
-TEST(ImgbufferCreate, DefaultsAndTheSevenHeaderCards) {
-  const Timgbuffer img;
-  EXPECT_EQ(img.bufferMax, -1);
-  EXPECT_EQ(img.bufferMin, -1);
-  EXPECT_EQ(img.xsize, 0);
-  EXPECT_TRUE(img.yori);
-  EXPECT_TRUE(img.Wordmode);
-  EXPECT_EQ(img.ScaleFactor, 1.0);
-  EXPECT_EQ(img.FilterType, -1);
-  EXPECT_EQ(img.postbinned, 1);
-  EXPECT_EQ(img.Airmass, -1.0);
-  EXPECT_EQ(img.OBSTYPE, "CCD");
-  EXPECT_FALSE(img.hasImage());
+template <typename T>
+std::vector<T> stored(const Timgbuffer& img) {
+  std::vector<T> values(static_cast<std::size_t>(img.pixelCount()));
+  std::memcpy(values.data(), img.bufferpointer.get(), values.size() * sizeof(T));
+  return values;
+}
+using Words = std::vector<std::uint16_t>;
+using Shorts = std::vector<std::int16_t>;
+using Longs = std::vector<std::int32_t>;
 
-  const char* keys[] = {"SIMPLE", "BITPIX", "NAXIS", "NAXIS1", "NAXIS2", "BSCALE", "BZERO"};
-  const char* values[] = {"T", "16", "2", "0", "0", "1", "0"};
-  for (int n = 1; n <= 7; ++n) {
-    EXPECT_EQ(cardKeyword(img.fitsheader.card(n)), keys[n - 1]);
-    EXPECT_EQ(value(img, keys[n - 1]), values[n - 1]);
-    EXPECT_EQ(img.fitsheader.card(n)[29], values[n - 1][std::strlen(values[n - 1]) - 1]);
+// A w x h image whose pixel (x, y) holds step * y + x.
+Timgbuffer numbered(std::int32_t w, std::int32_t h, std::int32_t code, std::int32_t step = 100) {
+  Timgbuffer img;
+  EXPECT_EQ(img.init(w, h, code), 0);
+  for (std::int32_t y = 1; y <= h; ++y) {
+    for (std::int32_t x = 1; x <= w; ++x) img.putpixel(x, y, step * y + x);
   }
-  EXPECT_EQ(img.fitsheader.endCard(), 8);
+  return img;
 }
 
-TEST(ImgbufferInit, AllocatesZeroPixelsAndWritesBitpix) {
-  const std::pair<std::int32_t, const char*> types[] = {{kPixel8, "8"},
-                                                        {kPixel16, "16"},
-                                                        {kPixelUnset, "16"},
-                                                        {kPixel32, "32"},
-                                                        {kPixelFloat, "-32"}};
+void expectPixels(const Timgbuffer& img, const std::function<int(int, int)>& want) {
+  for (int y = 1; y <= img.ysize; ++y) {
+    for (int x = 1; x <= img.xsize; ++x) ASSERT_EQ(img.getpixel(x, y), want(x, y)) << x << "," << y;
+  }
+}
+
+std::int32_t headerInt(const Timgbuffer& img, const char* key) {
+  bool error = true;
+  const std::int32_t v = getFitskeyInteger(img.fitsheader, key, error);
+  EXPECT_FALSE(error) << key;
+  return v;
+}
+
+TEST(ImgbufferStorage, InitSizesAndPixelTypes) {
+  const std::pair<std::int32_t, int> types[] = {
+      {kPixel8, 8}, {kPixel16, 16}, {kPixelUnset, 16}, {kPixel32, 32}, {kPixelFloat, -32}};
   for (const auto& [code, bitpix] : types) {
     Timgbuffer img;
     ASSERT_EQ(img.init(4, 3, code), 0);
-    EXPECT_EQ(img.xsize, 4);
-    EXPECT_EQ(img.ysize, 3);
-    EXPECT_EQ(img.bufferbyte, code);
-    EXPECT_EQ(value(img, "BITPIX"), bitpix);
-    for (int y = 1; y <= 3; ++y) {
-      for (int x = 1; x <= 4; ++x) EXPECT_EQ(img.getpixel(x, y), 0);
-    }
+    EXPECT_EQ(std::tie(img.xsize, img.ysize, img.bufferbyte), std::make_tuple(4, 3, code));
+    EXPECT_EQ(headerInt(img, "BITPIX"), bitpix);
+    expectPixels(img, [](int, int) { return 0; });
   }
-}
-
-TEST(ImgbufferInit, ZeroBytesReturnsMinusOneAndKeepsTheSizes) {
-  Timgbuffer img;
-  ASSERT_EQ(img.init(5, 5, kPixel16), 0);
-  EXPECT_EQ(img.init(8, 8, kPixelDouble), -1);
-  EXPECT_EQ(img.xsize, 5);
-  EXPECT_EQ(img.bufferbyte, kPixel16);
+  Timgbuffer img = numbered(2, 2, kPixel16);
+  EXPECT_EQ(img.init(8, 8, kPixelDouble), -1);  // zero bytes: storage gone, sizes kept
+  EXPECT_EQ(std::tie(img.xsize, img.bufferbyte), std::make_tuple(2, kPixel16));
   EXPECT_EQ(img.bufferpointer, nullptr);
   EXPECT_EQ(img.getpixel(1, 1), 0);
   EXPECT_EQ(img.init(0, 7, kPixel16), -1);
-}
 
-TEST(ImgbufferInit, SizesBeyondTheLimitThrowAndLeaveTheImage) {
-  Timgbuffer img;
-  ASSERT_EQ(img.init(2, 2, kPixel16), 0);
-  img.putpixel(2, 2, 77);
-  const std::byte* storage = img.bufferpointer.get();
+  img = numbered(2, 2, kPixel16);  // sizes beyond the limit throw before anything changes
   EXPECT_THROW(img.init(10001, 10000, kPixel16), RangeError);
   EXPECT_THROW(img.init(std::numeric_limits<std::int32_t>::max(), 3, kPixel8), RangeError);
   EXPECT_THROW(img.init(-1, 10, kPixel16), RangeError);
-  EXPECT_EQ(img.bufferpointer.get(), storage);
-  EXPECT_EQ(img.xsize, 2);
-  EXPECT_EQ(img.getpixel(2, 2), 77);
-}
-
-TEST(ImgbufferPixels, OutsideTheImageReadsZero) {
-  Timgbuffer img;
-  EXPECT_EQ(img.getpixel(1, 1), 0);
-  ASSERT_EQ(img.init(3, 2, kPixel16), 0);
-  img.data16()[0] = 9;
-  img.data16()[5] = 9;
-  EXPECT_EQ(img.getpixel(1, 1), 9);
-  EXPECT_EQ(img.getpixel(3, 2), 9);
-  const std::pair<int, int> outside[] = {{0, 1}, {4, 1}, {1, 0}, {1, 3}, {-5, -5}};
+  EXPECT_EQ(img.getpixel(2, 2), 202);
+  const std::pair<int, int> outside[] = {{0, 1}, {3, 1}, {1, 0}, {1, 3}, {-5, -5}};
   for (const auto& [x, y] : outside) {
     EXPECT_EQ(img.getpixel(x, y), 0) << x << "," << y;
     img.putpixel(x, y, 5);  // no effect, no fault
   }
+  EXPECT_EQ(stored<std::uint16_t>(img), (Words{101, 102, 201, 202}));
 }
 
-TEST(ImgbufferPixels, PixelOrderIsLineAfterLine) {
-  Timgbuffer img;
-  ASSERT_EQ(img.init(3, 2, kPixel32), 0);
-  for (int i = 0; i < 6; ++i) img.data32()[i] = 100 + i;
-  EXPECT_EQ(img.getpixel(2, 1), 101);
-  EXPECT_EQ(img.getpixel(1, 2), 103);
-  EXPECT_EQ(img.getpixel(3, 2), 105);
+TEST(ImgbufferStorage, PutAndGetPerType) {
+  // putpixel limits to the storage type whatever Wordmode says.
+  const std::array<std::int32_t, 3> cases[] = {{kPixel16, 70000, 65535}, {kPixel16, -5, 0},
+                                               {kPixel8, 300, 255},      {kPixel8, -1, 0},
+                                               {kPixel32, -123456789, -123456789}};
+  for (const auto& [code, put, get] : cases) {
+    Timgbuffer img = numbered(1, 1, code);
+    img.Wordmode = false;
+    img.putpixel(1, 1, put);
+    EXPECT_EQ(img.getpixel(1, 1), get) << put;
+  }
+  EXPECT_EQ(line<std::uint16_t>(kPixel16, {0xFFFF}, false).getpixel(1, 1), 65535);
+  // Floats read rounded half to even, out of range and NaN as 0; they cannot be written.
+  Timgbuffer floats =
+      line<float>(kPixelFloat, {2.5f, 3.5f, -2.5f, 3e9f, std::nanf(""), -2147483648.0f});
+  expectPixels(floats, [](int x, int) { return std::array{2, 4, -2, 0, 0, 0}[x - 1]; });
+  floats.putpixel(1, 1, 7);
+  EXPECT_EQ(floats.dataFloat()[0], 2.5f);
 }
 
-TEST(ImgbufferPixels, PutpixelClampsToTheStorageType) {
-  Timgbuffer words;
-  ASSERT_EQ(words.init(2, 1, kPixel16), 0);
-  words.Wordmode = false;  // the limits do not depend on Wordmode
-  words.putpixel(1, 1, 70000);
-  words.putpixel(2, 1, -5);
-  EXPECT_EQ(words.data16()[0], 65535);
-  EXPECT_EQ(words.data16()[1], 0);
-
-  Timgbuffer bytes;
-  ASSERT_EQ(bytes.init(2, 1, kPixel8), 0);
-  bytes.putpixel(1, 1, 300);
-  bytes.putpixel(2, 1, -1);
-  EXPECT_EQ(bytes.getpixel(1, 1), 255);
-  EXPECT_EQ(bytes.getpixel(2, 1), 0);
-
-  Timgbuffer longs;
-  ASSERT_EQ(longs.init(1, 1, kPixel32), 0);
-  longs.putpixel(1, 1, -123456789);
-  EXPECT_EQ(longs.getpixel(1, 1), -123456789);
-}
-
-TEST(ImgbufferPixels, SignedWordsReadUnsigned) {
-  Timgbuffer img;
-  ASSERT_EQ(img.init(1, 1, kPixel16), 0);
-  img.Wordmode = false;
-  img.data16()[0] = 0xFFFF;  // -1 as a signed word
-  EXPECT_EQ(img.getpixel(1, 1), 65535);
-}
-
-TEST(ImgbufferPixels, FloatPixelsRoundHalfToEvenAndIgnoreWrites) {
-  Timgbuffer img;
-  ASSERT_EQ(img.init(6, 1, kPixelFloat), 0);
-  const float values[] = {2.5f, 3.5f, -2.5f, 3e9f, std::nanf(""), -2147483648.0f};
-  const std::int32_t expected[] = {2, 4, -2, 0, 0, 0};
-  for (int i = 0; i < 6; ++i) img.dataFloat()[i] = values[i];
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(img.getpixel(i + 1, 1), expected[i]) << i;
-  img.putpixel(1, 1, 7);
-  EXPECT_EQ(img.dataFloat()[0], 2.5f);
-}
-
-TEST(ImgbufferLines, LinesAndColumnsRoundTrip) {
-  Timgbuffer img;
-  ASSERT_EQ(img.init(4, 3, kPixel16), 0);
-  for (int i = 0; i < 12; ++i) img.data16()[i] = static_cast<std::uint16_t>(i);
-
-  std::vector<std::uint16_t> line(4);
-  img.Getline(2, line.data());
-  EXPECT_EQ(line, (std::vector<std::uint16_t>{4, 5, 6, 7}));
-  std::vector<std::uint16_t> col(3);
+TEST(ImgbufferStorage, LinesAndColumns) {
+  Timgbuffer img = numbered(4, 3, kPixel16);
+  Words row(4), col(3);
+  img.Getline(2, row.data());
   img.Getcolumn(3, col.data());
-  EXPECT_EQ(col, (std::vector<std::uint16_t>{2, 6, 10}));
+  EXPECT_EQ(std::tuple(row, col), std::tuple(Words{201, 202, 203, 204}, Words{103, 203, 303}));
+  img.Putline(Words{40, 41, 42, 43}.data(), 3);
+  img.Putcolumn(Words{90, 91, 92}.data(), 1);
+  EXPECT_EQ(stored<std::uint16_t>(img), (Words{90, 102, 103, 104, 91, 202, 203, 204, 92, 41, 42, 43}));
+  EXPECT_THROW(img.Getline(0, row.data()), RangeError);
+  EXPECT_THROW(img.Putline(row.data(), 4), RangeError);
+  EXPECT_THROW(img.Getcolumn(5, row.data()), RangeError);
 
-  const std::vector<std::uint16_t> newLine{40, 41, 42, 43};
-  img.Putline(newLine.data(), 3);
-  const std::vector<std::uint16_t> newCol{90, 91, 92};
-  img.Putcolumn(newCol.data(), 1);
-  const std::uint16_t expected[] = {90, 1, 2, 3, 91, 5, 6, 7, 92, 41, 42, 43};
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(img.data16()[i], expected[i]) << i;
+  Timgbuffer bytes = numbered(2, 3, kPixel8, 10);
+  bytes.Putcolumn(std::vector<std::uint8_t>{7, 8, 9}.data(), 2);
+  expectPixels(bytes, [](int x, int y) { return x == 2 ? 6 + y : 10 * y + 1; });
+  Timgbuffer longs = numbered(3, 2, kPixel32);
+  longs.Putcolumn(Longs{-1, 2000000000}.data(), 3);
+  Longs out(2);
+  longs.Getcolumn(3, out.data());
+  EXPECT_EQ(out, (Longs{-1, 2000000000}));
+  Timgbuffer{}.Getline(1, row.data());                           // no image: nothing happens
+  line<float>(kPixelFloat, {5, 5, 5, 5}).Getline(1, row.data());  // floats copy nothing
+  EXPECT_EQ(row, (Words{201, 202, 203, 204}));
 }
 
-TEST(ImgbufferLines, ByteAndLongColumns) {
-  Timgbuffer bytes;
-  ASSERT_EQ(bytes.init(2, 3, kPixel8), 0);
-  const std::uint8_t in8[] = {7, 8, 9};
-  bytes.Putcolumn(in8, 2);
-  EXPECT_EQ(bytes.getpixel(2, 3), 9);
-  EXPECT_EQ(bytes.getpixel(1, 3), 0);
+TEST(ImgbufferCopies, DuplicateGettempAndHeaderUpdate) {
+  Timgbuffer img = numbered(3, 2, kPixel16);
+  std::tie(img.bufferMax, img.bufferMin, img.Offset1, img.ScaleFactor, img.JDstart) =
+      std::tuple(1005, 1000, 12.0, 2.0, 2460000.5);
+  std::tie(img.Datetime, img.Exposure, img.FilterName, img.FilterType, img.PixScale) =
+      std::tuple("2023-10-05T21:13:45.250", 12.3456, "V", 3, 1.7);
+  std::tie(img.headerlines, img.Instrument, img.Observer, img.RA, img.DEC) =
+      std::tuple(12, "ST-8", "me", 1.5, -2.5);
+  ASSERT_TRUE(setFitskey(img.fitsheader, "GAIN", "2"));
+  const auto kept = [](const Timgbuffer& i) {
+    return std::tuple(i.xsize, i.ysize, i.bufferbyte, i.bufferMax, i.bufferMin, i.Offset1,
+                      i.ScaleFactor, i.JDstart, i.Datetime, i.Exposure, i.FilterName, i.FilterType,
+                      i.PixScale, i.headerlines, i.Instrument, i.Observer, i.RA, i.DEC);
+  };
+  const auto copy = img.duplicate();
+  EXPECT_EQ(kept(*copy), kept(img));
+  EXPECT_EQ(copy->fitsheader, img.fitsheader);
+  EXPECT_EQ(stored<std::uint16_t>(*copy), stored<std::uint16_t>(img));
+  copy->putpixel(1, 1, 1);  // the copy owns its own pixels
+  EXPECT_EQ(img.getpixel(1, 1), 101);
+  EXPECT_EQ(Timgbuffer{}.duplicate()->bufferpointer, nullptr);
 
-  Timgbuffer longs;
-  ASSERT_EQ(longs.init(3, 2, kPixel32), 0);
-  const std::int32_t in32[] = {-1, 2000000000};
-  longs.Putcolumn(in32, 3);
-  std::int32_t out32[2] = {};
-  longs.Getcolumn(3, out32);
-  EXPECT_EQ(out32[0], -1);
-  EXPECT_EQ(out32[1], 2000000000);
+  // gettemp takes pixels, geometry, extremes and scale, but not header or offset.
+  Timgbuffer temp = numbered(1, 3, kPixel32);
+  std::tie(temp.bufferMax, temp.bufferMin, temp.ScaleFactor) = std::tuple(4, -9, 3.0);
+  copy->gettemp(temp);
+  EXPECT_EQ(std::tuple(copy->xsize, copy->ysize, copy->bufferbyte, copy->getpixel(1, 3),
+                       copy->bufferMax, copy->bufferMin, copy->ScaleFactor, copy->Offset1),
+            std::tuple(1, 3, kPixel32, 301, 4, -9, 3.0, 12.0));
+  EXPECT_EQ(copy->fitsheader, img.fitsheader);
+  EXPECT_FALSE(temp.hasImage());
+
+  // New cards follow the seven a new image starts with (and GAIN), in the order written.
+  img.UpdateFitsHeader();
+  EXPECT_EQ(std::tuple(headerInt(img, "NAXIS1"), headerInt(img, "NAXIS2")), std::tuple(3, 2));
+  const FitsHeader& h = img.fitsheader;
+  EXPECT_EQ(h.card(9).substr(0, 80),
+            "DATE-OBS= '2023-10-05T21:13:45.250'/UT start date/time of observation" +
+                std::string(11, ' '));
+  EXPECT_EQ(h.card(10).substr(0, 48), "EXPTIME =               12.346 /Exposure time in");
+  EXPECT_EQ(h.card(11).substr(0, 16), "INSTRUME= 'ST-8'");
+  EXPECT_EQ(h.card(12).substr(0, 13), "FILTER  = 'V'");
+  EXPECT_EQ(h.endCard(), 13);  // no ISOSPEED card for an empty ISO speed
+
+  Timgbuffer undated;  // an unknown date writes no date card; one already there stays
+  undated.Datetime = "date?";
+  undated.ISOspeed = "1600";
+  undated.UpdateFitsHeader();
+  EXPECT_EQ(getFitskeyString(undated.fitsheader, "DATE-OBS"), "");
+  EXPECT_EQ(undated.fitsheader.card(11).substr(0, 30), "ISOSPEED=                 1600");
+  ASSERT_TRUE(setFitskeyQuoted(undated.fitsheader, "DATE-OBS", "2020-01-01T00:00:00"));
+  undated.Datetime.clear();
+  undated.UpdateFitsHeader();
+  EXPECT_EQ(getFitskeyString(undated.fitsheader, "DATE-OBS"), "2020-01-01T00:00:00");
 }
 
-TEST(ImgbufferLines, IndexOutsideThrowsAndFloatCopiesNothing) {
-  Timgbuffer img;
-  std::uint16_t line[4] = {1, 1, 1, 1};
-  img.Getline(1, line);  // no image: nothing happens
-  ASSERT_EQ(img.init(4, 3, kPixel16), 0);
-  EXPECT_THROW(img.Getline(0, line), RangeError);
-  EXPECT_THROW(img.Putline(line, 4), RangeError);
-  EXPECT_THROW(img.Getcolumn(5, line), RangeError);
+TEST(ImgbufferConvert, SwapBytes) {
+  Timgbuffer words = line<std::uint16_t>(kPixelUnset, {0x0102, 0x00FF, 0x1080});
+  words.swapbytes();
+  EXPECT_EQ(words.bufferbyte, kPixel16);
+  EXPECT_EQ(stored<std::uint16_t>(words), (Words{0x0201, 0xFF00, 0x8010}));
+  EXPECT_EQ(words.bufferMax, 0xFF00);
+  words.swapbytes();
+  words.Wordmode = false;
+  words.swapbytes();  // 0x0201, -256, -32752 read signed
+  EXPECT_EQ(words.bufferMax, 0x0201);
 
-  Timgbuffer floats;
-  ASSERT_EQ(floats.init(4, 1, kPixelFloat), 0);
-  floats.Getline(1, line);
-  EXPECT_EQ(line[0], 1);
+  Timgbuffer longs = line<std::uint32_t>(kPixel32, {0x01020304u, 0x000000F0u});
+  longs.swapbytes();
+  EXPECT_EQ(stored<std::uint32_t>(longs), (std::vector<std::uint32_t>{0x04030201u, 0xF0000000u}));
+  EXPECT_EQ(longs.bufferMax, 0x04030201);  // 0xF0000000 is negative
+  Timgbuffer floats = line<std::uint32_t>(kPixelFloat, {0x0000803Fu});
+  floats.bufferMax = 9;
+  floats.swapbytes();
+  EXPECT_EQ(std::tuple(floats.dataFloat()[0], floats.bufferMax), std::tuple(1.0f, 9));
+  Timgbuffer bytes = line<std::uint8_t>(kPixel8, {1, 2});
+  bytes.swapbytes();
+  EXPECT_EQ(stored<std::uint8_t>(bytes), (std::vector<std::uint8_t>{1, 2}));
+}
+
+TEST(ImgbufferConvert, CmultRoundsTiesToEvenAndStopsAtTheTop) {
+  Timgbuffer img = line<std::uint16_t>(kPixel16, {3, 5, 40000, 7});
+  ASSERT_TRUE(img.cmult(0.5f));  // 1.5, 2.5, 20000, 3.5
+  EXPECT_EQ(std::tuple(stored<std::uint16_t>(img), img.bufferMax), std::tuple(Words{2, 2, 20000, 4}, 20000));
+  ASSERT_TRUE(img.cmult(4.0f));
+  EXPECT_EQ(std::tuple(stored<std::uint16_t>(img), img.bufferMax), std::tuple(Words{8, 8, 65535, 16}, 65535));
+  Timgbuffer signedWords = line<std::int16_t>(kPixel16, {-100, 20000}, false);
+  ASSERT_TRUE(signedWords.cmult(2.0f));
+  EXPECT_EQ(std::tuple(stored<std::int16_t>(signedWords), signedWords.bufferMax), std::tuple(Shorts{-200, 32767}, 32767));
+  Timgbuffer longs = line<std::int32_t>(kPixel32, {-7, 1000});
+  ASSERT_TRUE(longs.cmult(3.0f));
+  EXPECT_EQ(stored<std::int32_t>(longs), (Longs{-21, 3000}));
+
+  // Below the type, or beyond 32 bits, is an error; bytes and floats are refused.
+  EXPECT_THROW(line<std::int16_t>(kPixel16, {-20000}, false).cmult(2.0f), RangeError);
+  EXPECT_THROW(line<std::uint16_t>(kPixel16, {0, 10}).cmult(-1.0f), RangeError);
+  EXPECT_THROW(line<std::int32_t>(kPixel32, {2000000000}).cmult(2.0f), RangeError);
+  Timgbuffer bytes = line<std::uint8_t>(kPixel8, {10});
+  Timgbuffer floats = line<float>(kPixelFloat, {1.5f});
+  EXPECT_FALSE(bytes.cmult(2.0f) || floats.cmult(2.0f));
+  EXPECT_EQ(std::tuple(bytes.getpixel(1, 1), floats.dataFloat()[0]), std::tuple(10, 1.5f));
+}
+
+TEST(ImgbufferConvert, OffsetsClipAtTheTypeLimits) {
+  Timgbuffer img = line<std::int16_t>(kPixel16, {-32768, 0, 32767, -1, -32758}, false);
+  img.IntToWord(32768);
+  EXPECT_EQ(stored<std::uint16_t>(img), (Words{0, 32768, 65535, 32767, 10}));
+  EXPECT_FALSE(img.Wordmode);  // the caller sets it
+  img.WordtoInt(32768);        // and back
+  EXPECT_EQ(stored<std::int16_t>(img), (Shorts{-32768, 0, 32767, -1, -32758}));
+  Timgbuffer clipped = line<std::int16_t>(kPixel16, {-5, 100});
+  clipped.IntToWord(-50);
+  EXPECT_EQ(stored<std::uint16_t>(clipped), (Words{0, 50}));
+  clipped.IntToWord(std::numeric_limits<std::int32_t>::max());
+  EXPECT_EQ(stored<std::uint16_t>(clipped), (Words{65535, 65535}));
+  clipped.WordtoInt(std::numeric_limits<std::int32_t>::min());
+  EXPECT_EQ(stored<std::int16_t>(clipped), (Shorts{32767, 32767}));
+
+  const std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+  Timgbuffer longs = line<std::int32_t>(kPixel32, {lo, lo + 1, -1});
+  longs.FitsToLongint(2147483648.0);  // the unsigned convention wraps around
+  EXPECT_EQ(stored<std::uint32_t>(longs), (std::vector<std::uint32_t>{0u, 1u, 0x7FFFFFFFu}));
+  Timgbuffer small = line<std::int32_t>(kPixel32, {10, -10});
+  small.FitsToLongint(100.0);
+  EXPECT_EQ(stored<std::int32_t>(small), (Longs{110, 90}));
+  small.FitsToLongint(2147483649.0);  // beyond the convention: nothing happens
+  EXPECT_EQ(stored<std::int32_t>(small), (Longs{110, 90}));
+  const float inf = std::numeric_limits<float>::infinity();
+  Timgbuffer floats = line<float>(kPixelFloat, {1.5f, 2.5f, -0.4f, std::nanf(""), inf, -inf});
+  floats.FitsToLongint(10.0);
+  EXPECT_EQ(stored<std::int32_t>(floats), (Longs{12, 12, 10, 0, 0, 0}));
+  EXPECT_EQ(floats.bufferbyte, kPixelFloat);  // the caller sets the new type
+  EXPECT_THROW(line<float>(kPixelFloat, {3e9f}).FitsToLongint(0.0), RangeError);
+  EXPECT_THROW(line<float>(kPixelFloat, {2.0e9f}).FitsToLongint(2.0e9), RangeError);
+}
+
+TEST(ImgbufferGeometry, FlipsAndTurns) {
+  Timgbuffer img = numbered(4, 3, kPixelUnset);
+  img.flipvertical();
+  EXPECT_EQ(std::tuple(img.bufferbyte, img.Flipped), std::tuple(kPixel16, true));
+  expectPixels(img, [](int x, int y) { return 100 * (4 - y) + x; });  // the odd middle stays
+  img.flipvertical();
+  EXPECT_FALSE(img.Flipped);
+  expectPixels(img, [](int x, int y) { return 100 * y + x; });
+  for (std::int32_t code : {kPixel8, kPixel16, kPixel32}) {
+    Timgbuffer mirrored = numbered(5, 2, code);
+    mirrored.fliphorizontal();
+    EXPECT_TRUE(mirrored.Mirrored);
+    expectPixels(mirrored, [](int x, int y) { return 100 * y + 6 - x; });
+  }
+
+  // A quarter turn takes old (x, y) to (h - y + 1, x); four restore the image.
+  Timgbuffer turned = numbered(3, 2, kPixel16);
+  turned.Flipped = true;
+  turned.rotate90(1);
+  EXPECT_EQ(std::tuple(turned.xsize, turned.ysize, turned.rotated, turned.Flipped, turned.Mirrored),
+            std::tuple(2, 3, 1, true, false));
+  expectPixels(turned, [](int x, int y) { return 100 * (3 - x) + y; });
+  EXPECT_EQ(std::tuple(headerInt(turned, "NAXIS1"), headerInt(turned, "NAXIS2")), std::tuple(2, 3));
+  Timgbuffer four = numbered(5, 3, kPixel32);
+  for (int i = 0; i < 4; ++i) four.rotate90(1);
+  EXPECT_EQ(four.rotated, 0);
+  expectPixels(four, [](int x, int y) { return 100 * y + x; });
+  Timgbuffer half = numbered(4, 3, kPixel16);  // keeps the flip flags; the count wraps at four
+  half.rotated = 3;
+  half.rotate90(2);
+  EXPECT_EQ(std::tuple(half.rotated, half.Flipped, half.Mirrored), std::tuple(1, false, false));
+  expectPixels(half, [](int x, int y) { return 100 * (4 - y) + 5 - x; });
+  Timgbuffer floats = line<float>(kPixelFloat, {1.25f, 7.5f});
+  floats.rotate90(1);  // a 1 x 2 column
+  EXPECT_EQ(std::tuple(floats.xsize, stored<float>(floats)), std::tuple(1, std::vector{1.25f, 7.5f}));
+}
+
+TEST(ImgbufferGeometry, BinningMeansRoundHalfToEven) {
+  // Block sums 2, 6, 10, 14: means 0.5 -> 0, 1.5 -> 2, 2.5 -> 2, 3.5 -> 4.
+  // The fifth line and column are dropped.
+  Timgbuffer img = line<std::uint16_t>(
+      kPixel16, {0, 1, 1, 2, 9, 0, 1, 1, 2, 9, 2, 3, 3, 4, 9, 2, 3, 3, 4, 9, 9, 9, 9, 9, 60000});
+  std::tie(img.xsize, img.ysize, img.PixScale) = std::tuple(5, 5, 1.5);
+  img.binning(2);
+  EXPECT_EQ(std::tie(img.xsize, img.ysize, img.bufferbyte), std::make_tuple(2, 2, kPixel32));
+  EXPECT_EQ(stored<std::int32_t>(img), (Longs{0, 2, 2, 4}));
+  EXPECT_EQ(std::tuple(img.bufferMax, img.postbinned, img.PixScale), std::tuple(4, 2, 3.0));
+  EXPECT_EQ(std::tuple(headerInt(img, "BITPIX"), headerInt(img, "BZERO"), headerInt(img, "NAXIS1"),
+                       headerInt(img, "NAXIS2")),
+            std::tuple(32, 0, 2, 2));
+  Timgbuffer bytes = numbered(7, 6, kPixel8, 10);  // 3 x 3 means: the block centres
+  bytes.binning(3);
+  EXPECT_EQ(stored<std::int32_t>(bytes), (Longs{22, 25, 52, 55}));
+  Timgbuffer big = line<std::int32_t>(kPixel32, Longs(9, -2000000000));
+  std::tie(big.xsize, big.ysize, big.data32()[8]) = std::tuple(3, 3, -1999999964);
+  big.binning(3);  // summed in 64 bits
+  EXPECT_EQ(big.getpixel(1, 1), -1999999996);
+  Timgbuffer same = numbered(4, 4, kPixel16);
+  for (std::uint8_t n : std::initializer_list<std::uint8_t>{0, 1, 4}) {
+    same.binning(n);
+    EXPECT_EQ(std::tie(same.xsize, same.bufferbyte, same.postbinned), std::make_tuple(4, kPixel16, 1));
+    EXPECT_EQ(same.getpixel(4, 4), 404);
+  }
+}
+
+TEST(ImgbufferStats, ExtremesPerTypeAndWordmode) {
+  struct {
+    const char* why;
+    Timgbuffer img;
+    std::int32_t max, bufferMax, low, high;  // getmaxpixel, then getminmax
+  } cases[] = {
+      {"unsigned words", line<std::uint16_t>(kPixel16, {500, 65520, 7}), 65520, 65520, 7, 65520},
+      {"signed words -16 -32768 300", line<std::uint16_t>(kPixel16, {65520, 32768, 300}, false),
+       300, 300, -32768, 300},
+      // The maximum starts from 0, the range from the first pixel.
+      {"signed words -16 -2 -8", line<std::uint16_t>(kPixel16, {65520, 65534, 65528}, false), 0,
+       0, -16, -2},
+      {"longs", line<std::int32_t>(kPixel32, {-40, 100000, -70000}, false), 100000, 100000,
+       -70000, 100000},
+      {"longs in word mode", line<std::int32_t>(kPixel32, {-5, -7}), 0, 0, 65535, 0},
+      {"bytes", line<std::uint8_t>(kPixel8, {30, 200, 12}, false), 200, 200, 12, 200},
+      {"bytes in word mode", line<std::uint8_t>(kPixel8, {30, 200, 12}), 200, 200, 12, 200},
+      {"floats", line<float>(kPixelFloat, {500.0f}), -1, 0, 65535, 0},
+  };
+  for (auto& c : cases) {
+    c.img.bufferMax = 42;
+    EXPECT_EQ(c.img.getmaxpixel(), c.max) << c.why;
+    EXPECT_EQ(c.img.bufferMax, c.bufferMax) << c.why;
+    c.img.getminmax();
+    EXPECT_EQ(std::tuple(c.img.bufferMin, c.img.bufferMax), std::tuple(c.low, c.high)) << c.why;
+  }
+  Timgbuffer empty;
+  EXPECT_EQ(empty.getmaxpixel(), 0);
+  empty.getminmax();
+  EXPECT_EQ(std::tuple(empty.bufferMin, empty.bufferMax), std::tuple(-1, -1));
+
+  // The passes run in blocks: extremes at block edges and in the tail count too.
+  for (std::size_t at : {0u, 63u, 64u, 127u, 128u, 140u}) {
+    Words values(141, 1000);
+    values[at] = 50000;
+    values[140 - at] = 3;
+    Timgbuffer img = line(kPixel16, values);
+    EXPECT_EQ(img.getmaxpixel(), 50000) << at;
+    img.getminmax();
+    EXPECT_EQ(std::tuple(img.bufferMin, img.bufferMax), std::tuple(3, 50000)) << at;
+  }
+}
+
+TEST(ImgbufferStats, HistogramBinsHandComputed) {
+  // Top 1000: bin trunc(v * 0.255) = 0 (0, 3), 1 (4), 127 (500), 254 (999), and
+  // values above the top in 255. 35 pixels: not a multiple of four.
+  Words values;
+  for (int i = 0; i < 5; ++i) values.insert(values.end(), {0, 3, 4, 500, 999, 1001, 65535});
+  Timghistogram hist;
+  line(kPixel16, values).getHistogram(1000, hist);
+  EXPECT_EQ(std::tuple(hist.Max, hist.Scale), std::tuple(1000, 0.255f));
+  std::array<std::int32_t, 256> want{};
+  std::tie(want[0], want[1], want[127], want[254], want[255]) = std::tuple(10, 5, 5, 5, 10);
+  EXPECT_EQ(hist.data, want);
+
+  // No top given: the real maximum, not a stale bufferMax. 255 / 1200 takes
+  // 100 to 21.25 and 600 to 127.5; below 0 counts in bin 0.
+  Timgbuffer longs = line<std::int32_t>(kPixel32, {-20, 0, 100, 600, 1200});
+  longs.bufferMax = 10;
+  longs.getHistogram(0, hist);
+  EXPECT_EQ(hist.Max, 1200);
+  want.fill(0);
+  std::tie(want[0], want[21], want[127], want[255]) = std::tuple(2, 1, 1, 1);
+  EXPECT_EQ(hist.data, want);
+
+  // A top below 256 keeps values unscaled; bytes are their own bin.
+  line<std::uint16_t>(kPixel16, {3, 3, 200, 250}).getHistogram(0, hist);
+  EXPECT_EQ(std::tuple(hist.Max, hist.Scale, hist.data[3], hist.data[200], hist.data[250]),
+            std::tuple(250, 1.0f, 2, 1, 1));
+  line<std::uint8_t>(kPixel8, {255, 17, 17}).getHistogram(0, hist);
+  EXPECT_EQ(std::tuple(hist.data[255], hist.data[17]), std::tuple(1, 2));
+  line<std::uint16_t>(kPixel16, {0, 0}).getHistogram(0, hist);  // nothing to go by: top 255
+  EXPECT_EQ(std::tuple(hist.Max, hist.data[0]), std::tuple(255, 2));
+  line<float>(kPixelFloat, {1, 2, 3}).getHistogram(0, hist);  // floats count nothing
+  EXPECT_EQ(std::tuple(hist.Max, std::accumulate(hist.data.begin(), hist.data.end(), 0)),
+            std::tuple(255, 0));
+}
+
+// A flat is normalised to high = round(mean + 1.5 sdev); pixels at or below
+// low = round(0.2 bufferMax) are dark and get high / low.
+TEST(ImgbufferFlat, MatrixFactorsFromHandComputedLevels) {
+  struct {
+    const char* why;
+    Timgbuffer flat;
+    std::vector<float> factors;
+    std::int32_t matrixMax;  // the largest factor, rounded
+  } cases[] = {
+      {"even", line<std::uint16_t>(kPixel16, {100, 100, 100, 100}), {1, 1, 1, 1}, 1},
+      // mean 250, sdev 129.10: high round(443.65) = 444, low 80
+      {"ramp", line<std::uint16_t>(kPixel16, {100, 200, 300, 400}), {4.44f, 2.22f, 1.48f, 1.11f}, 4},
+      // mean 312.5, sdev 175: high 575, low 80; the 50 is dark
+      {"dark pixel", line<std::uint16_t>(kPixel16, {50, 400, 400, 400}),
+       {575 / 80.0f, 1.4375f, 1.4375f, 1.4375f}, 7},
+      {"words unsigned though Wordmode is off", line<std::uint16_t>(kPixel16, {40000, 40000}, false),
+       {1, 1}, 1},
+      // mean 87.5, sdev 25: high 125, low 20; the largest 2.5 rounds to the even 2
+      {"bytes", line<std::uint8_t>(kPixel8, {50, 100, 100, 100}), {2.5f, 1.25f, 1.25f, 1.25f}, 2},
+      // mean 149750, sdev 100500: high 300500, low 40000; -1000 is dark
+      {"longs", line<std::int32_t>(kPixel32, {-1000, 200000, 200000, 200000}),
+       {7.5125f, 1.5025f, 1.5025f, 1.5025f}, 8},
+      {"one pixel has no spread", line<std::uint16_t>(kPixel16, {300}), {1}, 1},
+      // bufferMax 5 gives low 1: mean 3.75, sdev 2.5, high 8
+      {"darkest usable", line<std::uint16_t>(kPixel16, {5, 0, 5, 5}), {1.6f, 8, 1.6f, 1.6f}, 8},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    std::vector<std::int32_t> before;
+    for (int x = 1; x <= c.flat.xsize; ++x) before.push_back(c.flat.getpixel(x, 1));
+    c.flat.bufferMax = *std::max_element(before.begin(), before.end());  // as read
+    const bool noDarkPixel = *std::min_element(before.begin(), before.end()) > 0.2 * c.flat.bufferMax;
+    ASSERT_TRUE(c.flat.MakeFlatmatrix());
+    EXPECT_EQ(std::tuple(c.flat.bufferbyte, c.flat.flatmatrix, c.flat.bufferMax),
+              std::tuple(kPixelFloat, true, c.matrixMax));
+    const std::vector<float> got = stored<float>(c.flat);
+    for (std::size_t i = 0; i < got.size(); ++i) EXPECT_FLOAT_EQ(got[i], c.factors[i]) << i;
+    // A flat without dark pixels, corrected by its own matrix, is even at high.
+    if (noDarkPixel) {
+      Timgbuffer same = numbered(c.flat.xsize, 1, kPixel32, 0);
+      for (int x = 1; x <= same.xsize; ++x) same.putpixel(x, 1, before[std::size_t(x - 1)]);
+      ASSERT_TRUE(same.Flatcorrection(c.flat));
+      expectPixels(same, [&](int, int) { return same.bufferMax; });
+    }
+  }
+  Timgbuffer dark = line<std::uint16_t>(kPixel16, {4, 0, 2, 4});  // low would be 1 or 0
+  dark.bufferMax = 4;
+  Timgbuffer empty;
+  empty.bufferMax = 1000;
+  Timgbuffer already = line<float>(kPixelFloat, {1, 2});
+  already.bufferMax = 100;
+  EXPECT_FALSE(dark.MakeFlatmatrix() || empty.MakeFlatmatrix() || already.MakeFlatmatrix());
+  EXPECT_EQ(std::tuple(dark.bufferbyte, dark.flatmatrix, dark.bufferMax, stored<std::uint16_t>(dark)),
+            std::tuple(kPixel16, false, 4, Words{4, 0, 2, 4}));
+  EXPECT_EQ(stored<float>(already), (std::vector<float>{1, 2}));
+}
+
+Timgbuffer matrix(const std::vector<float>& factors) {
+  Timgbuffer flat = line(kPixelFloat, factors);
+  flat.flatmatrix = true;
+  return flat;
+}
+
+TEST(ImgbufferFlat, CorrectionRoundsTiesToEvenAndLimitsPerType) {
+  struct {
+    const char* why;
+    Timgbuffer img;
+    std::vector<float> factors;
+    std::vector<std::int32_t> want;
+    std::int32_t bufferMax;
+  } cases[] = {
+      {"factor one", line<std::uint16_t>(kPixel16, {10, 2000, 65535, 0}), {1, 1, 1, 1},
+       {10, 2000, 65535, 0}, 65535},
+      {"words stop at the top", line<std::uint16_t>(kPixel16, {40000, 1000}), {2, 2}, {65535, 2000}, 65535},
+      {"bytes: 2.5 -> 2, 3.5 -> 4", line<std::uint8_t>(kPixel8, {5, 7, 200, 0}), {0.5f, 0.5f, 1.5f, 3},
+       {2, 4, 255, 0}, 255},
+      {"longs keep their sign", line<std::int32_t>(kPixel32, {-300, 1000}), {1.5f, 0.25f}, {-450, 250}, 250},
+      {"floats are left", line<float>(kPixelFloat, {12.5f}), {2}, {12}, 0},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    c.img.bufferMax = 7;
+    ASSERT_TRUE(c.img.Flatcorrection(matrix(c.factors)));
+    expectPixels(c.img, [&](int x, int) { return c.want[std::size_t(x - 1)]; });
+    EXPECT_EQ(std::tuple(c.img.bufferMax, c.img.flatcorrected), std::tuple(c.bufferMax, true));
+  }
+  EXPECT_THROW(line<std::int32_t>(kPixel32, {2000000000}).Flatcorrection(matrix({2})), RangeError);
+
+  Timgbuffer img = line<std::uint16_t>(kPixel16, {100, 200});
+  img.bufferMax = 200;
+  Timgbuffer tall = matrix({2, 2});
+  std::tie(tall.xsize, tall.ysize) = std::pair(1, 2);
+  Timgbuffer plain = line<std::uint16_t>(kPixel16, {1, 1});  // a flat not yet made a matrix
+  EXPECT_FALSE(img.Flatcorrection(matrix({2, 2, 2})) || img.Flatcorrection(tall) ||
+               img.Flatcorrection(plain));
+  EXPECT_EQ(std::tuple(stored<std::uint16_t>(img), img.bufferMax, img.flatcorrected),
+            std::tuple(Words{100, 200}, 200, false));
+  ASSERT_TRUE(img.Flatcorrection(matrix({2, 3})));
+  ASSERT_TRUE(img.Flatcorrection(matrix({2, 3})));  // once only
+  EXPECT_EQ(stored<std::uint16_t>(img), (Words{200, 600}));
+  EXPECT_TRUE(img.Flatcorrection(Timgbuffer{}));  // even with a flat that would be refused
 }
 
 }  // namespace

@@ -1,0 +1,239 @@
+// Julian dates and calendar dates, the date and time parsers, the date texts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <ctime>
+#include <random>
+#include <tuple>
+
+#include "base/Errors.h"
+#include "image/Astro.h"
+
+namespace vargaze {
+namespace {
+
+struct DateTime {
+  int year, month, day, h, m;
+  float sec;
+  auto tie() const { return std::tie(year, month, day, h, m, sec); }
+};
+
+DateTime toDate(double jd) {
+  DateTime r{};
+  JDtoDate(jd, r.year, r.month, r.day, r.h, r.m, r.sec);
+  return r;
+}
+
+// Walks day by day with the test's own calendar and checks that MJD counts
+// one per day and that CALDAT gives every date back at hour 0.
+void checkConsecutiveDays(int day, int month, int year, int lastYear, bool gregorian) {
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  double previous = MJD(day, month, year, 0.0) - 1.0;
+  while (year <= lastYear) {
+    const double mjd = MJD(day, month, year, 0.0);
+    ASSERT_EQ(mjd, previous + 1.0) << year << "-" << month << "-" << day;
+    DateTime back{};
+    double hour = -1.0;
+    CALDAT(mjd, back.day, back.month, back.year, hour);
+    ASSERT_EQ(std::tie(back.day, back.month, back.year, hour), std::make_tuple(day, month, year, 0.0));
+    previous = mjd;
+    const bool leap = gregorian ? (year % 4 == 0 && year % 100 != 0) || year % 400 == 0
+                                : year % 4 == 0;
+    if (++day > (month == 2 && leap ? 29 : days[month - 1])) {
+      day = 1;
+      if (++month > 12) month = 1, ++year;
+    }
+    if (!gregorian && year == 1582 && month == 10 && day == 5) break;  // the reform
+  }
+}
+
+// Julian leap years up to 4 October 1582, Gregorian ones (1900 not, 2000 yes) from 15 October.
+TEST(JulianDate, EveryDayIsOneMoreThanTheLast) {
+  checkConsecutiveDays(1, 1, 1500, 1582, false);
+  checkConsecutiveDays(15, 10, 1582, 1610, true);
+  checkConsecutiveDays(1, 1, 1890, 2110, true);
+  const struct {
+    int day, month, year;
+    double hour, jd;
+  } epochs[] = {
+      {1, 1, 2000, 12.0, 2451545.0},   {17, 11, 1858, 0.0, 2400000.5},  // J2000.0, MJD 0
+      {1, 1, -4712, 12.0, 0.0},        {4, 10, 1582, 0.0, 2299159.5},   // JD 0, the day before
+      {15, 10, 1582, 0.0, 2299160.5},  {31, 12, 1899, 12.0, 2415020.0}, // the reform, J1900.0
+  };
+  for (const auto& e : epochs) EXPECT_EQ(JD(e.day, e.month, e.year, e.hour), e.jd) << e.year;
+}
+
+TEST(JulianDate, AgreesWithUnixTime) {
+  std::mt19937_64 random(20231005);
+  std::uniform_int_distribution<std::int64_t> seconds(-2208988800LL, 4102444799LL);  // 1900..2099
+  for (int i = 0; i < 2000; ++i) {
+    const std::time_t t = static_cast<std::time_t>(seconds(random));
+    std::tm utc{};
+    ASSERT_NE(gmtime_r(&t, &utc), nullptr);
+    const double expected = static_cast<double>(t) / 86400.0 + 2440587.5;
+    const double hour = utc.tm_hour + utc.tm_min / 60.0 + utc.tm_sec / 3600.0;
+    ASSERT_NEAR(JD(utc.tm_mday, utc.tm_mon + 1, utc.tm_year + 1900, hour), expected, 1e-8) << t;
+    const DateTime want{utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday,
+                        utc.tm_hour,        utc.tm_min,     static_cast<float>(utc.tm_sec)};
+    ASSERT_EQ(toDate(expected).tie(), want.tie()) << t;
+  }
+}
+
+// The JD of a moment `before` seconds ahead of midnight at the end of the day.
+double beforeMidnight(int day, int month, int year, double before) {
+  return JD(day, month, year, 24.0 - before / 3600.0);
+}
+
+TEST(JulianDate, ToDateRoundsToTheMillisecondAndCarries) {
+  const struct {
+    double jd;
+    DateTime want;
+  } cases[] = {
+      {JD(5, 10, 2023, 21 + 13 / 60.0 + 45.5 / 3600), {2023, 10, 5, 21, 13, 45.5F}},
+      {JD(5, 10, 2023, 21 + 13 / 60.0 + 5.25 / 3600), {2023, 10, 5, 21, 13, 5.25F}},
+      {JD(29, 2, 2024, 23 + 59 / 60.0 + 59.125 / 3600), {2024, 2, 29, 23, 59, 59.125F}},
+      {beforeMidnight(31, 12, 2023, 0.0004), {2024, 1, 1, 0, 0, 0.0F}},
+      {beforeMidnight(28, 2, 2023, 0.0004), {2023, 3, 1, 0, 0, 0.0F}},
+      {beforeMidnight(28, 2, 2024, 0.0004), {2024, 2, 29, 0, 0, 0.0F}},
+      {beforeMidnight(29, 2, 2024, 0.0004), {2024, 3, 1, 0, 0, 0.0F}},
+      {beforeMidnight(28, 2, 1900, 0.0004), {1900, 3, 1, 0, 0, 0.0F}},
+      {beforeMidnight(31, 12, 2023, 0.9999), {2023, 12, 31, 23, 59, 59.0F}},  // stays in its day
+      {JD(5, 10, 2023, 21 + 14 / 60.0 - 0.0003 / 3600), {2023, 10, 5, 21, 14, 0.0F}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(toDate(c.jd).tie(), c.want.tie()) << std::fixed << c.jd;
+  EXPECT_THROW(toDate(std::nan("")), RangeError);
+  EXPECT_THROW(toDate(HUGE_VAL), RangeError);
+}
+
+TEST(JulianDate, ToDateNeverGivesSixtySecondsOrMinutes) {
+  std::mt19937_64 random(42);
+  std::uniform_real_distribution<double> anyDay(2400000.0, 2470000.0);
+  std::uniform_real_distribution<double> nearMinute(-0.0006, 0.0006);  // seconds
+  for (int i = 0; i < 20000; ++i) {
+    // Points within a millisecond of a whole minute are the hard ones.
+    const double minute = std::round(anyDay(random) * 1440.0);
+    const double jd = (minute + nearMinute(random) / 60.0) / 1440.0;
+    const DateTime t = toDate(jd);
+    ASSERT_TRUE(t.sec >= 0.0F && t.sec < 60.0F && t.m >= 0 && t.m < 60 && t.h >= 0 && t.h < 24)
+        << std::fixed << jd << ": " << t.h << ":" << t.m << ":" << t.sec;
+    // The fields read back as the same moment to within half a millisecond.
+    const double back = JD(t.day, t.month, t.year, t.h + t.m / 60.0 + t.sec / 3600.0);
+    ASSERT_NEAR(back, jd, 0.0006 / 86400.0) << jd;
+  }
+}
+
+// Every parser starts from fields holding -1: on failure the fields read
+// before it keep their new values, the others stay -1.
+TEST(DateParse, DatesTimesAndCameraStamps) {
+  const struct {
+    const char* text;
+    int rc, year, month, day;
+  } dates[] = {
+      {"2023-10-05", 0, 2023, 10, 5}, {"2023/10/05", 0, 2023, 10, 5},
+      {"1999-12-31", 0, 1999, 12, 31}, {"2023-10-05T21:13:45.500", 0, 2023, 10, 5},
+      {"05/10/23", 0, 2023, 10, 5},   {"05/10/00", 0, 2000, 10, 5},  // two-digit years
+      {"05/10/68", 0, 2068, 10, 5},   {"05/10/69", 0, 1969, 10, 5},
+      {"31/12/99", 0, 1999, 12, 31},  {"05/10/2023", 0, 2023, 10, 5},  // four digits: whole
+      {"05/10/23 21:13", 0, 2023, 10, 5}, {"05.10.2023", 0, 2023, 10, 5},
+      {"29.02.2024", 0, 2024, 2, 29}, {"05.10.23", -1, -1, -1, -1},  // dots need ten characters
+      {"05.10.202", -1, -1, -1, -1},  {"05.13.2023", -1, -1, -1, 5},
+      {"05.00.2023", -1, -1, -1, 5},  {"32.10.2023", -1, -1, -1, -1},
+      {"00.10.2023", -1, -1, -1, -1}, {"2023-13-05", -1, 2023, -1, -1},
+      {"2023-10-32", -1, 2023, 10, -1}, {"2023-10-00", -1, 2023, 10, -1},
+      {"05/13/23", -1, -1, -1, 5},    {"32/10/23", -1, -1, -1, -1},
+      {"05/10/xx", -1, -1, 10, 5},    {"05/10/-1", -1, -1, 10, 5},
+      {"", -1, -1, -1, -1},           {"2023-10", -1, -1, -1, -1},
+      {"5/10/23", -1, -1, -1, -1},    {"2023-1x-05", -1, 2023, -1, -1},
+      {"2023-10- 5", -1, 2023, 10, -1}, {"20231005", -1, -1, -1, -1},
+      {"date?   ", -1, -1, -1, -1},   {"05-10-2023", -1, -1, -1, -1},
+  };
+  for (const auto& c : dates) {
+    int year = -1, month = -1, day = -1;
+    EXPECT_EQ(convertdate(c.text, year, month, day), c.rc) << c.text;
+    EXPECT_EQ(std::tie(year, month, day), std::tie(c.year, c.month, c.day)) << c.text;
+  }
+  const struct {
+    const char* text;
+    int rc, h, m;
+    float sec;
+  } times[] = {
+      {"21:13", 0, 21, 13, 0.0F},         {"21:13:45", 0, 21, 13, 45.0F},
+      {"21:13:45.500", 0, 21, 13, 45.5F}, {"21:13:4 5.25", 0, 21, 13, 45.25F},
+      {"00:00:00.000", 0, 0, 0, 0.0F},    {"", -1, -1, -1, -1.0F},
+      {"21:1", -1, -1, -1, -1.0F},        {"21-13", -1, -1, -1, -1.0F},
+      {"2113:", -1, -1, -1, -1.0F},       {" 21:13", -1, -1, -1, -1.0F},
+      {"2x:13", -1, -1, -1, -1.0F},       {"21:1x", -1, 21, -1, -1.0F},
+      {"21:13x45", -1, 21, 13, -1.0F},    {"21:13:", -1, 21, 13, -1.0F},
+      {"21:13:   ", -1, 21, 13, -1.0F},   {"21:13:4a", -1, 21, 13, -1.0F},
+      {"21:13:45,5", -1, 21, 13, -1.0F},  {"21:13:xx", -1, 21, 13, -1.0F},
+  };
+  for (const auto& c : times) {
+    int h = -1, m = -1;
+    float sec = -1.0F;
+    EXPECT_EQ(converttime(c.text, h, m, sec), c.rc) << c.text;
+    EXPECT_EQ(std::tie(h, m, sec), std::tie(c.h, c.m, c.sec)) << c.text;
+  }
+  const DateTime none{-1, -1, -1, -1, -1, -1.0F};
+  const struct {
+    const char* text;
+    int rc;
+    DateTime want;
+  } stamps[] = {
+      {"05/10/2023 21:13:45.25", 0, {2023, 10, 5, 21, 13, 45.25F}},
+      {"31/12/2023 23:59:4 9.5", 0, {2023, 12, 31, 23, 59, 49.5F}},
+      {"05/10/2023", 0, {2023, 10, 5, -1, -1, -1.0F}},           // no time part
+      {"2023-10-05 21:13:45", 0, {-1, -1, -1, 21, 13, 45.0F}},   // no slashed date
+      {"05/10/2023 21-13-45", 0, {2023, 10, 5, -1, -1, -1.0F}},  // no ":" in the time
+      {"", -1, none}, {"0", -1, none}, {"05", -1, none}, {"garbage text here!!", -1, none},
+      {"ab/10/2023 21:13:45", -1, none},
+      {"05/", -1, {-1, -1, 5, -1, -1, -1.0F}},
+      {"05/13/2023 21:13:45", -1, {-1, -1, 5, -1, -1, -1.0F}},
+      {"05/1", -1, {-1, 1, 5, -1, -1, -1.0F}},
+      {"05/10/", -1, {-1, 10, 5, -1, -1, -1.0F}},
+      {"05/10/20", -1, {-1, 10, 5, -1, -1, -1.0F}},  // the year needs four digits
+      {"05/10/23 21:13:45", -1, {-1, 10, 5, -1, -1, -1.0F}},
+      {"05/10/2023 xx:13:45", -1, {2023, 10, 5, -1, -1, -1.0F}},
+      {"05/10/2023 21:1y:45", -1, {2023, 10, 5, 21, -1, -1.0F}},
+      {"05/10/2023 21:13:4x", -1, {2023, 10, 5, 21, 13, -1.0F}},
+  };
+  for (const auto& c : stamps) {
+    DateTime t = none;
+    EXPECT_EQ(ConvertDateRaptor(c.text, t.year, t.month, t.day, t.h, t.m, t.sec), c.rc) << c.text;
+    EXPECT_EQ(t.tie(), c.want.tie()) << c.text;
+  }
+}
+
+TEST(DateText, NumbersAndIsoDateTimes) {
+  const std::pair<int, const char*> ints[] = {
+      {-1, "**"}, {0, "00"}, {5, "05"}, {10, "10"}, {2023, "2023"}};
+  for (const auto& [n, text] : ints) EXPECT_EQ(getdateint(n), text) << n;
+  const std::pair<double, const char*> seconds[] = {
+      {-0.5, "**"},       {0.0, "00.000"},      {5.25, "05.250"},  {45.5, "45.500"},
+      {59.9994, "59.999"}, {9.9996, "10.000"},  // rounded first: no "010.000"
+      {123.4567, "123.457"}, {1234567.891, "1234570.000"},  // six significant digits
+  };
+  for (const auto& [s, text] : seconds) EXPECT_EQ(getdatefloat(s), text) << s;
+  const struct {
+    DateTime t;
+    const char* text;
+  } stamps[] = {
+      {{2023, 10, 5, 21, 13, 5.25F}, "2023-10-05T21:13:05.250"},
+      {{2023, 10, 5, 21, 13, 59.9994F}, "2023-10-05T21:13:59.999"},
+      // Seconds that round to 60.000 carry into the minute, hour, day and year.
+      {{2023, 10, 5, 21, 13, 59.9996F}, "2023-10-05T21:14:00.000"},
+      {{2023, 10, 5, 21, 59, 59.9996F}, "2023-10-05T22:00:00.000"},
+      {{2023, 12, 31, 23, 59, 59.9996F}, "2024-01-01T00:00:00.000"},
+      {{2024, 2, 28, 23, 59, 59.9996F}, "2024-02-29T00:00:00.000"},
+      {{2023, 2, 28, 23, 59, 59.9996F}, "2023-03-01T00:00:00.000"},
+      {{2023, 10, 5, 21, 13, 60.0F}, "2023-10-05T21:14:00.000"},
+      {{2023, 10, 5, 21, 13, -1.0F}, "2023-10-05T21:13:**"},  // unknown parts show stars
+      {{2023, -1, 5, 21, 13, 1.0F}, "2023-**-05T21:13:01.000"},
+  };
+  for (const auto& [t, text] : stamps) {
+    EXPECT_EQ(GetDatetime(t.year, t.month, t.day, t.h, t.m, t.sec), text);
+  }
+}
+
+}  // namespace
+}  // namespace vargaze
