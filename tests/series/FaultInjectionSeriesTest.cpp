@@ -7,16 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "support/SeriesRig.h"
-#include "base/TextFile.h"
-#include "photometry/RoiFile.h"
 #include "series/ColorIndex.h"
 #include "series/LightCurveRun.h"
 #include "series/ProjectFile.h"
 #include "support/FaultInjection.h"
+#include "support/Lines.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {
+
+using test::readBytes;
 
 class FaultInjectionSeriesTest : public test::SeriesRig {
  protected:
@@ -26,80 +27,65 @@ class FaultInjectionSeriesTest : public test::SeriesRig {
     openWithRois(writeFrames(names));
   }
 
-  std::string lastMessage() const { return ui.messages.empty() ? "" : ui.messages.back(); }
+  std::string lastMessage() const { return ui.messages.empty() ? "no message" : ui.messages.back(); }
 
-  // The project save as a SaveAction: its message is the last one shown.
-  test::SaveAction saveProject() {
-    return [this](const std::string& path, std::string& message) {
+  // A save as a SaveAction: its message is the last one shown.
+  test::SaveAction action(bool (*save)(Series&, const std::string&)) {
+    return [this, save](const std::string& path, std::string& message) {
       ui.messages.clear();
-      const bool saved = SaveProject(series, path);
-      message = lastMessage();
+      const bool saved = save(series, path);
+      message = ui.messages.empty() ? "" : ui.messages.back();
       return saved;
     };
   }
 
-  test::SaveAction saveCurve() {
-    return [this](const std::string& path, std::string& message) {
-      ui.messages.clear();
-      const bool saved = SaveCurveData(series, path);
-      message = lastMessage();
-      return saved;
-    };
-  }
-
-  // Opens `project` in a fresh program state: the load succeeds with the
-  // six frames and the ROIs of the file.
-  void expectProjectLoads(const std::string& project, int rois) {
-    test::SeriesBench fresh;
-    ProjectLoadOptions options;
-    options.askForCurve = false;
-    ASSERT_EQ(LoadProjectfile(fresh.series, project, options), ProjectLoadResult::Loaded);
-    EXPECT_EQ(fresh.series.filelist1.size(), 6u);
-    EXPECT_EQ(fresh.win.count(), rois);
+  std::string failed(const std::string& name) const {
+    return "Fehler beim Speichern der Datei " + dir.file(name);
   }
 };
 
 TEST_F(FaultInjectionSeriesTest, ProjectSaveFailuresAreReportedAndKeepTheOldProject) {
-  test::expectMissingFolderReported(dir, "night.vgp", saveProject());
-  test::expectFolderTargetReported(dir, "night.vgp", saveProject());
-  EXPECT_EQ(lastMessage(), "Fehler beim Speichern der Datei " + dir.file("night.vgp"));
+  test::expectMissingFolderReported(dir, "night.vgp", action(SaveProject));
+  test::expectFolderTargetReported(dir, "night.vgp", action(SaveProject));
+  EXPECT_EQ(lastMessage(), failed("night.vgp"));
   EXPECT_TRUE(series.ProjectFilename.empty());  // no name taken from a failed save
 
   const std::string project = dir.file("night.vgp");
   ASSERT_TRUE(SaveProject(series, project));
-  const std::string roiBefore = test::readBytes(dir.file("night.roi"));
+  const std::string roiBefore = readBytes(dir.file("night.roi"));
 
   // A third ROI and new names make the new project differ from the old one;
   // the disk is full after 200 bytes, well inside the project's text.
   addRoi(50, 20);
   win.roi(1).Name = "Comparison with a long name";
-  const std::string message = test::expectFullDiskKeepsFile(project, 200, saveProject());
-  EXPECT_EQ(message, "Fehler beim Speichern der Datei " + project);
-  EXPECT_EQ(test::readBytes(dir.file("night.roi")), roiBefore);
-  expectProjectLoads(project, 2);
+  EXPECT_EQ(test::expectFullDiskKeepsFile(project, 200, action(SaveProject)), failed("night.vgp"));
+  EXPECT_EQ(readBytes(dir.file("night.roi")), roiBefore);
+
+  test::SeriesBench fresh;  // the old project still opens
+  ProjectLoadOptions options;
+  options.askForCurve = false;
+  ASSERT_EQ(LoadProjectfile(fresh.series, project, options), ProjectLoadResult::Loaded);
+  EXPECT_EQ(fresh.series.filelist1.size(), 6u);
+  EXPECT_EQ(fresh.win.count(), 2);
 }
 
 TEST_F(FaultInjectionSeriesTest, CurveDataSaveFailuresKeepTheOldCurveFile) {
   series.ProjectFilename = dir.file("night.vgp");
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
-  test::expectMissingFolderReported(dir, "curve.prn", saveCurve());
-  test::expectFolderTargetReported(dir, "curve.prn", saveCurve());
+  test::expectMissingFolderReported(dir, "curve.prn", action(SaveCurveData));
+  test::expectFolderTargetReported(dir, "curve.prn", action(SaveCurveData));
 
   const std::string curve = dir.file("curve.prn");
   ASSERT_TRUE(SaveCurveData(series, curve));
-  const std::string message = test::expectFullDiskKeepsFile(curve, 100, saveCurve());
+  const std::string message = test::expectFullDiskKeepsFile(curve, 100, action(SaveCurveData));
   EXPECT_NE(message.find(curve), std::string::npos) << message;
-  std::vector<std::string> lines;
-  std::string error;
-  ASSERT_TRUE(readTextLines(curve, lines, error)) << error;
-  EXPECT_EQ(lines.size(), 2u + 6u);
+  EXPECT_EQ(test::crlfLines(readBytes(curve)).size(), 2u + 6u);
 }
 
 TEST_F(FaultInjectionSeriesTest, ColourTableSaveFailuresKeepTheOldTable) {
   const std::string table = dir.file("night.prn");
   test::writeBytes(table, "old table\r\n");
   series.ProjectFilename = dir.file("night.vgp");
-
   const test::ChildOutcome child = test::runInChild(
       [&](std::string& report) {
         const bool saved = BVRIanalyseClick(series);
@@ -108,12 +94,18 @@ TEST_F(FaultInjectionSeriesTest, ColourTableSaveFailuresKeepTheOldTable) {
       },
       test::ChildLimits{4, 120});
   EXPECT_EQ(child.exitCode, 0) << child.report;
-  EXPECT_EQ(child.report, "Fehler beim Speichern der Datei " + table);
-  EXPECT_EQ(test::readBytes(table), "old table\r\n");
+  EXPECT_EQ(child.report, failed("night.prn"));
+  EXPECT_EQ(readBytes(table), "old table\r\n");
+
+  std::filesystem::create_directory(dir.file("taken.prn"));
+  series.ProjectFilename = dir.file("taken.vgp");
+  EXPECT_FALSE(BVRIanalyseClick(series));
+  EXPECT_EQ(lastMessage(), failed("taken.prn"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.prn")));
 
   series.ProjectFilename = dir.file("no-such-folder/night.vgp");
   EXPECT_FALSE(BVRIanalyseClick(series));
-  EXPECT_EQ(lastMessage(), "Fehler beim Speichern der Datei " + dir.file("no-such-folder/night.prn"));
+  EXPECT_EQ(lastMessage(), failed("no-such-folder/night.prn"));
 }
 
 TEST_F(FaultInjectionSeriesTest, RunFileFailuresEndTheRunWithAMessage) {
@@ -131,7 +123,7 @@ TEST_F(FaultInjectionSeriesTest, RunFileFailuresEndTheRunWithAMessage) {
   // The disk fills up after the header and two frame lines: the run stops
   // with a message and keeps the old curve.
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
-  const std::string complete = test::readBytes(dir.file("night.prn"));
+  const std::string complete = readBytes(dir.file("night.prn"));
   const auto limit = static_cast<std::int64_t>(complete.size() / 2);
   const test::ChildOutcome child = test::runInChild(
       [&](std::string& report) {
@@ -140,25 +132,15 @@ TEST_F(FaultInjectionSeriesTest, RunFileFailuresEndTheRunWithAMessage) {
         report = lastMessage();
         if (result != RunResult::Failed) return 1;
         if (series.curve.NumCurvePoints != pointsBefore) return 3;
-        return report.empty() ? 2 : 0;
+        return ui.messages.empty() ? 2 : 0;
       },
       test::ChildLimits{limit, 120});
   EXPECT_EQ(child.exitCode, 0) << child.report;
   EXPECT_NE(child.report.find("File too large"), std::string::npos) << child.report;
   // What reached the disk is the start of the complete run file.
-  const std::string partial = test::readBytes(dir.file("night.prn"));
+  const std::string partial = readBytes(dir.file("night.prn"));
   EXPECT_EQ(partial.size(), static_cast<std::size_t>(limit));
   EXPECT_EQ(partial, complete.substr(0, partial.size()));
-}
-
-TEST_F(FaultInjectionSeriesTest, ReadOnlyFolderKeepsTheProject) {
-  VARGAZE_SKIP_READ_ONLY_AS_ROOT();
-  std::filesystem::create_directory(dir.file("ro"));
-  const std::string project = dir.file("ro/night.vgp");
-  ASSERT_TRUE(SaveProject(series, project));
-  addRoi(50, 20);
-  test::expectReadOnlyFolderKeepsFile(project, saveProject());
-  expectProjectLoads(project, 2);
 }
 
 }  // namespace

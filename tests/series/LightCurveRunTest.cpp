@@ -1,107 +1,99 @@
-// The full and incremental runs: run file texts, curve arrays, cancel and
-// load failures.
+// The full and incremental runs, the curve data file and their lines: run
+// file texts, curve arrays, cancel and load failures.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 
-#include "base/Numbers.h"
+#include "series/CurveArrays.h"
 #include "series/LightCurveRun.h"
-#include "support/SeriesFixture.h"
+#include "series/RunFile.h"
+#include "support/Lines.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {
 
-class LightCurveRunTest : public test::SeriesFixture {
- protected:
-  // Frames i = 0..n-1 with a comparison star (net 10000) and a target whose
-  // net counts are 1000 * (i + 1), one minute apart.
-  std::vector<std::string> writeSeries(int n) {
-    std::vector<std::string> files;
-    for (int i = 0; i < n; ++i) {
-      const std::string date = "2023-10-05T21:1" + std::to_string(i) + ":45.5";
-      files.push_back(writeFrame("f" + std::to_string(i) + ".fit",
-                                 {{20, 20, 10000}, {50, 30, 1000 * (i + 1)}}, date));
-    }
-    return files;
-  }
+using test::readBytes;
 
-  void openWithRois(const std::vector<std::string>& files, bool target = true) {
-    ASSERT_TRUE(series.openSeries(files));
-    const auto comp = addRoi(20, 20);
-    window.roi(comp).ref = true;
-    window.roi(comp).rmag = 11.2f;
-    if (target) addRoi(50, 30);
+// The magnitude of a star of `net` counts against ROI 1 (20000 counts, 11.2).
+double magnitudeOf(double net) { return 11.2 + 2.5 * std::log10(20000.0 / net); }
+
+class LightCurveRunTest : public test::SeriesRig {
+ protected:
+  // Frames f0.. one minute apart from 2024-03-01 20:00 UT (JD 2460371.333333),
+  // the target of frame i at 2000 (i + 1) counts.
+  std::vector<std::string> writeSeries(int n) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < n; ++i) paths.push_back(writeTimed("f" + std::to_string(i) + ".fit", i, 2000.0 * (i + 1)));
+    return paths;
+  }
+  std::string writeTimed(const std::string& name, int minute, double target) {
+    test::FrameContent content = test::twoStars("2024-03-01T20:0" + std::to_string(minute) + ":00");
+    content.stars[1].counts = target;
+    test::writeFrame(dir.file(name), content);
+    return dir.file(name);
+  }
+  void openNight(const std::vector<std::string>& paths) {
+    openWithRois(paths);
     series.ProjectFilename = dir.file("night.vgp");
   }
-
-  std::string runFileText() { return test::readBytes(dir.file("night.prn")); }
+  std::size_t runLines() { return test::crlfLines(readBytes(dir.file("night.prn"))).size(); }
 };
 
-TEST_F(LightCurveRunTest, TwoFramesOneComparisonGiveFourLines) {
-  const auto files = writeSeries(2);
-  openWithRois(files, false);
+TEST_F(LightCurveRunTest, RunFileAndCurveOfThreeFrames) {
+  const auto paths = writeSeries(3);
+  openNight(paths);
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
-  // JD of 2023-10-05 21:10:45.5 UT = 2460223.38247106 (21:13:45.5 is .38455).
-  const std::string expected =
-      "\"filename\";\"JD-2450000\";\"ROI1  mag\";\r\n"
-      "\"------\";0;11.200\r\n"
-      "\"" + files[0] + "\";10223.38247;11.200\r\n"
-      "\"" + files[1] + "\";10223.38317;11.200\r\n";
-  EXPECT_EQ(runFileText(), expected);
-  EXPECT_EQ(series.curve.NumCurvePoints, 2);
+  EXPECT_EQ(readBytes(dir.file("night.prn")),
+            "\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";\r\n"
+            "\"------\";0;11.200;\"?\"\r\n"
+            "\"" + paths[0] + "\";10371.33333;11.200;13.700\r\n"
+            "\"" + paths[1] + "\";10371.33403;11.200;12.947\r\n"
+            "\"" + paths[2] + "\";10371.33472;11.200;12.507\r\n");
+  EXPECT_EQ(series.curve.NumCurvePoints, 3);
   EXPECT_EQ(flags.Activeframe, 1);
-}
-
-TEST_F(LightCurveRunTest, MagnitudesTimesAndAirmassGoToTheCurve) {
-  const auto files = writeSeries(3);
-  openWithRois(files);
-  settings.MiddletimeCorrection = true;
-  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
   for (int i = 0; i < 3; ++i) {
-    // Zero point 11.2 + 2.5 log10(10000) = 21.2; target 21.2 - 2.5 log10(1000 (i + 1)).
-    EXPECT_NEAR(series.curve.mag(i, 1), 13.7 - 2.5 * std::log10(i + 1.0), 1e-5);
+    EXPECT_NEAR(series.curve.mag(i, 1), magnitudeOf(2000.0 * (i + 1)), 1e-5);
     EXPECT_NEAR(series.curve.mag(i, 0), 11.2, 1e-5);
   }
-  // Middle of the 10 s exposure: 5 s later than the start.
-  EXPECT_NEAR(series.curve.XTimes[0], 2460223.38247106 + 5.0 / 86400 - 2450000, 1e-7);
   EXPECT_EQ(series.curve.AirmassArray[0], -1.0f);  // no AIRMASS card
-  EXPECT_NE(runFileText().find(";11.200;13.700\r\n"), std::string::npos);
+
+  // Middle of the 60 s exposure: 30 s later than the start.
+  settings.MiddletimeCorrection = true;
+  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
+  EXPECT_NEAR(series.curve.XTimes[0], 2460371.3333333 + 30.0 / 86400 - 2450000, 1e-7);
 }
 
 TEST_F(LightCurveRunTest, CancelKeepsTheMeasuredLinesAndTheOldCurve) {
-  const auto files = writeSeries(10);
-  openWithRois(files);
+  openNight(writeSeries(6));
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
   const CurveArrays before = series.curve;
   ui.cancelAfterEvents = ui.eventsProcessed + 3;
   EXPECT_EQ(Analyse1Click(series), RunResult::Cancelled);
-  const std::string text = runFileText();
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 3);
-  EXPECT_EQ(series.curve.NumCurvePoints, 10);
+  EXPECT_EQ(runLines(), 2u + 3u);
+  EXPECT_EQ(series.curve.NumCurvePoints, 6);
   EXPECT_EQ(series.curve.XTimes, before.XTimes);
   EXPECT_FALSE(series.runActive);
   EXPECT_TRUE(series.Timer1Enabled);
 }
 
 TEST_F(LightCurveRunTest, MissingFrameEndsTheRunWithTheFramesBeforeOnDisk) {
-  const auto files = writeSeries(5);
-  openWithRois(files);
-  std::filesystem::remove(files[2]);
+  const auto paths = writeSeries(5);
+  openNight(paths);
+  std::filesystem::remove(paths[2]);
   EXPECT_EQ(Analyse1Click(series), RunResult::Failed);
-  EXPECT_EQ(ui.messages.back(), "Fehler beim Laden der Datei " + files[2]);
-  const std::string text = runFileText();
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 2);
+  EXPECT_EQ(ui.messages.back(), "Fehler beim Laden der Datei " + paths[2]);
+  EXPECT_EQ(runLines(), 2u + 2u);
   EXPECT_EQ(series.curve.NumCurvePoints, 0);
   EXPECT_FALSE(series.runActive);
 }
 
 TEST_F(LightCurveRunTest, RefusedWithoutRoisFramesOrProject) {
-  const auto files = writeSeries(1);
-  ASSERT_TRUE(series.openSeries(files));
+  ASSERT_TRUE(series.openSeries(writeSeries(1)));
   EXPECT_EQ(Analyse1Click(series), RunResult::Refused);
   EXPECT_EQ(ui.messages.back(), "Keine ROI definiert.");
-  addRoi(20, 20);
+  addRoi(30, 30);
   EXPECT_EQ(Analyse1Click(series), RunResult::Refused);
   EXPECT_EQ(ui.messages.back(), "Lichtkurve erst ab 2 Bilddateien verfügbar.");
   ASSERT_TRUE(series.openSeries(writeSeries(2)));
@@ -110,56 +102,88 @@ TEST_F(LightCurveRunTest, RefusedWithoutRoisFramesOrProject) {
   EXPECT_TRUE(asked);  // no project name: the save command was offered first
 }
 
-TEST_F(LightCurveRunTest, IncrementalRunAppendsTheFramesThatLoad) {
-  auto files = writeSeries(2);
-  openWithRois(files);
+TEST_F(LightCurveRunTest, IncrementalRunAppendsTheFramesThatLoadAndStopsWhenAsked) {
+  openNight(writeSeries(2));
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
   const std::string broken = dir.file("broken.fit");
   test::writeBytes(broken, "SIMPLE  = T");
-  const std::string later = writeFrame("later.fit", {{20, 20, 10000}, {50, 30, 4000}},
-                                       "2023-10-05T22:00:00");
+  const std::string later = writeTimed("later.fit", 5, 8000.0);
   EXPECT_EQ(AnalyseNew(series, {broken, later}).appended, 1);
   EXPECT_EQ(series.filelist1.size(), 3u);
   EXPECT_EQ(series.filelist1.back(), later);
   EXPECT_EQ(series.curve.NumCurvePoints, 3);
-  EXPECT_NEAR(series.curve.mag(2, 1), 21.2 - 2.5 * std::log10(4000.0), 1e-5);
-  const std::string text = runFileText();
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 3);
-  EXPECT_NE(text.find("\"" + later + "\";"), std::string::npos);
-}
+  EXPECT_NEAR(series.curve.mag(2, 1), magnitudeOf(8000.0), 1e-5);
+  const auto lines = test::crlfLines(readBytes(dir.file("night.prn")));
+  ASSERT_EQ(lines.size(), 2u + 3u);
+  EXPECT_EQ(lines.back().rfind("\"" + later + "\";10371.33681;", 0), 0u) << lines.back();
 
-TEST_F(LightCurveRunTest, IncrementalRunStopsAfterTheCurrentFile) {
-  auto files = writeSeries(2);
-  openWithRois(files);
-  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
-  const std::string a = writeFrame("a.fit", {{20, 20, 10000}}, "2023-10-05T22:00:00");
-  const std::string b = writeFrame("b.fit", {{20, 20, 10000}}, "2023-10-05T22:01:00");
+  // Asked to stop after the current file: one frame taken, the count kept.
+  const std::string a = writeTimed("a.fit", 6, 2000.0);
+  const std::string b = writeTimed("b.fit", 7, 2000.0);
   EXPECT_EQ(AnalyseNew(series, {a, b}, [] { return false; }).appended, 1);
-  EXPECT_EQ(series.curve.NumCurvePoints, 2);  // a stopped cycle keeps the count
+  EXPECT_EQ(series.curve.NumCurvePoints, 3);
+  EXPECT_EQ(series.filelist1.size(), 4u);
 }
 
 TEST_F(LightCurveRunTest, CurveDataFile) {
-  const auto files = writeSeries(3);
-  openWithRois(files);
-  window.roi(1).rmag = 10.5f;
+  const auto paths = writeSeries(3);
+  openNight(paths);
+  win.roi(1).rmag = 10.5f;
   EXPECT_FALSE(SaveCurveData(series, dir.file("none.prn")));
   EXPECT_EQ(ui.messages.back(), "Keine Lichtkurven vorhanden.");
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
+  settings.JDprecision = 3;  // the curve data file always prints 5 decimals
   ASSERT_TRUE(SaveCurveData(series, dir.file("curve.prn")));
-  const std::string text = test::readBytes(dir.file("curve.prn"));
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
-  EXPECT_EQ(text.substr(0, text.find("\r\n", text.find("\r\n") + 2)),
-            "\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";\r\n\"------\";0;10.500;\"?\"");
-  EXPECT_NE(text.find("\"" + files[2] + "\";10223.38386;10.500;" +
-                      formatFixed(20.5 - 2.5 * std::log10(3000.0), 3, 6)),
-            std::string::npos)
-      << text;
+  const auto lines = test::crlfLines(readBytes(dir.file("curve.prn")));
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";");
+  EXPECT_EQ(lines[1], "\"------\";0;10.500;\"?\"");
+  // 10.5 + 2.5 log10(20000 / 6000) = 11.807
+  EXPECT_EQ(lines[4], "\"" + paths[2] + "\";10371.33472;10.500;11.807");
   // An edited, shorter file list writes fewer lines.
-  series.curve.NumCurvePoints = 3;
   series.filelist1.pop_back();
   ASSERT_TRUE(SaveCurveData(series, dir.file("short.prn")));
-  const std::string shorter = test::readBytes(dir.file("short.prn"));
-  EXPECT_EQ(std::count(shorter.begin(), shorter.end(), '\n'), 4);
+  EXPECT_EQ(test::crlfLines(readBytes(dir.file("short.prn"))).size(), 4u);
+}
+
+TEST(RunFileTest, HeaderReferenceAndFrameLines) {
+  EXPECT_EQ(runHeaderLine(0.0, 1), "\"filename\";\"JD\";\"ROI1  mag\";");
+  EXPECT_EQ(runHeaderLine(-5.0, 0), "\"filename\";\"JD\";");
+  EXPECT_EQ(runHeaderLine(2460000.5, 1), "\"filename\";\"JD-2460000.5\";\"ROI1  mag\";");
+  TRoi1 comp;
+  comp.ref = true;
+  comp.rmag = 11.2f;
+  TRoi1 check;
+  check.rmag = 12.0f;  // a check star's magnitude is not a reference
+  EXPECT_EQ(runReferenceLine({comp, check}), "\"------\";0;11.200;\"?\"");
+  EXPECT_EQ(runReferenceLine({}), "\"------\";0");
+  EXPECT_EQ(runFrameLine("/data/a.fit", 5234.123456, 5, {12.3456f, 99.0f}),
+            "\"/data/a.fit\";5234.12346;12.346;99.000");
+  EXPECT_EQ(runFrameLine("b.fit", 2455234.123456789, 8, {}), "\"b.fit\";2455234.12345679");
+  EXPECT_EQ(curveDataFrameLine("c.fit", 2455234.123456, {}), "\"c.fit\";2455234.12346");
+}
+
+TEST(RunFileTest, CurveFileNameNeverOverwritesTheProject) {
+  Settings settings;
+  settings.CurveFileExt = ".csv";
+  EXPECT_EQ(curveFileName("/p/night.vgp", settings), "/p/night.csv");
+  for (const char* bad : {".vgp", ".VGP", ".roi", "", "csv"}) {
+    settings.CurveFileExt = bad;
+    EXPECT_EQ(curveFileName("/p/night.vgp", settings), "/p/night.prn") << bad;
+  }
+}
+
+TEST(CurveArraysTest, GrowsBeyondAnyFixedSize) {
+  CurveArrays curve;
+  const std::vector<float> mags(1500, 12.5f);  // more ROIs than the old 1000
+  curve.setFrame(4999, 123.25, 1.2f, mags);    // frame 5000 of a long night
+  EXPECT_EQ(curve.XTimes.size(), 5000u);
+  EXPECT_EQ(curve.XTimes[4999], 123.25);
+  EXPECT_EQ(curve.AirmassArray[4999], 1.2f);
+  EXPECT_EQ(curve.mag(4999, 1499), 12.5f);
+  EXPECT_EQ(curve.mag(10, 0), 99.0f);  // never measured
+  EXPECT_EQ(curve.mag(4999, 1500), 99.0f);
+  EXPECT_EQ(curve.mag(6000, 0), 99.0f);
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(ResourceLimitsSeriesTest, ProjectAboveTheTextLimitIsRefused) {
   const test::ChildOutcome child = test::runInChild(
       [&](std::string& report) {
         const ProjectLoadResult result = LoadProjectfile(series, project);
-        report = ui.messages.empty() ? "" : ui.messages.back();
+        report = ui.messages.empty() ? "no message" : ui.messages.back();
         return result == ProjectLoadResult::ReadError ? 0 : 1;
       },
       test::ChildLimits{-1, kHangSeconds});

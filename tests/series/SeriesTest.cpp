@@ -1,68 +1,78 @@
-// Opening a series, showing frames, levels, toggles and the file-list edit.
+// Opening a series, the frame shown, levels, toggles, the file-list edit and
+// frames from colour cameras.
 #include <gtest/gtest.h>
 
-#include "support/SeriesFixture.h"
+#include <filesystem>
+#include <optional>
+
+#include "image/RawConverter.h"
+#include "support/EnvGuard.h"
+#include "support/SeriesRig.h"
+#include "support/StandInConverter.h"
 
 namespace vargaze {
 namespace {
 
-class SeriesTest : public test::SeriesFixture {};
+using test::FrameContent;
+using test::kHeight;
+
+// One single-pixel star of `net` counts at (x, y).
+FrameContent oneStar(int x, int y, double net) {
+  FrameContent content;
+  content.stars = {{x, y, net, 0.0}};
+  return content;
+}
+
+class SeriesTest : public test::SeriesRig {};
 
 TEST_F(SeriesTest, OpeningKeepsTheGivenOrderAndShowsFrameOne) {
-  const auto c = writeFrame("c.fit", {{20, 20, 500}}, "2023-10-05T21:00:00");
-  const auto a = writeFrame("a.fit", {{20, 20, 500}}, "2023-10-05T21:01:00");
-  const auto b = writeFrame("b.fit", {{20, 20, 500}}, "2023-10-05T21:02:00");
-  ASSERT_TRUE(series.openSeries({c, a, b}));
-  EXPECT_EQ(series.filelist1, (std::vector<std::string>{c, a, b}));
+  const auto paths = writeFrames({"c.fit", "a.fit", "b.fit"});
+  ASSERT_TRUE(series.openSeries(paths));
+  EXPECT_EQ(series.filelist1, paths);
   EXPECT_EQ(series.FramesLoaded, 3);
-  EXPECT_EQ(series.img->filename, c);
+  EXPECT_EQ(series.img->filename, paths[0]);
   EXPECT_TRUE(series.imageLoaded);
   EXPECT_EQ(series.ShiftListX.size(), 3u);
   EXPECT_EQ(series.imagepath, dir.path().string() + "/");
   EXPECT_EQ(settings.StartupDir, dir.path().string() + "/");
   EXPECT_EQ(series.controls.BlinkScrollBarMax, 3);
   EXPECT_TRUE(series.Timer1Enabled);
-  EXPECT_EQ(window.FilePanel, c);
+  EXPECT_EQ(win.FilePanel, paths[0]);
 }
 
 TEST_F(SeriesTest, OnlyALowerCaseVgpIsAProject) {
-  const auto upper = writeFrame("night.VGP", {}, "2023-10-05T21:00:00");
+  const auto upper = writeFrames({"night.VGP"});
   std::string opened;
   series.openProject = [&](const std::string& name) {
     opened = name;
     return true;
   };
-  ASSERT_TRUE(series.openSeries({upper}));
+  ASSERT_TRUE(series.openSeries(upper));
   EXPECT_TRUE(opened.empty());  // read as an image file
-  EXPECT_EQ(series.img->filename, upper);
+  EXPECT_EQ(series.img->filename, upper[0]);
   EXPECT_TRUE(series.openSeries({dir.file("night.vgp")}));
   EXPECT_EQ(opened, dir.file("night.vgp"));
 }
 
-TEST_F(SeriesTest, JdPanelShowsTheMiddleOfTheExposure) {
-  Timgbuffer img;
-  img.JDstart = 2455000.5;
-  img.Exposure = 120.0;
-  settings.JDprecision = 5;
-  settings.MiddletimeCorrection = true;
-  EXPECT_EQ(jdPanelText(img, settings), "JD(middle)=2455000.50069");
-  settings.MiddletimeCorrection = false;
-  EXPECT_EQ(jdPanelText(img, settings), "JD(begin)=2455000.50000");
-}
-
-TEST_F(SeriesTest, FrameFieldsOfTheRoiWindow) {
-  std::vector<double> pixels(kWidth * kHeight, 100.0);
-  test::FitsBuilder f(16, kWidth, kHeight);
-  f.card("DATE-OBS", "'2023-10-05T21:13:45.5'").card("EXPTIME", "12.5").card("AIRMASS", "1.2345");
-  test::writeBytes(dir.file("m.fit"), f.pixels(pixels).bytes());
+TEST_F(SeriesTest, RoiWindowFieldsOfTheFrameShown) {
+  const std::vector<double> pixels(test::kWidth * kHeight, 100.0);
+  test::writeBytes(dir.file("m.fit"), test::FitsBuilder(16, test::kWidth, kHeight)
+                                          .card("DATE-OBS", "'2023-10-05T21:13:45.5'")
+                                          .card("EXPTIME", "12.5")
+                                          .card("AIRMASS", "1.2345")
+                                          .pixels(pixels)
+                                          .bytes());
   ASSERT_TRUE(series.openSeries({dir.file("m.fit")}));
-  EXPECT_EQ(window.AirmassEdit, "1.23");
-  EXPECT_EQ(window.ExposureEdit, "12.500");
-  EXPECT_EQ(window.JDPanel, "JD(begin)=2460223.38455");
+  EXPECT_EQ(win.AirmassEdit, "1.23");
+  EXPECT_EQ(win.ExposureEdit, "12.500");
+  // 2023-10-05 0h UT is JD 2460222.5; 21:13:45.5 adds 76425.5 s.
+  EXPECT_EQ(win.JDPanel, "JD(begin)=2460223.38455");
+  settings.MiddletimeCorrection = true;  // half of the 12.5 s later
+  EXPECT_EQ(jdPanelText(*series.img, settings), "JD(middle)=2460223.38463");
 }
 
 TEST_F(SeriesTest, LevelsFollowTheSquareLawBothWays) {
-  ASSERT_TRUE(series.openSeries({writeFrame("a.fit", {{20, 20, 3900}}, "2023-10-05T21:00:00")}));
+  ASSERT_TRUE(series.openSeries(writeFrames({"a.fit"}, oneStar(20, 20, 3900))));
   ASSERT_EQ(series.img->bufferMax, 4000);
   series.controls.LowerScrollBar = 100;  // (0.1)^2 of 4000 = 40
   series.controls.Upperscrollbar = 500;  // (0.5)^2 of 4000 = 1000
@@ -78,7 +88,7 @@ TEST_F(SeriesTest, LevelsFollowTheSquareLawBothWays) {
 }
 
 TEST_F(SeriesTest, FlipTwiceRestoresTheFrameWithoutReading) {
-  ASSERT_TRUE(series.openSeries({writeFrame("a.fit", {{20, 10, 900}}, "2023-10-05T21:00:00")}));
+  ASSERT_TRUE(series.openSeries(writeFrames({"a.fit"}, oneStar(20, 10, 900))));
   const Timgbuffer* frame = series.img.get();
   series.FlipcheckClick(true);
   EXPECT_EQ(series.img.get(), frame);  // flipped in place
@@ -89,42 +99,91 @@ TEST_F(SeriesTest, FlipTwiceRestoresTheFrameWithoutReading) {
 }
 
 TEST_F(SeriesTest, FileListEditRebuildsAndShowsTheNewFirstFrame) {
-  const auto a = writeFrame("a.fit", {}, "2023-10-05T21:00:00");
-  const auto b = writeFrame("b.fit", {}, "2023-10-05T21:01:00");
-  ASSERT_TRUE(series.openSeries({a, b}));
+  const auto paths = writeFrames({"a.fit", "b.fit"});
+  ASSERT_TRUE(series.openSeries(paths));
   series.curve.NumCurvePoints = 2;
   EXPECT_FALSE(series.editFileList({"", ""}));  // an empty list is refused
   EXPECT_EQ(series.filelist1.size(), 2u);
-  ASSERT_TRUE(series.editFileList({b, ""}));
-  EXPECT_EQ(series.filelist1, std::vector<std::string>{b});
+  ASSERT_TRUE(series.editFileList({paths[1], ""}));
+  EXPECT_EQ(series.filelist1, std::vector<std::string>{paths[1]});
   EXPECT_EQ(series.FramesLoaded, 1);
-  EXPECT_EQ(series.img->filename, b);
+  EXPECT_EQ(series.img->filename, paths[1]);
   EXPECT_EQ(series.curve.NumCurvePoints, 0);
 }
 
 TEST_F(SeriesTest, BlinkWrapsAndAFailedFrameStopsIt) {
-  const auto a = writeFrame("a.fit", {}, "2023-10-05T21:00:00");
-  const auto b = writeFrame("b.fit", {}, "2023-10-05T21:01:00");
-  ASSERT_TRUE(series.openSeries({a, b}));
+  const auto paths = writeFrames({"a.fit", "b.fit"});
+  ASSERT_TRUE(series.openSeries(paths));
   flags.Blinkmode = true;
   series.controls.BlinkBox = true;
   series.BlinkTimerTimer();
   EXPECT_EQ(flags.Activeframe, 2);
   series.BlinkTimerTimer();
   EXPECT_EQ(flags.Activeframe, 1);
-  std::filesystem::remove(b);
+  std::filesystem::remove(paths[1]);
   series.BlinkTimerTimer();
   EXPECT_FALSE(series.controls.BlinkBox);
-  EXPECT_EQ(ui.messages.back(), "Fehler beim Laden der Datei " + b);
-  EXPECT_EQ(series.img->filename, a);  // the frame shown stays
+  EXPECT_EQ(ui.messages.back(), "Fehler beim Laden der Datei " + paths[1]);
+  EXPECT_EQ(series.img->filename, paths[0]);  // the frame shown stays
 }
 
 TEST_F(SeriesTest, RemovingRoisVoidsTheCurve) {
-  ASSERT_TRUE(series.openSeries({writeFrame("a.fit", {{20, 20, 900}}, "2023-10-05T21:00:00")}));
-  addRoi(20, 20);
+  openWithRois(writeFrames({"a.fit"}));
   series.curve.NumCurvePoints = 5;
-  window.DeleteROI(1);
+  win.DeleteROI(1);
   EXPECT_EQ(series.curve.NumCurvePoints, 0);
+}
+
+// Raw frames go through the converter (a stand-in script here); BMP and PPM
+// frames are read plane by plane.
+class CameraFramesTest : public test::SeriesRig {
+ protected:
+  void SetUp() override {
+    converter.emplace(dir.path().string());
+    test::writeBytes(raw, "II*\0raw");
+  }
+
+  std::optional<test::StandInConverter> converter;
+  const std::string raw = dir.file("IMG_0001.CR2");
+};
+
+TEST_F(CameraFramesTest, RawFrameIsConvertedTurnedAndDated) {
+  settings.UToffset = 1;
+  ASSERT_TRUE(series.openSeries({raw}, [] { return std::uint8_t{2}; }));
+  const Timgbuffer& img = *series.img;
+  EXPECT_EQ(img.xsize, 2);  // portrait turned to landscape
+  EXPECT_EQ(img.ysize, 1);
+  EXPECT_EQ(img.rotated, 0);
+  // Green samples 2 (top) and 5 (bottom); a quarter turn puts the bottom one first.
+  EXPECT_EQ(img.getpixel(1, 1), 5);
+  EXPECT_EQ(img.getpixel(2, 1), 2);
+  EXPECT_EQ(img.FilterName, "TG");
+  EXPECT_EQ(img.OBSTYPE, "DSLR");
+  EXPECT_EQ(img.Datetime, "2026-12-05T12:33:08");  // camera time minus one hour
+  EXPECT_DOUBLE_EQ(img.Exposure, 0.004);            // 1/250 s
+  EXPECT_FALSE(std::filesystem::exists(rawPpmFilename(raw)));  // the step picture is removed
+}
+
+TEST_F(CameraFramesTest, PictureThatExistedBeforeIsKept) {
+  test::writeBytes(rawPpmFilename(raw), "an older picture");
+  ASSERT_TRUE(series.openSeries({raw}));
+  EXPECT_TRUE(std::filesystem::exists(rawPpmFilename(raw)));
+}
+
+TEST_F(CameraFramesTest, MissingConverterFailsTheFrame) {
+  const test::EnvGuard program("VARGAZE_RAW_CONVERTER", dir.file("no-such-program"));
+  EXPECT_FALSE(series.openSeries({raw}));
+  EXPECT_EQ(ui.messages.back(), "Fehler beim Laden der Datei " + raw);
+}
+
+TEST_F(CameraFramesTest, PpmPlaneThroughTheLoader) {
+  const std::string ppm = dir.file("plane.ppm");
+  test::writeBytes(ppm, std::string("P6\n2 1\n255\n\x0a\x14\x1e\x28\x32\x3c", 17));
+  ASSERT_TRUE(series.openSeries({ppm}, [] { return std::uint8_t{3}; }));
+  EXPECT_EQ(series.RGBcolornumber, 3);
+  EXPECT_EQ(series.img->getpixel(1, 1), 0x1e);
+  EXPECT_EQ(series.img->getpixel(2, 1), 0x3c);
+  EXPECT_EQ(series.img->FilterName, "TB");
 }
 
 }  // namespace

@@ -1,0 +1,471 @@
+// Project files: the layout byte for byte, save-load-save round trips,
+// relocation, the ROI and curve files beside a project, hand-written and
+// hostile files, and what a refused or failed load leaves behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "photometry/RoiFile.h"
+#include "photometry/StarInfo.h"
+#include "series/LightCurveRun.h"
+#include "series/ProjectData.h"
+#include "series/ProjectFile.h"
+#include "support/Lines.h"
+#include "support/SeriesRig.h"
+
+namespace vargaze {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::writeBytes;
+
+// A second program state that loads what the first one saved.
+using Reloaded = test::SeriesBench;
+
+class ProjectFileTest : public test::SeriesRig {
+ protected:
+  // Frames c, a, b (in that order) in `folder` with a bright round star at
+  // (50, 40) that the track-star search finds and a fainter one at (25, 20);
+  // ROI 1 on the bright one is a comparison star of 11.2.
+  void openField(const std::string& folder = "") {
+    fs::create_directories(dir.file(folder));
+    test::FrameContent content;
+    content.stars = {{50, 40, 5000.0, 1.5}, {25, 20, 1500.0, 1.5}};
+    paths.clear();
+    for (const char* name : {"c.fit", "a.fit", "b.fit"}) {
+      paths.push_back((fs::path(dir.file(folder)) / name).string());
+      test::writeFrame(paths.back(), content);
+    }
+    ASSERT_TRUE(series.openSeries(paths));
+    addRoi(50, 40);
+    addRoi(25, 20);
+    win.roi(1).ref = true;
+    win.roi(1).rmag = 11.2f;
+    project = (fs::path(dir.file(folder)) / "field.vgp").string();
+  }
+  // Frames a, b, c as the saved project lists them after a load.
+  std::string sortedFiles() const {
+    return "[files]\r\n" + dir.file("a.fit") + "\r\n" + dir.file("b.fit") + "\r\n" +
+           dir.file("c.fit") + "\r\n";
+  }
+
+  std::vector<std::string> paths;
+  std::string project;
+};
+
+TEST_F(ProjectFileTest, WritesTheLayoutByteForByte) {
+  settings.AutoReadFilter = false;  // the filter stays the one chosen
+  openField();
+  win.roi(1).Name = "Delta\nCep";  // a line break must not shift the lines after it
+  win.roi(2).Name = "Comp 1";
+  win.bvri(2) = BVRIRec{12.345f, 11.2f, 0.0f, 0.0f};
+  series.CurveTitle = "Nacht\r\n1";
+  series.controls.AutocontrastCheck = false;
+  series.controls.Upperscrollbar = 500;  // level 0.25
+  series.controls.LowerScrollBar = 100;  // level 0.01
+  win.FilterType = 4;
+  series.BVRImode = true;
+  // Flipped and turned by half is mirrored left to right: the track star at
+  // x = 50 is found at 101 - 50.
+  series.controls.Flipcheck = true;
+  series.controls.Rot180Check = true;
+  settings.imgBinning = 2;  // applies from the next frame read
+  win.AutocenterCheckBox = false;
+  win.setInnerSize(11);
+  win.setOuterSize(21);
+  win.AAVSOchartEdit = "X12345ABC";
+  win.snr.LocationHeight = 350;
+  win.snr.DScope_m = 0.254;
+  win.snr.Stackingtype = 1;
+  win.snr.Nstack = 4;
+
+  ASSERT_TRUE(SaveProject(series, project));
+  EXPECT_EQ(readBytes(project),
+            "[files]\r\n" + paths[0] + "\r\n" + paths[1] + "\r\n" + paths[2] + "\r\n" +
+                "[ROIfile]\r\n2\r\nDelta Cep\r\nComp 1\r\n"
+                "[Curvefile]\r\n0\r\nNacht  1\r\n"
+                "[levels]\r\n0.25\r\n0.01\r\n"
+                "[BVRI]\r\n99.000;99.000;99.000;99.000\r\n12.345;11.200;0.000;0.000\r\n"
+                "[Filter]\r\n4\r\nBVRImode=1\r\n"
+                "[image]\r\nflipvertical=1\r\nrotate180=1\r\nImgBinning=2\r\n"
+                "[compstars]\r\nAAVSOchartID=X12345ABC\r\n"
+                "[ROIcenter]\r\nAutocenterROI=0\r\nROID2=11\r\nROID3=21\r\n"
+                "[Tracking]\r\n51.00;40.00\r\n"
+                "[SNR]\r\nLocationHeight=350\r\nScope diameter in m=0.254\r\nStackingtype=1\r\n"
+                "Number of stacked frames=4\r\n"
+                "[end]\r\n");
+  EXPECT_EQ(series.ProjectFilename, project);
+  EXPECT_TRUE(ui.messages.empty());
+  // The ROI file holds both ROIs; no curve yet, so no curve file.
+  EXPECT_EQ(fs::file_size(dir.file("field.roi")), 2u * kRoiRecordSize);
+  EXPECT_FALSE(fs::exists(dir.file("field.prn")));
+}
+
+TEST_F(ProjectFileTest, SaveLoadSaveGivesTheSameFileInNameOrder) {
+  // Everything away from a fresh program's values, so nothing comes back by chance.
+  settings.AutoReadFilter = false;
+  series.controls.Flipcheck = true;
+  series.controls.Rot180Check = true;
+  series.controls.AutocontrastCheck = false;
+  openField();
+  win.roi(1).Name = "Comp A";
+  win.roi(2).Name = "RR Lyr";
+  win.bvri(1) = BVRIRec{11.9f, 11.25f, 10.8f, 10.5f};
+  series.CurveTitle = "RR Lyr 2024-03-01";
+  series.controls.Upperscrollbar = 500;
+  series.controls.LowerScrollBar = 100;
+  win.FilterType = 4;  // the frames say V (3)
+  series.BVRImode = true;
+  win.AutocenterCheckBox = false;
+  win.setInnerSize(11);
+  win.setOuterSize(21);
+  win.AAVSOchartEdit = "X27154AB";
+  ASSERT_TRUE(SaveProject(series, project));
+  const std::string first = readBytes(project);
+  ASSERT_NE(imgwin.TrackstarX, -1.0);
+
+  Reloaded other;
+  other.settings.AutoReadFilter = false;
+  other.series.controls.AutocontrastCheck = false;
+  CompTypeState compType;
+  ProjectLoadOptions options;
+  options.compType = &compType;
+  ASSERT_EQ(LoadProjectfile(other.series, project, options), ProjectLoadResult::Loaded);
+  EXPECT_EQ(other.series.FramesLoaded, 3);
+  EXPECT_EQ(other.series.ShiftListX.size(), 3u);
+  EXPECT_EQ(other.series.ProjectFilename, project);
+  EXPECT_TRUE(other.series.imageLoaded);
+  EXPECT_TRUE(other.series.Timer1Enabled);
+  EXPECT_EQ(other.series.img->filename, dir.file("a.fit"));
+  EXPECT_TRUE(other.series.img->Flipped);
+  EXPECT_EQ(other.win.roi(2).d3, 21);
+  EXPECT_EQ(other.imgwin.TrackstarX, std::round(imgwin.TrackstarX * 100) / 100);
+  EXPECT_EQ(other.imgwin.TrackstarY, std::round(imgwin.TrackstarY * 100) / 100);
+  EXPECT_EQ(compType.ItemIndex, 1);  // a comparison star of known magnitude
+  EXPECT_TRUE(other.ui.questions.empty());
+  EXPECT_TRUE(other.ui.messages.empty());
+
+  // The load resets the stacking model of the signal-to-noise estimate, which
+  // the project keeps for the export only.
+  ASSERT_TRUE(SaveProject(other.series, dir.file("again.vgp")));
+  const std::string second = readBytes(dir.file("again.vgp"));
+  const auto roiPart = [](const std::string& text) {
+    const auto from = text.find("[ROIfile]");
+    return text.substr(from, text.find("[SNR]") - from);
+  };
+  EXPECT_EQ(second.substr(0, second.find("[ROIfile]")), sortedFiles());
+  EXPECT_EQ(roiPart(second), roiPart(first));
+}
+
+TEST_F(ProjectFileTest, FramesAreLookedForBesideAMovedProject) {
+  openField("old");
+  ASSERT_TRUE(SaveProject(series, project));
+  fs::rename(dir.file("old"), dir.file("new"));
+  Reloaded other;
+  ASSERT_EQ(LoadProjectfile(other.series, dir.file("new/field.vgp")), ProjectLoadResult::Loaded);
+  EXPECT_EQ(other.series.filelist1,
+            (std::vector<std::string>{dir.file("new/a.fit"), dir.file("new/b.fit"), dir.file("new/c.fit")}));
+  EXPECT_EQ(other.series.imagepath, dir.file("new/"));
+  EXPECT_EQ(other.series.img->filename, dir.file("new/a.fit"));
+  EXPECT_EQ(other.win.count(), 2);
+
+  // An older project written on another system: its names re-rooted the same way.
+  writeBytes(dir.file("new/field.vgp"), "[files]\r\nD:\\Nacht\\b.fit\r\nD:\\Nacht\\a.fit\r\n");
+  ASSERT_EQ(LoadProjectfile(other.series, dir.file("new/field.vgp")), ProjectLoadResult::Loaded);
+  EXPECT_EQ(other.series.filelist1,
+            (std::vector<std::string>{dir.file("new/a.fit"), dir.file("new/b.fit")}));
+}
+
+// Hand-written projects that load: each row's text follows the frame list
+// and is loaded into a program state that still shows another project, with
+// automatic contrast off so stored levels apply.
+TEST_F(ProjectFileTest, HandWrittenProjectsLoad) {
+  openField();
+  ASSERT_TRUE(SaveProject(series, project));
+  struct Case {
+    const char* what;
+    std::string text;
+    std::function<void(Reloaded&)> check;
+  };
+  const Case cases[] = {
+      {"only frames: the old project's ROIs, texts and flags go", "",
+       [](Reloaded& r) {
+         EXPECT_EQ(r.win.count(), 0);
+         EXPECT_EQ(r.series.CurveTitle, "");
+         EXPECT_EQ(r.win.AAVSOchartEdit, "");
+         EXPECT_TRUE(r.win.AutocenterCheckBox);
+         EXPECT_FALSE(r.series.BVRImode);
+         EXPECT_EQ(r.imgwin.TrackstarX, -1.0);
+         EXPECT_EQ(r.series.FramesLoaded, 3);
+       }},
+      // A ROI count that does not read stops the ROI file's own reading of
+      // the project: what follows comes from the project loader alone.
+      {"decimal commas", "[ROIfile]\r\nzwei\r\n[BVRI]\r\n12,345;11,200;0,000;0,000\r\n13|12,5|99|99\r\n"
+       "[Tracking]\r\n30,50;29,75\r\n[levels]\r\n0,25\r\n0,04\r\n[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n[end]\r\n",
+       [](Reloaded& r) {
+         EXPECT_EQ(r.win.bvri(1).Bmag, 12.345f);
+         EXPECT_EQ(r.win.bvri(1).Vmag, 11.2f);
+         EXPECT_EQ(r.win.bvri(1).Imag, 0.0f);
+         EXPECT_EQ(r.win.bvri(2).Bmag, 13.0f);
+         EXPECT_EQ(r.win.bvri(2).Vmag, 12.5f);
+         EXPECT_EQ(r.imgwin.TrackstarX, 30.5);
+         EXPECT_EQ(r.imgwin.TrackstarY, 29.75);
+         EXPECT_EQ(r.series.controls.Upperscrollbar, 500);
+         EXPECT_EQ(r.series.controls.LowerScrollBar, 200);
+         EXPECT_EQ(r.win.BGinnerEdit.value, 20);  // the section was closed
+         EXPECT_EQ(r.win.BGsizeEdit.value, 30);
+         EXPECT_EQ(r.win.roi(1).d3, 30);
+       }},
+      {"values that are not numbers are ignored",
+       "[ROIfile]\r\nzwei\r\nComp A\r\nRR Lyr\r\n[Curvefile]\r\nviele\r\nTitel\r\n"
+       "[levels]\r\n0\r\nkaputt\r\n[BVRI]\r\nB;V;11.5;x\r\n[Filter]\r\nV\r\nBVRImode=1\r\n"
+       "[image]\r\nImgBinning=zwei\r\nImgBinning=300\r\n"
+       "[ROIcenter]\r\nROID2=neun\r\nROID3=15.5\r\n[Tracking]\r\nx;y\r\n[end]\r\n",
+       [](Reloaded& r) {
+         EXPECT_EQ(r.win.count(), 2);  // the count that does not read still loads the ROIs
+         EXPECT_EQ(r.win.roi(2).Name, "RR Lyr");
+         EXPECT_EQ(r.series.CurveTitle, "Titel");
+         EXPECT_EQ(r.series.controls.Upperscrollbar, 1000);  // an upper level of 0 is 1.0
+         EXPECT_EQ(r.series.controls.LowerScrollBar, 0);
+         EXPECT_EQ(r.win.bvri(1).Bmag, 99.0f);
+         EXPECT_EQ(r.win.bvri(1).Rmag, 11.5f);
+         EXPECT_EQ(r.win.bvri(1).Imag, 99.0f);
+         EXPECT_TRUE(r.series.BVRImode);
+         EXPECT_EQ(r.settings.imgBinning, 1);
+         EXPECT_EQ(r.win.BGinnerEdit.value, 9);  // the sizes of the window stay
+         EXPECT_EQ(r.win.BGsizeEdit.value, 15);
+         EXPECT_EQ(r.imgwin.TrackstarX, -1.0);
+         EXPECT_TRUE(r.series.imageLoaded);
+       }},
+      {"orientation and binning",
+       "[image]\r\nflipvertical=1\r\nrotate180=1\r\nImgBinning=2\r\n[end]\r\n",
+       [](Reloaded& r) {
+         EXPECT_TRUE(r.series.controls.Flipcheck);
+         EXPECT_TRUE(r.series.controls.Rot180Check);
+         EXPECT_EQ(r.settings.imgBinning, 2);
+         EXPECT_EQ(r.series.img->xsize, test::kWidth / 2);  // frame 1 read binned
+         EXPECT_TRUE(r.series.img->Flipped);
+       }},
+      {"section headers are never names; a repeated section is not read again",
+       "[ROIfile]\r\n2\r\nOnly one\r\n[compstars]\r\nAAVSOchartID=A1\r\n"
+       "[compstars]\r\nAAVSOchartID=B2\r\n[end]\r\n",
+       [](Reloaded& r) {
+         EXPECT_EQ(r.win.roi(1).Name, "Only one");
+         EXPECT_EQ(r.win.roi(2).Name, "");
+         EXPECT_EQ(r.win.AAVSOchartEdit, "A1");
+       }},
+      {"ring sizes of a section cut short do not apply",
+       "[ROIfile]\r\n2\r\n[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n",
+       [](Reloaded& r) { EXPECT_EQ(r.win.BGinnerEdit.value, 9); }},
+  };
+  const std::string frames = "[files]\r\n" + paths[0] + "\r\n" + paths[1] + "\r\n" + paths[2] + "\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    writeBytes(project, frames + c.text);
+    Reloaded r;
+    ASSERT_TRUE(r.series.openSeries({paths[0]}));
+    r.win.Newroi(10, 10);
+    r.series.CurveTitle = "old";
+    r.win.AAVSOchartEdit = "old";
+    r.win.AutocenterCheckBox = false;
+    r.series.BVRImode = true;
+    r.imgwin.TrackstarX = 5.0;
+    r.series.controls.AutocontrastCheck = false;
+    ASSERT_EQ(LoadProjectfile(r.series, project), ProjectLoadResult::Loaded);
+    const bool countUnread = c.text.find("[ROIfile]\r\nzwei") != std::string::npos;
+    EXPECT_EQ(r.ui.messages, countUnread ? std::vector<std::string>{"'zwei' ist kein gültiger Integerwert"}
+                                         : std::vector<std::string>{});
+    c.check(r);
+  }
+}
+
+// Files that are no usable project: refused with the exact message, and
+// what the program showed before stays (unreadable) or is cleared (frame 1
+// cannot be shown).
+TEST_F(ProjectFileTest, UnusableFilesAreRefusedWithTheirMessage) {
+  openField();
+  ASSERT_TRUE(SaveProject(series, project));
+  ui.messages.clear();
+  struct Case {
+    const char* what;
+    std::optional<std::string> text;  // none: no such file
+    ProjectLoadResult result;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"no such file", std::nullopt, ProjectLoadResult::ReadError, "read error"},
+      {"empty file", "", ProjectLoadResult::ReadError, "read error"},
+      {"no frames", "[ROIfile]\r\n2\r\nA\r\nB\r\n", ProjectLoadResult::ReadError, "read error"},
+      {"blank frame lines only", "[files]\r\n\r\n  \r\n[ROIfile]\r\n2\r\n", ProjectLoadResult::ReadError,
+       "read error"},
+      {"frame 1 found nowhere",
+       "[files]\r\n" + dir.file("gone/x1.fit") + "\r\n" + dir.file("gone/x2.fit") + "\r\n",
+       ProjectLoadResult::DisplayFailed, "Fehler beim Laden der Datei " + dir.file("x1.fit")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string name = dir.file("bad.vgp");
+    fs::remove(name);
+    if (c.text) writeBytes(name, *c.text);
+    Reloaded r;
+    ASSERT_EQ(LoadProjectfile(r.series, project), ProjectLoadResult::Loaded);
+    r.series.curve.NumCurvePoints = 3;
+    EXPECT_EQ(LoadProjectfile(r.series, name), c.result);
+    EXPECT_EQ(r.ui.messages, std::vector<std::string>{c.message});
+    EXPECT_TRUE(r.series.Timer1Enabled);
+    if (c.result == ProjectLoadResult::ReadError) {  // nothing changed
+      EXPECT_EQ(r.series.filelist1.size(), 3u);
+      EXPECT_EQ(r.series.ProjectFilename, project);
+      EXPECT_EQ(r.win.count(), 2);
+      EXPECT_EQ(r.series.curve.NumCurvePoints, 3);
+    } else {  // listed, not shown, no ROIs and no name
+      EXPECT_EQ(r.series.filelist1.size(), 2u);
+      EXPECT_EQ(r.win.count(), 0);
+      EXPECT_TRUE(r.series.ProjectFilename.empty());
+      EXPECT_FALSE(r.series.imageLoaded);
+      EXPECT_EQ(r.series.curve.NumCurvePoints, 0);
+    }
+  }
+}
+
+TEST_F(ProjectFileTest, EveryCutOfASavedProjectLoadsOrIsRefusedCleanly) {
+  openField();
+  ASSERT_TRUE(SaveProject(series, project));
+  const std::string full = readBytes(project);
+  const std::string roi = readBytes(dir.file("field.roi"));
+  int loaded = 0;
+  int refused = 0;
+  for (std::size_t cut = 0; cut < full.size(); cut += 7) {
+    SCOPED_TRACE("cut at byte " + std::to_string(cut));
+    writeBytes(project, full.substr(0, cut));
+    Reloaded other;
+    const ProjectLoadResult result = LoadProjectfile(other.series, project);
+    if (result == ProjectLoadResult::Loaded) {
+      ++loaded;
+      EXPECT_EQ(other.series.ProjectFilename, project);
+      EXPECT_TRUE(other.series.imageLoaded);
+      EXPECT_EQ(other.series.FramesLoaded, static_cast<std::int32_t>(other.series.filelist1.size()));
+    } else {
+      ++refused;
+      // Cut inside the first frame name: that frame is not found, or no frame at all.
+      EXPECT_TRUE(result == ProjectLoadResult::ReadError || result == ProjectLoadResult::DisplayFailed);
+      EXPECT_TRUE(other.series.ProjectFilename.empty());
+      EXPECT_EQ(other.win.count(), 0);
+    }
+  }
+  EXPECT_GT(loaded, 0);
+  EXPECT_GT(refused, 0);
+  EXPECT_EQ(readBytes(dir.file("field.roi")), roi);  // loading never writes
+}
+
+TEST_F(ProjectFileTest, MoreThanThreeFramesAskForTheLightCurveUnlessColourIndex) {
+  openField();
+  ASSERT_TRUE(SaveProject(series, project));  // with its ROI file
+  test::writeFrame(dir.file("d.fit"), test::twoStars());
+  const std::string four = sortedFiles() + dir.file("d.fit") + "\r\n[ROIfile]\r\n2\r\n";
+  writeBytes(project, four);
+  Reloaded asked;
+  ASSERT_EQ(LoadProjectfile(asked.series, project), ProjectLoadResult::Loaded);
+  EXPECT_EQ(asked.ui.questions, std::vector<std::string>{"Lichtkurve darstellen?"});
+  EXPECT_EQ(asked.series.curve.NumCurvePoints, 4);  // Yes ran the light curve
+  EXPECT_TRUE(fs::exists(dir.file("field.prn")));
+
+  Reloaded quiet;
+  ProjectLoadOptions options;
+  options.askForCurve = false;
+  ASSERT_EQ(LoadProjectfile(quiet.series, project, options), ProjectLoadResult::Loaded);
+  EXPECT_TRUE(quiet.ui.questions.empty());
+  EXPECT_EQ(quiet.series.curve.NumCurvePoints, 0);
+
+  writeBytes(project, four + "[Filter]\r\n2\r\nBVRImode=1\r\n");
+  Reloaded colour;
+  ASSERT_EQ(LoadProjectfile(colour.series, project), ProjectLoadResult::Loaded);
+  EXPECT_TRUE(colour.ui.questions.empty());
+  const SeriesMenuState menu = SetSeriesMode(colour.series.BVRImode);
+  EXPECT_FALSE(menu.Analyse1Enabled || menu.Autolightcurve1Enabled || menu.Datenexport1Enabled);
+  EXPECT_TRUE(menu.BVRIanalyseVisible);
+  const SeriesMenuState timeSeries = SetSeriesMode(false);
+  EXPECT_TRUE(timeSeries.Analyse1Enabled && timeSeries.Autolightcurve1Enabled && timeSeries.Datenexport1Enabled);
+  EXPECT_FALSE(timeSeries.BVRIanalyseVisible);
+}
+
+TEST_F(ProjectFileTest, WritesTheCurveFileBesideTheProjectUnlessColourIndex) {
+  openWithRois(writeFrames({"f1.fit", "f2.fit"}));
+  const std::string night = dir.file("night.vgp");
+  ASSERT_TRUE(SaveProject(series, night));
+  EXPECT_NE(readBytes(night).find("[Tracking]\r\n-1.00;-1.00\r\n"), std::string::npos);  // no round star
+  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
+  fs::remove(dir.file("night.prn"));  // the run file shares the name
+  ASSERT_TRUE(SaveProject(series, night));
+  const auto lines = test::crlfLines(readBytes(dir.file("night.prn")));
+  ASSERT_EQ(lines.size(), 4u);  // header, reference line and one line per frame
+  EXPECT_EQ(lines[0], "\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";");
+  EXPECT_EQ(lines[1], "\"------\";0;11.200;\"?\"");
+  EXPECT_EQ(lines[3].rfind("\"" + dir.file("f2.fit") + "\";", 0), 0u) << lines[3];
+  EXPECT_NE(readBytes(night).find("[Curvefile]\r\n2\r\n"), std::string::npos);
+
+  // A colour-index series keeps its table under the curve name.
+  series.BVRImode = true;
+  writeBytes(dir.file("night.prn"), "Filt;B;V;\r\n");
+  ASSERT_TRUE(SaveProject(series, night));
+  EXPECT_EQ(readBytes(dir.file("night.prn")), "Filt;B;V;\r\n");
+}
+
+TEST_F(ProjectFileTest, SaveRefusals) {
+  EXPECT_FALSE(SaveProject(series, dir.file("empty.vgp")));
+  const auto frames = writeFrames({"a.fit", "b.fit"});
+  ASSERT_TRUE(series.openSeries(frames));
+  EXPECT_FALSE(SaveProject(series, dir.file("empty.vgp")));
+  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Noch keine Projektdaten vorhanden.",
+                                                   "Noch keine Projektdaten vorhanden."}));
+  EXPECT_FALSE(fs::exists(dir.file("empty.vgp")));
+
+  // A project name that its own ROI or curve file would overwrite.
+  openWithRois(frames);
+  ui.messages.clear();
+  for (const char* name : {"keep.roi", "keep.prn"}) {
+    SCOPED_TRACE(name);
+    writeBytes(dir.file(name), "old");
+    EXPECT_FALSE(SaveProject(series, dir.file(name)));
+    EXPECT_EQ(ui.messages.back(), "Projektdatei " + dir.file(name) +
+                                      " würde von der ROI- oder Kurvendatei überschrieben; bitte .vgp verwenden.");
+    EXPECT_EQ(readBytes(dir.file(name)), "old");
+  }
+  EXPECT_TRUE(series.ProjectFilename.empty());
+}
+
+TEST_F(ProjectFileTest, NoSaveOrLoadWhileARunOwnsTheFrames) {
+  openField();
+  ASSERT_TRUE(SaveProject(series, project));
+  series.runActive = true;
+  series.CurveTitle = "kept";
+  EXPECT_FALSE(SaveProject(series, dir.file("busy.vgp")));
+  EXPECT_FALSE(fs::exists(dir.file("busy.vgp")));
+  EXPECT_EQ(LoadProjectfile(series, project), ProjectLoadResult::Refused);
+  EXPECT_EQ(series.CurveTitle, "kept");
+  series.runActive = false;
+  EXPECT_EQ(LoadProjectfile(series, ""), ProjectLoadResult::Refused);
+
+  Reloaded other;  // a ".vgp" chosen in the open dialog loads as a project
+  installProjectLoader(other.series);
+  ASSERT_TRUE(other.series.openSeries({project}));
+  EXPECT_EQ(other.series.ProjectFilename, project);
+  EXPECT_EQ(other.win.count(), 2);
+}
+
+TEST(ProjectParseTest, ExtraNameLinesAreIgnoredAndBlankFrameLinesSkipped) {
+  const ProjectData data = parseProject(
+      {"[files]", "/a/1.fit", "", "/a/2.fit", "[ROIfile]", "1", "first", "second", "[Curvefile]",
+       "5", "[levels]", "1.5e-1", "0,01", "[SNR]", "LocationHeight=1", "[end]"});
+  EXPECT_EQ(data.files, (std::vector<std::string>{"/a/1.fit", "/a/2.fit"}));
+  EXPECT_EQ(data.roiCount, 1);
+  EXPECT_EQ(data.names, std::vector<std::string>{"first"});
+  EXPECT_FALSE(data.curveTitle.has_value());  // the count only; the title line is missing
+  EXPECT_EQ(data.upperLevel, 0.15);
+  EXPECT_EQ(data.lowerLevel, 0.01);
+  EXPECT_FALSE(data.ringSizesApply);
+}
+
+}  // namespace
+}  // namespace vargaze
