@@ -1,9 +1,11 @@
-// Counting of star boxes, rings and sky boxes against plain pixel sums made
-// here; the two centring methods; the drift from the track star.
+// Counting, centring, tracking and star finding on synthetic frames,
+// against plain pixel sums and positions worked out here.
 #include <gtest/gtest.h>
 
 #include "PhotometryRig.h"
+#include "base/Errors.h"
 #include "photometry/Aperture.h"
+#include "photometry/StarFinder.h"
 #include "photometry/Tracking.h"
 
 namespace vargaze {
@@ -12,131 +14,103 @@ namespace {
 using test::fillImage;
 using test::plainSum;
 using test::ringRoi;
+using Position = std::pair<std::int32_t, std::int32_t>;
 
 // A sloped sky with three stars: every pixel differs.
 Timgbuffer starField() {
   Timgbuffer img;
   fillImage(img, 120, 90, [](int x, int y) {
-    return static_cast<int>(std::lround(500 + 3 * x + 2 * y +
-                                        test::gaussianStar(40.3, 30.7, 80000, 1.7, x, y) +
-                                        test::gaussianStar(90.6, 60.2, 30000, 2.1, x, y) +
-                                        test::gaussianStar(20.0, 75.0, 50000, 1.5, x, y)));
+    return int(std::lround(500 + 3 * x + 2 * y + test::gaussian(40.3, 30.7, 4400, 1.7, x, y) +
+                           test::gaussian(90.6, 60.2, 1080, 2.1, x, y) +
+                           test::gaussian(20.0, 75.0, 3540, 1.5, x, y)));
   });
   return img;
 }
 
 TEST(ApertureTest, RingCountsEqualPlainSums) {
-  // Sides of the squares counted: an even size counts the next smaller odd
-  // square, the inner ring size d_in leaves out a (2 * (d_in / 2) - 1) square.
+  // Sides of the squares: an even size counts the next smaller odd square,
+  // the inner ring size d_in leaves out a (2 * (d_in / 2) - 1) square.
   struct Case { int d, dIn, dOut, star, inner, outer; };
-  const Case cases[] = {{5, 7, 9, 5, 5, 9},    {6, 8, 9, 5, 7, 9},     {9, 11, 13, 9, 9, 13},
+  const Case cases[] = {{5, 7, 9, 5, 5, 9},     {6, 8, 9, 5, 7, 9},    {9, 11, 13, 9, 9, 13},
                         {11, 8, 15, 11, 7, 15}, {6, 11, 13, 5, 9, 13}, {9, 7, 9, 9, 5, 9}};
   const Timgbuffer img = starField();
+  const auto square = [&](int side) {
+    return plainSum(img, 40 - side / 2, 31 - side / 2, 40 + side / 2, 31 + side / 2);
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.d << " " << c.dIn << " " << c.dOut);
     TRoi1 r = ringRoi(40, 31, c.d);
     bool empty = false;
     countAperture(img, r, c.dIn, c.dOut, empty);
-    const auto square = [&](int side) {
-      const int h = side / 2;
-      return plainSum(img, 40 - h, 31 - h, 40 + h, 31 + h);
-    };
-    const int ringPixels = c.outer * c.outer - c.inner * c.inner;
-    EXPECT_EQ(r.acounts, square(c.star));
-    EXPECT_EQ(r.npixa, c.star * c.star);
-    EXPECT_EQ(r.npixb, ringPixels);
-    EXPECT_EQ(r.bcounts,
-              std::llround(double(r.npixa) / ringPixels * double(square(c.outer) - square(c.inner))));
+    const int ring = c.outer * c.outer - c.inner * c.inner;
+    EXPECT_EQ(std::vector({r.acounts, std::int64_t{r.npixa}, std::int64_t{r.npixb}}),
+              std::vector({square(c.star), std::int64_t{c.star * c.star}, std::int64_t{ring}}));
+    EXPECT_EQ(r.bcounts, std::llround(double(r.npixa) / ring * double(square(c.outer) - square(c.inner))));
     EXPECT_FALSE(empty);
   }
-}
-
-TEST(ApertureTest, SeparateSkyBoxUnplacedSkyBoxAndEmptyRing) {
-  const Timgbuffer img = starField();
-  bool empty = false;
+  // A separate sky box of the star box's size (scale 1); one never placed;
+  // an outer ring square smaller than the inner one.
   TRoi1 r = ringRoi(40, 31, 7);
   r.xb = r.x0b = 70;
   r.yb = r.y0b = 20;
+  bool empty = false;
   countAperture(img, r, 0, 9, empty);
-  EXPECT_EQ(r.npixb, 49);
-  EXPECT_EQ(r.bcounts, plainSum(img, 67, 17, 73, 23));  // same size as the star box: scale 1
-  EXPECT_EQ(r.acounts, plainSum(img, 37, 28, 43, 34));
-
+  EXPECT_EQ(std::vector({r.acounts, r.bcounts, std::int64_t{r.npixb}}),
+            std::vector({plainSum(img, 37, 28, 43, 34), plainSum(img, 67, 17, 73, 23), std::int64_t{49}}));
   r.x0b = r.y0b = 0;
   r.xb = -1;
   countAperture(img, r, 9, 13, empty);
-  EXPECT_GT(r.acounts, 0);
-  EXPECT_EQ(r.bcounts, 0);
-  EXPECT_EQ(r.npixb, 0);
+  EXPECT_EQ(std::vector({r.acounts, r.bcounts, std::int64_t{r.npixb}}),
+            std::vector({plainSum(img, 37, 28, 43, 34), std::int64_t{0}, std::int64_t{0}}));
   EXPECT_FALSE(empty);
-
-  TRoi1 ring = ringRoi(40, 31, 5);
-  countAperture(img, ring, 11, 9, empty);  // outer square smaller than the inner one
+  r = ringRoi(40, 31, 5);
+  countAperture(img, r, 11, 9, empty);
   EXPECT_TRUE(empty);
-  EXPECT_EQ(ring.npixb, 0);
-  EXPECT_EQ(ring.bcounts, 0);
+  EXPECT_EQ(std::pair(r.npixb, r.bcounts), std::pair(0, std::int64_t{0}));
 }
 
 TEST(ApertureTest, BoxesReachingOutsideTheImageCountNothing) {
   const Timgbuffer img = starField();
   bool empty = false;
   // Star box at the left edge (left column 1), beyond the right, top and bottom edges.
-  for (auto [x, y] : {std::pair{3, 40}, std::pair{119, 40}, std::pair{60, 2}, std::pair{60, 89}}) {
+  for (auto [x, y] : {Position{3, 40}, Position{119, 40}, Position{60, 2}, Position{60, 89}}) {
     TRoi1 r = ringRoi(x, y, 5);
     countAperture(img, r, 7, 9, empty);
-    EXPECT_EQ(r.acounts, 0) << x << "," << y;
-    EXPECT_EQ(r.npixa, 0);
-    EXPECT_EQ(r.amaxcounts, 0);
-    EXPECT_EQ(r.npixb, 0);
+    EXPECT_EQ(std::vector({r.acounts, std::int64_t{r.npixa}, std::int64_t{r.amaxcounts}, std::int64_t{r.npixb}}),
+              std::vector<std::int64_t>(4, 0)) << x << "," << y;
   }
   // Star box inside, ring reaching outside: no background, never a partial one.
   TRoi1 r = ringRoi(6, 40, 5);
   countAperture(img, r, 7, 13, empty);
-  EXPECT_EQ(r.acounts, plainSum(img, 4, 38, 8, 42));
-  EXPECT_EQ(r.npixb, 0);
-  EXPECT_EQ(r.bcounts, 0);
-  // Touching the last column and row, or starting at column 2, is still inside.
-  TRoi1 corner = ringRoi(118, 88, 5);
-  countAperture(img, corner, 0, 0, empty);
-  EXPECT_EQ(corner.acounts, plainSum(img, 116, 86, 120, 90));
-  TRoi1 left = ringRoi(4, 1 + 2, 5);
-  countAperture(img, left, 0, 0, empty);
-  EXPECT_EQ(left.acounts, plainSum(img, 2, 1, 6, 5));
+  EXPECT_EQ(std::vector({r.acounts, r.bcounts, std::int64_t{r.npixb}}),
+            std::vector({plainSum(img, 4, 38, 8, 42), std::int64_t{0}, std::int64_t{0}}));
+  // Touching the last column and row, or starting at column 2, is inside.
+  for (auto [x, y] : {Position{118, 88}, Position{4, 3}}) {
+    r = ringRoi(x, y, 5);
+    countAperture(img, r, 0, 0, empty);
+    EXPECT_EQ(r.acounts, plainSum(img, x - 2, y - 2, x + 2, y + 2)) << x << "," << y;
+  }
 }
 
-TEST(CenteringTest, CentroidFindsAStarAndTheRingFollows) {
-  Timgbuffer img;
-  fillImage(img, 80, 80, [](int x, int y) {
-    return static_cast<int>(std::lround(200 + test::gaussianStar(43.0, 37.0, 50000, 1.6, x, y)));
-  });
-  TRoi1 r = ringRoi(40, 35, 9);  // placed a few pixels off
-  centerROI_s(img, r, 0.0, 0.0);
-  centerROI_s(img, r, 0.0, 0.0);
-  EXPECT_EQ(std::pair(r.xa, r.ya), std::pair(43, 37));
-  EXPECT_EQ(std::pair(r.xb, r.yb), std::pair(43, 37));  // ring mode: the background follows
-  EXPECT_EQ(r.amaxcounts, img.getpixel(43, 37));
-}
-
-TEST(CenteringTest, SearchBoxAndTies) {
-  // Bright pixels on a sky of 100; the ROI starts at (x0, y0), its current
-  // centre is (xa, ya).
+TEST(CenteringTest, CentroidMaximumSearchBoxAndTies) {
+  // Bright pixels on a sky of 100; the ROI starts at (x0, y0), its centre is (xa, ya).
   struct Case {
     const char* what;
-    bool maximumMethod;
-    std::vector<std::pair<std::pair<int, int>, int>> pixels;
+    bool maximum;
+    std::vector<std::pair<Position, int>> pixels;
     int d, x0, y0, xa, ya;
     double vx, vy;
-    std::pair<int, int> centre;
+    Position centre;
   };
   const Case cases[] = {
       {"brightest pixel", true, {{{33, 28}, 900}}, 7, 30, 30, 30, 30, 0, 0, {33, 28}},
-      // Equal peaks: the one in the smaller column comes first in the scan,
-      // and the second square around it holds only that peak.
+      // Equal peaks: the smaller column comes first in the scan, and the
+      // second square around it holds only that peak.
       {"first of equal maxima", false, {{{27, 33}, 1000}, {{33, 27}, 1000}}, 5, 30, 30, 30, 30, 0, 0, {27, 33}},
       // round(0.4) = 0, round(-0.6) = -1: the box is around (30, 29), not
       // around the current centre with its brighter star.
       {"shift anchors at the start", true, {{{30, 29}, 5000}, {{36, 36}, 9000}}, 3, 30, 30, 36, 36, 0.4, -0.6, {30, 29}},
-      {"search box left of column 2", false, {{{4, 20}, 900}}, 7, 3, 20, 3, 20, 0, 0, {3, 20}},
+      {"box left of column 2", false, {{{4, 20}, 900}}, 7, 3, 20, 3, 20, 0, 0, {3, 20}},
       {"flat box: no weight", false, {}, 7, 20, 20, 20, 20, 0, 0, {20, 20}},
   };
   for (const Case& c : cases) {
@@ -144,54 +118,160 @@ TEST(CenteringTest, SearchBoxAndTies) {
     Timgbuffer img;
     fillImage(img, 60, 60, [&](int x, int y) {
       for (const auto& [at, v] : c.pixels)
-        if (at == std::pair(x, y)) return v;
+        if (at == Position(x, y)) return v;
       return 100;
     });
     TRoi1 r = ringRoi(c.x0, c.y0, c.d);
     r.xa = c.xa;
     r.ya = c.ya;
-    (c.maximumMethod ? centerROI_m : centerROI_s)(img, r, c.vx, c.vy);
-    EXPECT_EQ(std::pair(r.xa, r.ya), c.centre);
+    (c.maximum ? centerROI_m : centerROI_s)(img, r, c.vx, c.vy);
+    EXPECT_EQ(Position(r.xa, r.ya), c.centre);
   }
-  // A saturated plateau of 3 x 2 pixels: the rounded mean of their
-  // positions, 26.5 rounding to even. A dark box leaves the centre.
+  // A saturated plateau of 3 x 2: the rounded mean of the positions, 26.5
+  // rounding to even. A dark box leaves the centre.
   Timgbuffer img;
   fillImage(img, 60, 60, [](int x, int y) { return x >= 30 && x <= 32 && y >= 26 && y <= 27 ? 65535 : 0; });
   TRoi1 s = ringRoi(28, 28, 7);
   centerROI_m(img, s, 0.0, 0.0);
-  EXPECT_EQ(std::pair(s.xa, s.ya), std::pair(31, 26));
-  EXPECT_EQ(s.amaxcounts, 65535);
-  TRoi1 dark = ringRoi(10, 40, 7);
-  centerROI_m(img, dark, 0.0, 0.0);
-  EXPECT_EQ(std::pair(dark.xa, dark.ya), std::pair(10, 40));
+  EXPECT_EQ(std::vector({s.xa, s.ya, s.amaxcounts}), std::vector({31, 26, 65535}));
+  s = ringRoi(10, 40, 7);
+  centerROI_m(img, s, 0.0, 0.0);
+  EXPECT_EQ(Position(s.xa, s.ya), Position(10, 40));
+  // A star placed a few pixels off: the centroid finds it, the ring follows.
+  fillImage(img, 80, 80, [](int x, int y) { return int(std::lround(200 + test::gaussian(43, 37, 3100, 1.6, x, y))); });
+  s = ringRoi(40, 35, 9);
+  centerROI_s(img, s, 0.0, 0.0);
+  centerROI_s(img, s, 0.0, 0.0);
+  EXPECT_EQ(std::vector({s.xa, s.ya, s.xb, s.yb, s.amaxcounts}), std::vector({43, 37, 43, 37, 3300}));
 }
 
 TEST(TrackingTest, ShiftIsTheStarCentreMinusItsStoredPosition) {
   Timgbuffer img;
   // A symmetric star on a black sky: its weighted centre is its position.
-  fillImage(img, 100, 80, [](int x, int y) {
-    return static_cast<int>(std::lround(test::gaussianStar(52.0, 41.0, 200000, 1.5, x, y)));
-  });
+  fillImage(img, 100, 80, [](int x, int y) { return int(std::lround(test::gaussian(52, 41, 14000, 1.5, x, y))); });
   ImageWindowState imgwin;
   imgwin.TrackstarX = 50.0;
   imgwin.TrackstarY = 40.0;
-  double sx = 0.0;
-  double sy = 0.0;
+  double sx = 0.0, sy = 0.0;
   ASSERT_TRUE(GetTrackstarShift(img, imgwin, 10, sx, sy));
   EXPECT_NEAR(sx, 2.0, 1e-9);
   EXPECT_NEAR(sy, 1.0, 1e-9);
   EXPECT_EQ(std::pair(imgwin.Vx, imgwin.Vy), std::pair(sx, sy));
-
-  // No track star set, or nothing to find on a flat frame: the shift stays.
+  // No track star, or nothing to find on a flat frame: the shift stays.
   fillImage(img, 60, 60, [](int, int) { return 300; });
   imgwin = ImageWindowState{};
-  imgwin.Vx = 1.5;
-  sx = sy = 7.0;
+  imgwin.Vx = sx = sy = 7.0;
   EXPECT_FALSE(GetTrackstarShift(img, imgwin, 10, sx, sy));
   imgwin.TrackstarX = imgwin.TrackstarY = 30.0;
   EXPECT_FALSE(GetTrackstarShift(img, imgwin, 10, sx, sy));
-  EXPECT_EQ(imgwin.Vx, 1.5);
-  EXPECT_EQ(sx, 7.0);
+  EXPECT_EQ(std::vector({imgwin.Vx, sx, sy}), std::vector({7.0, 7.0, 7.0}));
+}
+
+TEST(StarFinderTest, MediansThresholdsAndBackground) {
+  Timgbuffer img;
+  const int block[3][3] = {{9, 1, 8}, {2, 7, 3}, {6, 4, 5}};
+  fillImage(img, 5, 5, [&](int x, int y) { return x > 1 && x < 5 && y > 1 && y < 5 ? block[x - 2][y - 2] : 10; });
+  EXPECT_EQ(getMedian(img, 3, 3), 5);
+  EXPECT_EQ(getMedian(img, 1, 1), 0);  // five of the nine pixels lie outside and count 0
+  fillImage(img, 5, 5, [](int x, int y) { return x == 3 && y == 3 ? 60000 : 10; });
+  EXPECT_EQ(getMedian(img, 3, 3), 10);  // one hot pixel does not make a star
+  // t1 = bg + 10 sqrt(bg / gain), t2 and t3 = bg + 3 % and 10 % of the range
+  // up to the limit, never below t1; a gain of 0 counts as 2.
+  struct Case { std::int32_t bg; double gain; std::int32_t max, t1, t2, t3; };
+  const Case cases[] = {{100, 1.0, 60000, 200, 1897, 6090}, {100, 1.0, 150, 200, 200, 200},
+                        {100, 1.0, 1000, 200, 200, 200},   {200, 0.0, 60000, 300, 1994, 6180}};
+  for (const Case& c : cases) {
+    const StarThresholds t = starThresholds(c.bg, c.gain, c.max);
+    EXPECT_EQ(std::vector({t.t1, t.t2, t.t3}), std::vector({c.t1, c.t2, c.t3})) << c.bg << " " << c.max;
+    EXPECT_EQ(std::vector({thresholdFor(t, 0), thresholdFor(t, 1), thresholdFor(t, 2)}),
+              std::vector({c.t3, c.t2, c.t1}));
+  }
+  EXPECT_THROW(thresholdFor(StarThresholds{}, 3), RangeError);
+  // 799 pixels of 100 and 799 of 200 with a maximum of 1020 (scale 0.25):
+  // equal bins, the first one wins (100 -> bin 25 -> 25 / 0.25).
+  fillImage(img, 40, 40, [](int x, int y) { return y < 40 || x > 2 ? (y > 20 ? 200 : 100) : x == 1 ? 1020 : 50; });
+  const Timghistogram hist = starfindHistogram(img);
+  EXPECT_EQ(hist.Max, 1020);
+  EXPECT_EQ(histogramBackground(hist), 100);
+}
+
+TEST(StarFinderTest, FindStars) {
+  const std::vector<Position> three = {{30, 40}, {70, 25}, {55, 75}};
+  struct Case {
+    const char* what;
+    std::vector<Position> stars;
+    std::vector<double> peaks;  // 3000 where not given
+    std::int32_t minSN, max;
+    std::optional<ImageRect> rect;
+    bool autocentre, clickFirst;  // clickFirst: a ROI on the first star before the search
+    int cancelAfter;
+    std::vector<Position> found;  // window rows run from the top
+    int steps = 18;               // 100 div 5 - 2 window rows
+  };
+  const Case cases[] = {
+      {"each star once at its pixel", three, {}, 3, 60000, {}, false, false, -1, {{70, 25}, {30, 40}, {55, 75}}},
+      {"centred ROIs stay", three, {}, 3, 60000, {}, true, false, -1, {{70, 25}, {30, 40}, {55, 75}}},
+      {"saturated star skipped", {{30, 40}, {70, 25}}, {8000, 2000}, 3, 4000, {}, false, false, -1, {{70, 25}}},
+      {"star of an existing ROI", three, {}, 3, 60000, {}, true, true, -1, {{30, 40}, {70, 25}, {55, 75}}},
+      {"faint star passes S/N 3", {{30, 40}, {70, 25}}, {3000, 150}, 3, 60000, {}, false, false, -1, {{70, 25}, {30, 40}}},
+      // The faint star's ROI was made first and deleted again.
+      {"faint star misses S/N 100", {{30, 40}, {70, 25}}, {3000, 150}, 100, 60000, {}, false, false, -1, {{30, 40}}},
+      {"cancel keeps what was found", {{10, 10}, {50, 50}}, {}, 3, 60000, {}, false, false, 1, {{10, 10}}},
+      // Windows from (25, 25): 60 div 5 - 2 columns, 40 div 5 - 2 rows; the
+      // star in row 25 lies on the first window row's edge.
+      {"user rectangle", three, {}, 3, 60000, ImageRect{20, 20, 80, 60}, false, false, -1, {{30, 40}}, 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::Rig rig;
+    rig.width = rig.height = 100;
+    rig.draw();
+    for (std::size_t i = 0; i < c.stars.size(); ++i)
+      test::addStar(rig.img, c.stars[i].first, c.stars[i].second, i < c.peaks.size() ? c.peaks[i] : 3000);
+    rig.win.AutocenterCheckBox = c.autocentre;
+    if (c.clickFirst) rig.win.Newroi(c.stars[0].first - 1, c.stars[0].second - 1);
+    rig.ui.cancelAfterEvents = c.cancelAfter;
+    EXPECT_EQ(FindStars(rig.win, rig.img, 200, c.minSN, c.max, c.rect), int(c.found.size()) - c.clickFirst);
+    std::vector<Position> found;
+    for (const TRoi1& r : rig.win.ROIlist) {
+      found.emplace_back(r.xa, r.ya);
+      EXPECT_EQ(std::vector({r.num, r.x0a, r.y0a}), std::vector({int(found.size()), r.xa, r.ya}));
+      if (c.clickFirst && r.num == 1) continue;  // no background placed
+      EXPECT_TRUE(r.ringMode());
+      EXPECT_GT(r.net(), 0);
+    }
+    EXPECT_EQ(found, c.found);
+    EXPECT_EQ(rig.win.ROIindex, int(c.found.size()));
+    const int done = c.cancelAfter < 0 ? c.steps : c.cancelAfter;
+    EXPECT_EQ(std::vector({rig.ui.progressSteps, rig.ui.progressDone, rig.ui.eventsProcessed}),
+              std::vector({c.steps, done, done}));
+  }
+  // A star whose median peak is positive but whose 5 x 5 box sums below 0.
+  test::Rig rig;
+  fillImage(rig.img, 100, 100, [](int, int) { return -1000; });
+  test::addStar(rig.img, 30, 40, 3000, 1.0);
+  ASSERT_LE(plainSum(rig.img, 28, 38, 32, 42), 0);
+  ASSERT_GT(getMedian(rig.img, 30, 40), 0);
+  EXPECT_EQ(FindStars(rig.win, rig.img, 0, 0, 60000), 0);
+  EXPECT_EQ(rig.win.count(), 0);
+}
+
+TEST(StarFinderTest, CommandWithAndWithoutImage) {
+  test::Rig rig;
+  rig.win.setImage(nullptr);
+  StarfindDialog dialog;
+  EXPECT_FALSE(prepareFindstars(rig.win, dialog));
+  EXPECT_EQ(findstars(rig.win, dialog), 0);
+  EXPECT_EQ(rig.ui.messages, (std::vector<std::string>{"Kein Bild geladen", "Kein Bild geladen"}));
+  rig.width = rig.height = 100;
+  rig.draw();
+  for (const auto& [x, y] : {Position{30, 40}, Position{70, 25}, Position{55, 75}}) test::addStar(rig.img, x, y, 3000);
+  rig.win.setImage(&rig.img);
+  ASSERT_TRUE(prepareFindstars(rig.win, dialog));
+  EXPECT_EQ(dialog.MaxcountEdit.value, 3100);  // the brightest pixel: sky + peak
+  EXPECT_EQ(findstars(rig.win, dialog), 3);
+  EXPECT_EQ(rig.win.count(), 3);
+  EXPECT_EQ(rig.lastMessage(), "3 Sterne gefunden");
 }
 
 }  // namespace

@@ -1,244 +1,344 @@
-// The ROI window: creating, placing, moving, finding and deleting ROIs,
-// star types, the filter change and the aperture size rule.
+// The ROI window: creating, placing, moving, finding and deleting ROIs, star
+// types, the filter change, the aperture size rule and the star information
+// dialog.
 #include <gtest/gtest.h>
 
 #include "PhotometryRig.h"
 #include "base/Errors.h"
+#include "photometry/StarInfo.h"
 
 namespace vargaze {
 namespace {
 
-TEST(RoiListTest, NewRoiTakesTheControlsAndIsCentredAroundTheClick) {
-  test::Rig rig;
-  rig.win.setStarSize(9);
-  const auto n = rig.win.Newroi(29, 19);  // 0-based click
-  EXPECT_EQ(n, 1);
-  const TRoi1& r = rig.win.roi(n);
-  EXPECT_EQ(std::vector({r.xa, r.ya, r.x0a, r.y0a, r.d, r.xb}), std::vector({30, 20, 30, 20, 9, -1}));
-  EXPECT_EQ(r.mag, 99.0f);
-  ASSERT_EQ(rig.win.BVRIlist.size(), 1u);
-  EXPECT_EQ(rig.win.BVRIlist[0].Vmag, 99.0f);
-  EXPECT_EQ(rig.win.table1.cell(1, 0), "1");
-  EXPECT_EQ(rig.win.ROIindex, 1);
+using Texts = std::vector<std::string>;
 
-  rig.stars[{45, 30}] = 20000;
-  rig.draw();
-  rig.win.AutocenterCheckBox = true;
-  rig.imgwin.Vx = 25.0;  // a shift from an earlier frame must not move the search
-  rig.imgwin.Vy = -12.0;
-  const auto m = rig.win.Newroi(42, 28);
-  EXPECT_EQ(std::vector({rig.win.roi(m).xa, rig.win.roi(m).ya, rig.win.roi(m).x0a}),
-            std::vector({45, 30, 45}));
+class RoiWindowTest : public ::testing::Test, public test::Rig {
+ protected:
+  std::vector<int> where(std::int32_t n) { return {win.roi(n).xa, win.roi(n).ya, win.roi(n).x0a, win.roi(n).xb}; }
+};
+
+TEST_F(RoiWindowTest, NewRoiTakesTheControlsAndIsCentredAroundTheClick) {
+  win.setStarSize(9);
+  const auto n = win.Newroi(29, 19);  // 0-based click; no background yet
+  EXPECT_EQ(std::vector({n, win.ROIindex, win.roi(n).y0a, win.roi(n).d}), std::vector({1, 1, 20, 9}));
+  EXPECT_EQ(where(n), std::vector({30, 20, 30, -1}));
+  EXPECT_EQ(std::pair(win.roi(n).mag, win.bvri(n).Vmag), std::pair(99.0f, 99.0f));
+  EXPECT_EQ(win.table1.cell(1, 0), "1");
+  // A background click within d - 1 on both axes is on the star (ring
+  // mode); exactly d - 1 away on one axis it places a separate box.
+  win.BGROI1(n, 29 + 7, 19 - 7);
+  EXPECT_TRUE(win.roi(n).ringMode());
+  EXPECT_EQ(win.roi(n).xb, 30);
+  const auto m = win.Newroi(59, 19);
+  win.BGROI1(m, 59 + 8, 19);
+  EXPECT_FALSE(win.roi(m).ringMode());
+  EXPECT_EQ(std::pair(win.roi(m).xb, win.roi(m).npixb), std::pair(68, 81));
+  stars[{45, 30}] = 20000;
+  draw();
+  win.AutocenterCheckBox = true;
+  imgwin.Vx = 25.0;  // a shift from an earlier frame must not move the search
+  imgwin.Vy = -12.0;
+  EXPECT_EQ(where(win.Newroi(42, 28)), std::vector({45, 30, 45, -1}));
 }
 
-TEST(RoiListTest, BackgroundClickOnTheStarGivesRingModeFartherGivesASkyBox) {
-  test::Rig rig;
-  const auto n = rig.win.Newroi(29, 19);  // centre (30, 20), d = 5: reach 4
-  rig.win.BGROI1(n, 29 + 3, 19 - 3);      // 3 pixels away on both axes: on the star
-  EXPECT_TRUE(rig.win.roi(n).ringMode());
-  EXPECT_EQ(rig.win.roi(n).xb, 30);
-  const auto m = rig.win.Newroi(59, 19);
-  rig.win.BGROI1(m, 59 + 4, 19);          // exactly d - 1 away: a separate box
-  EXPECT_FALSE(rig.win.roi(m).ringMode());
-  EXPECT_EQ(rig.win.roi(m).xb, 64);
-  EXPECT_EQ(rig.win.roi(m).npixb, 25);
+TEST_F(RoiWindowTest, DeletingFindingAndMoving) {
+  for (const int x : {20, 50, 80}) addStar(x, 20, 5000 + 10 * x);
+  win.UpdateROItable(0);
+  const Texts before = {win.table1.cell(1, 3), win.table1.cell(3, 3)};
+  EXPECT_TRUE(win.DeleteROI(2));
+  EXPECT_EQ(std::vector({win.count(), win.ROIindex, win.roi(2).num, win.roi(2).xa, flags.BGROI}),
+            std::vector({2, 2, 2, 80, -1}));
+  EXPECT_EQ((Texts{win.table1.cell(1, 3), win.table1.cell(2, 3), win.table1.cell(3, 3)}),
+            (Texts{before[0], before[1], ""}));  // the old third row moved up
+  EXPECT_TRUE(win.DeleteROI(2));  // the last: the other rows stay
+  EXPECT_EQ((Texts{win.table1.cell(1, 3), win.table1.cell(2, 3)}), (Texts{before[0], ""}));
+  EXPECT_THROW(win.DeleteROI(5), RangeError);
+  // ROI 1 at (20, 20) reaches 0-based 17..21; the lowest number wins.
+  const auto b = win.Newroi(20, 19);
+  const auto c = win.Newroi(59, 39);  // background not placed
+  EXPECT_EQ(std::vector({win.ROIfound(17, 17, 10), win.ROIfound(21, 21, 10), win.ROIfound(22, 21, 10),
+                         win.ROIfound(16, 19, 10), win.ROIfound(19, 19, 0)}),
+            std::vector({1, 1, b, -1, -1}));
+  win.MoveROI(Point{19, 19}, Point{3, -2}, false);
+  EXPECT_EQ(where(1), std::vector({23, 18, 23, 23}));
+  EXPECT_TRUE(win.roi(1).ringMode());
+  EXPECT_EQ(win.roi(c).xa, 60);
+  win.MoveROI(Point{0, 0}, Point{1, 1}, true);
+  EXPECT_EQ(win.roi(c).xa, 61);
+  EXPECT_LE(win.roi(c).xb, 0);  // still unplaced
 }
 
-TEST(RoiListTest, DeletingRenumbersAndRebuildsTheTable) {
-  test::Rig rig;
-  for (const int x : {20, 50, 80}) rig.addStar(x, 20, 5000 + 10 * x);
-  rig.win.UpdateROItable(0);
-  const std::string third = rig.win.table1.cell(3, 3);
-  EXPECT_TRUE(rig.win.DeleteROI(2));
-  EXPECT_EQ(rig.win.count(), 2);
-  EXPECT_EQ(rig.win.ROIindex, 2);
-  EXPECT_EQ(rig.win.roi(2).num, 2);
-  EXPECT_EQ(rig.win.roi(2).xa, 80);
-  EXPECT_EQ(rig.win.table1.cell(2, 3), third);  // the old third row moved up
-  EXPECT_EQ(rig.win.table1.cell(3, 3), "");
-  EXPECT_EQ(rig.flags.BGROI, -1);
-  const std::string first = rig.win.table1.cell(1, 3);
-  EXPECT_TRUE(rig.win.DeleteROI(2));  // the last: the other rows stay
-  EXPECT_EQ(rig.win.table1.cell(1, 3), first);
-  EXPECT_EQ(rig.win.table1.cell(2, 3), "");
-  EXPECT_THROW(rig.win.DeleteROI(5), RangeError);
-}
-
-TEST(RoiListTest, FixedRoisKeepTheirPlaceAndTheirBrightnessAtCreation) {
-  test::Rig rig;
-  rig.stars[{60, 20}] = 1000;
-  rig.draw();
-  const auto a = rig.win.Newroi(29, 19);
-  rig.flags.DCFROI = true;
-  const auto fixedRoi = rig.win.Newroi(59, 19);
-  rig.flags.DCFROI = false;
-  EXPECT_TRUE(rig.win.roi(fixedRoi).isFixed());
+TEST_F(RoiWindowTest, FixedRoisAndTypeLookups) {
+  stars[{60, 20}] = 1000;
+  draw();
+  const auto a = addStar(20, 20, 5000);
+  flags.DCFROI = true;
+  const auto fixedRoi = win.Newroi(59, 19);
+  flags.DCFROI = false;
+  EXPECT_TRUE(win.roi(fixedRoi).isFixed());
   // No background yet: the net signal is the box sum, 25 * 100 + 1000.
-  EXPECT_NEAR(rig.win.roi(fixedRoi).rmag, -2.5 * std::log10(3500.0), 1e-5);
-  EXPECT_EQ(rig.win.roi(fixedRoi).rmag, rig.win.roi(fixedRoi).mag);
-  rig.win.roi(a).xa = 35;
-  rig.win.roi(fixedRoi).xa = 65;
-  rig.win.ResetROIposition();
-  EXPECT_EQ(rig.win.roi(a).xa, 30);
-  EXPECT_EQ(rig.win.roi(fixedRoi).xa, 65);
-  rig.win.SetROIposition();
-  EXPECT_TRUE(rig.win.roi(fixedRoi).isFixed());
-}
+  EXPECT_NEAR(win.roi(fixedRoi).rmag, -2.5 * std::log10(3500.0), 1e-5);
+  EXPECT_EQ(win.roi(fixedRoi).rmag, win.roi(fixedRoi).mag);
+  win.roi(a).xa = 35;
+  win.roi(fixedRoi).xa = 65;
+  win.ResetROIposition();
+  EXPECT_EQ(std::pair(win.roi(a).xa, win.roi(fixedRoi).xa), std::pair(20, 65));
+  win.SetROIposition();
+  EXPECT_TRUE(win.roi(fixedRoi).isFixed());
 
-TEST(RoiListTest, FindingAndMovingRois) {
-  test::Rig rig;
-  const auto a = rig.addStar(30, 20, 5000);  // ring mode; 0-based hits 27..31
-  rig.win.Newroi(30, 19);                    // overlapping
-  const auto b = rig.win.Newroi(59, 39);     // background not placed
-  EXPECT_EQ(rig.win.ROIfound(27, 17, 10), 1);
-  EXPECT_EQ(rig.win.ROIfound(31, 21, 10), 1);
-  EXPECT_EQ(rig.win.ROIfound(32, 21, 10), 2);
-  EXPECT_EQ(rig.win.ROIfound(26, 19, 10), -1);
-  EXPECT_EQ(rig.win.ROIfound(29, 19, 0), -1);
-  rig.win.MoveROI(Point{29, 19}, Point{3, -2}, false);
-  EXPECT_EQ(std::pair(rig.win.roi(a).xa, rig.win.roi(a).ya), std::pair(33, 18));
-  EXPECT_TRUE(rig.win.roi(a).ringMode());
-  EXPECT_EQ(rig.win.roi(b).xa, 60);
-  rig.win.MoveROI(Point{0, 0}, Point{1, 1}, true);
-  EXPECT_EQ(rig.win.roi(b).xa, 61);
-  EXPECT_LE(rig.win.roi(b).xb, 0);  // still unplaced
-}
-
-TEST(RoiListTest, CompVarAndCheckLookups) {
-  test::Rig rig;
-  const auto v = rig.addStar(20, 20, 5000);
-  const auto c = rig.addStar(50, 20, 6000);
-  const auto k = rig.addStar(80, 20, 7000);
-  rig.makeComparison(c, 11.0f);
-  rig.win.roi(k).rmag = 12.0f;
+  const auto c = addStar(50, 40, 6000);
+  const auto k = addStar(80, 40, 7000);
+  makeComparison(c, 11.0f);
+  win.roi(k).rmag = 12.0f;
   std::int32_t icomp = 0, ivar = 0, icheck = 0;
-  EXPECT_EQ(rig.win.GetCompstar(icomp), 1);
-  EXPECT_EQ(icomp, c);
-  EXPECT_TRUE(rig.win.GetVarCheck(ivar, icheck));
-  EXPECT_EQ(std::pair(ivar, icheck), std::pair(v, k));
-  rig.win.ClearROIs();
-  EXPECT_EQ(rig.win.count(), 0);
-  EXPECT_EQ(rig.win.table1.cell(1, 0), "");
-  EXPECT_FALSE(rig.win.GetVarCheck(ivar, icheck));
+  EXPECT_EQ(win.GetCompstar(icomp), 1);
+  EXPECT_TRUE(win.GetVarCheck(ivar, icheck));
+  EXPECT_EQ(std::vector({icomp, ivar, icheck}), std::vector({c, a, k}));
+  win.ClearROIs();
+  EXPECT_EQ(win.count(), 0);
+  EXPECT_EQ(win.table1.cell(1, 0), "");
+  EXPECT_FALSE(win.GetVarCheck(ivar, icheck));
 }
 
-TEST(RoiControlsTest, StarTypeFromTheMagnitudeText) {
-  // Each row types the same star one after the other.
+TEST_F(RoiWindowTest, StarTypeFromTheMagnitudeText) {
+  // One star typed step by step.
   struct Step { const char* text; StarType type; bool ok; StarType result; float rmag; const char* message; };
   const Step steps[] = {
-      {"", kStarCheck, true, kStarVar, 0.0f, ""},  // "Check" without a magnitude reads as 0
+      {"", kStarCheck, true, kStarVar, 0, ""},  // "Check" without a magnitude reads as 0
       {"12.345", kStarComp, true, kStarComp, 12.345f, ""},
-      {"Var", kStarComp, true, kStarComp, 12.35f, ""},  // shown as "12.35*"; the star stays
+      {"Var", kStarComp, true, kStarComp, 12.35f, ""},  // shown as "12.35*"
       {"9,5", kStarCheck, true, kStarCheck, 9.5f, ""},
       {"abc", kStarComp, false, kStarCheck, 9.5f, "Bitte Mag für Vergleichsstern korrekt eintragen"},
   };
-  test::Rig rig;
-  const auto n = rig.addStar(30, 30, 5000);
+  const auto n = addStar(30, 30, 5000);
   for (const Step& s : steps) {
     SCOPED_TRACE(s.text);
-    rig.win.RefstarEdit = n;
-    rig.win.MagEdit = s.text;
-    rig.ui.messages.clear();
-    EXPECT_EQ(rig.win.SetStarType(s.type), s.ok);
-    EXPECT_EQ(rig.win.roi(n).starType(), s.result);
-    EXPECT_FLOAT_EQ(rig.win.roi(n).rmag, s.rmag);
-    EXPECT_EQ(rig.lastMessage(), s.message);
+    win.RefstarEdit = n;
+    win.MagEdit = s.text;
+    ui.messages.clear();
+    EXPECT_EQ(win.SetStarType(s.type), s.ok);
+    EXPECT_EQ(win.roi(n).starType(), s.result);
+    EXPECT_FLOAT_EQ(win.roi(n).rmag, s.rmag);
+    EXPECT_EQ(lastMessage(), s.message);
   }
-  rig.win.MagEdit = "12.345";
-  ASSERT_TRUE(rig.win.SetStarType(kStarComp));
-  EXPECT_EQ(rig.win.MagEdit, "12.345");  // shown again by the selection handler
-  EXPECT_EQ(rig.win.StartypeIndex, kStarComp);
+  win.MagEdit = "12.345";
+  ASSERT_TRUE(win.SetStarType(kStarComp));
+  EXPECT_EQ(win.MagEdit, "12.345");  // shown again by the selection handler
+  EXPECT_EQ(win.StartypeIndex, kStarComp);
+  // A net of 100 is not yet measurable; the star keeps its type and magnitude.
+  const auto faint = addStar(60, 30, 100);
+  win.RefstarEdit = faint;
+  win.roi(faint).rmag = 13.0f;
+  win.MagEdit = "14.0";
+  flags.Blinkmode = true;
+  EXPECT_FALSE(win.SetStarType(kStarComp));
+  EXPECT_EQ(lastMessage(), "Stern nicht messbar!");
+  EXPECT_EQ(std::pair(win.roi(faint).starType(), win.roi(faint).rmag), std::pair(kStarCheck, 13.0f));
+  EXPECT_FALSE(flags.Blinkmode);
+  EXPECT_TRUE(win.SetStarType(kStarVar));  // a Var star needs no signal
+  EXPECT_EQ(win.roi(faint).starType(), kStarVar);
+  stars[{60, 30}] = 101;
+  draw();
+  win.MagEdit = "14.0";
+  EXPECT_TRUE(win.SetStarType(kStarComp));
+  win.RefstarEdit = 9;
+  EXPECT_FALSE(win.SetStarType(kStarVar));
+  EXPECT_EQ(lastMessage(), "Vergleichsstern-Nummer falsch");
 }
 
-TEST(RoiControlsTest, StarWithoutSignalOrWrongNumberIsRefused) {
-  test::Rig rig;
-  const auto faint = rig.addStar(60, 30, 100);  // net 100 is not yet measurable
-  rig.win.RefstarEdit = faint;
-  rig.win.roi(faint).rmag = 13.0f;
-  rig.win.MagEdit = "14.0";
-  rig.flags.Blinkmode = true;
-  EXPECT_FALSE(rig.win.SetStarType(kStarComp));
-  EXPECT_EQ(rig.lastMessage(), "Stern nicht messbar!");
-  EXPECT_FALSE(rig.win.roi(faint).ref);
-  EXPECT_FLOAT_EQ(rig.win.roi(faint).rmag, 13.0f);  // restored
-  EXPECT_FALSE(rig.flags.Blinkmode);
-  EXPECT_TRUE(rig.win.SetStarType(kStarVar));  // a Var star needs no signal
-  EXPECT_EQ(rig.win.roi(faint).starType(), kStarVar);
-  rig.stars[{60, 30}] = 101;
-  rig.draw();
-  rig.win.MagEdit = "14.0";
-  EXPECT_TRUE(rig.win.SetStarType(kStarComp));
-  rig.win.RefstarEdit = 9;
-  EXPECT_FALSE(rig.win.SetStarType(kStarVar));
-  EXPECT_EQ(rig.lastMessage(), "Vergleichsstern-Nummer falsch");
+TEST_F(RoiWindowTest, FilterChangeTakesCatalogueValuesAndReportsMissingOnes) {
+  const auto comp = addStar(20, 20, 5000);
+  const auto check = addStar(50, 20, 6000);
+  const auto comp2 = addStar(80, 20, 7000);
+  makeComparison(comp, 10.0f);
+  makeComparison(comp2, 11.0f);
+  win.roi(check).rmag = 12.0f;
+  win.roi(check).stype = kStarCheck;
+  win.bvri(comp) = BVRIRec{10.6f, 10.0f, 9.7f, 99.0f};
+  win.bvri(comp2) = BVRIRec{11.5f, 11.0f, 99.0f, 99.0f};
+  win.bvri(check) = BVRIRec{12.4f, 12.0f, 99.0f, 99.0f};
+  win.FilterComboboxChange(7);  // "TG" takes V values
+  EXPECT_TRUE(ui.messages.empty());
+  win.FilterComboboxChange(4);  // "R": two stars miss it, one message
+  EXPECT_EQ(std::vector({win.roi(comp).rmag, win.roi(comp2).rmag, win.roi(check).rmag}),
+            std::vector({9.7f, 0.0f, 0.0f}));
+  EXPECT_EQ(ui.messages, Texts{"R-Katalogwert (Vergleichsstern) fehlt, Umschaltung auf diff. Mag."});
+  EXPECT_TRUE(win.Diffmag);
+  win.FilterComboboxChange(2);  // "B": every star is calibrated again
+  EXPECT_EQ(std::vector({win.roi(comp2).rmag, win.roi(check).rmag}), std::vector({11.5f, 12.4f}));
+  EXPECT_EQ(win.roi(check).starType(), kStarCheck);
+  EXPECT_EQ(win.RefstarEdit, 0);
 }
 
-TEST(RoiControlsTest, FilterChangeTakesCatalogueValuesAndReportsMissingOnes) {
-  test::Rig rig;
-  const auto comp = rig.addStar(20, 20, 5000);
-  const auto check = rig.addStar(50, 20, 6000);
-  const auto comp2 = rig.addStar(80, 20, 7000);
-  rig.makeComparison(comp, 10.0f);
-  rig.makeComparison(comp2, 11.0f);
-  rig.win.roi(check).rmag = 12.0f;
-  rig.win.roi(check).stype = kStarCheck;
-  rig.win.bvri(comp) = BVRIRec{10.6f, 10.0f, 9.7f, 99.0f};
-  rig.win.bvri(comp2) = BVRIRec{11.5f, 11.0f, 99.0f, 99.0f};
-  rig.win.bvri(check) = BVRIRec{12.4f, 12.0f, 99.0f, 99.0f};
-  rig.win.FilterComboboxChange(7);  // "TG" takes V values
-  EXPECT_TRUE(rig.ui.messages.empty());
-  rig.win.FilterComboboxChange(4);  // "R": two stars miss it, one message
-  EXPECT_FLOAT_EQ(rig.win.roi(comp).rmag, 9.7f);
-  EXPECT_EQ(rig.win.roi(comp2).rmag, 0.0f);
-  EXPECT_EQ(rig.win.roi(check).rmag, 0.0f);
-  EXPECT_EQ(rig.ui.messages, std::vector<std::string>{"R-Katalogwert (Vergleichsstern) fehlt, Umschaltung auf diff. Mag."});
-  EXPECT_TRUE(rig.win.Diffmag);
-  rig.win.FilterComboboxChange(2);  // "B": every star is calibrated again
-  EXPECT_FLOAT_EQ(rig.win.roi(comp2).rmag, 11.5f);
-  EXPECT_FLOAT_EQ(rig.win.roi(check).rmag, 12.4f);
-  EXPECT_EQ(rig.win.roi(check).starType(), kStarCheck);
-  EXPECT_EQ(rig.win.RefstarEdit, 0);
-}
-
-TEST(RoiControlsTest, SizeRuleRaisesTheRingAndAppliesToEveryRoi) {
-  test::Rig rig;
-  const auto n = rig.addStar(30, 30, 5000);
-  rig.win.setStarSize(9);
+TEST_F(RoiWindowTest, SizeRuleConfiguredSizesAndNames) {
+  const auto n = addStar(30, 30, 5000);
+  win.setStarSize(9);
   // Inner d + 2 = 11; outer max(2 * round(9 / sqrt 2) + 1, 5 + 2) = 13,
   // computed before the inner control moved.
-  EXPECT_EQ(std::vector({rig.win.BGinnerEdit.minimum, rig.win.BGinnerEdit.value,
-                         rig.win.BGsizeEdit.minimum, rig.win.BGsizeEdit.value}),
+  EXPECT_EQ(std::vector({win.BGinnerEdit.minimum, win.BGinnerEdit.value, win.BGsizeEdit.minimum,
+                         win.BGsizeEdit.value}),
             std::vector({11, 11, 13, 13}));
-  const TRoi1& r = rig.win.roi(n);
-  EXPECT_EQ(std::vector({r.d, r.d2, r.d3, r.npixa}), std::vector({9, 11, 13, 81}));
-  rig.win.setStarSize(150);  // clamped to the control's maximum
-  EXPECT_EQ(rig.win.ROIsizeEdit.value, 99);
-  rig.win.setOuterSize(3);   // below its minimum
-  EXPECT_EQ(rig.win.BGsizeEdit.value, rig.win.BGsizeEdit.minimum);
+  EXPECT_EQ(std::vector({win.roi(n).d, win.roi(n).d2, win.roi(n).d3, win.roi(n).npixa}), std::vector({9, 11, 13, 81}));
+  win.setStarSize(150);  // clamped to the control's maximum
+  EXPECT_EQ(win.ROIsizeEdit.value, 99);
+  win.setOuterSize(3);  // below its minimum
+  EXPECT_EQ(win.BGsizeEdit.value, win.BGsizeEdit.minimum);
   // The largest inner ring cannot push the outer ring past its own maximum.
-  rig.win.setStarSize(9);
-  rig.win.setInnerSize(150);
-  EXPECT_EQ(rig.win.BGinnerEdit.value, 150);
-  EXPECT_EQ(rig.win.BGsizeEdit.value, 150);
-  EXPECT_LE(rig.win.BGsizeEdit.minimum, rig.win.BGsizeEdit.maximum);
+  win.setStarSize(9);
+  win.setInnerSize(150);
+  EXPECT_EQ(std::pair(win.BGinnerEdit.value, win.BGsizeEdit.value), std::pair(150, 150));
+  EXPECT_LE(win.BGsizeEdit.minimum, win.BGsizeEdit.maximum);
+
+  test::Rig shown;  // the configured sizes apply at the first showing only
+  shown.settings.DefaultROIsize = 7;
+  shown.settings.DefaultBGinnerSize = 9;
+  shown.settings.DefaultBGoutersize = 15;
+  shown.win.FormShow();
+  EXPECT_EQ(std::vector({shown.win.ROIsizeEdit.value, shown.win.BGinnerEdit.value, shown.win.BGsizeEdit.value}),
+            std::vector({7, 9, 15}));
+  EXPECT_EQ(shown.win.ElcountEdit, "1.00");
+  shown.win.setStarSize(11);
+  shown.win.FormShow();
+  EXPECT_EQ(shown.win.ROIsizeEdit.value, 11);
+  // Names are cut to 40 characters and never start with a bracket.
+  win.RefstarEdit = n;
+  win.NameEditChange("[ROIfile] " + std::string(50, 'x'));
+  EXPECT_EQ(win.roi(n).Name, "(ROIfile] " + std::string(30, 'x'));
 }
 
-TEST(RoiControlsTest, ConfiguredSizesAtTheFirstShowingAndNames) {
-  test::Rig rig;
-  rig.settings.DefaultROIsize = 7;
-  rig.settings.DefaultBGinnerSize = 9;
-  rig.settings.DefaultBGoutersize = 15;
-  rig.win.FormShow();
-  EXPECT_EQ(std::vector({rig.win.ROIsizeEdit.value, rig.win.BGinnerEdit.value, rig.win.BGsizeEdit.value}),
-            std::vector({7, 9, 15}));
-  EXPECT_EQ(rig.win.ElcountEdit, "1.00");
-  rig.win.setStarSize(11);
-  rig.win.FormShow();
-  EXPECT_EQ(rig.win.ROIsizeEdit.value, 11);
-  // Names are cut to 40 characters and never start with a bracket.
-  rig.win.RefstarEdit = rig.addStar(30, 30, 5000);
-  rig.win.NameEditChange("[ROIfile] " + std::string(50, 'x'));
-  EXPECT_EQ(rig.win.roi(1).Name, "(ROIfile] " + std::string(30, 'x'));
+class StarInfoTest : public RoiWindowTest {
+ protected:
+  void SetUp() override {
+    star = addStar(30, 30, 3000);
+    sky = addStar(60, 60, 0);  // nothing but sky: not measurable
+    win.FilterType = 3;        // "V"
+  }
+  StarInfoDialog dialog{ui};
+  std::int32_t star = 0;
+  std::int32_t sky = 0;
+};
+
+TEST_F(StarInfoTest, TychoToJohnsonAndTheBVHandlers) {
+  // B = Bt - 0.24 (Bt - Vt), V = Vt - 0.09 (Bt - Vt); both must be numbers.
+  dialog.BTEdit = "10.000";
+  dialog.TycToJButtonClick();
+  dialog.VTEdit = "9,5x";
+  dialog.TycToJButtonClick();
+  EXPECT_EQ(dialog.BmagEdit, "");
+  dialog.VTEdit = "9.500";
+  dialog.TycToJButtonClick();
+  EXPECT_EQ((Texts{dialog.BmagEdit, dialog.VMagEdit}), (Texts{"9.880", "9.455"}));
+  EXPECT_EQ(ui.messages, (Texts{"Bt und Vt müssen eingetragen sein", "Bt und Vt müssen korrekt eingetragen sein"}));
+  // Typing B shows B-V; typing B-V then leaves B alone until B-V is chosen.
+  dialog.VMagEditChange("11.9");
+  dialog.BmagEditClick();
+  dialog.BmagEditChange("12.5");
+  EXPECT_EQ(dialog.BVEdit, "0.600");
+  EXPECT_TRUE(dialog.InputB);
+  dialog.BVEditChange("1.000");
+  EXPECT_EQ(dialog.BmagEdit, "12.5");
+  dialog.BVEditClick();
+  dialog.BVEditChange("0.700");
+  EXPECT_EQ(dialog.BmagEdit, "12.600");
+  dialog.VMagEditChange("12.0");  // a new V recomputes B-V from B
+  EXPECT_EQ(dialog.BVEdit, "0.600");
+}
+
+TEST_F(StarInfoTest, PrepareShowsTheCatalogueAndTheProposals) {
+  win.bvri(star) = BVRIRec{12.5f, 11.9f, 90.0f, 99.0f};  // exactly 90 is still shown
+  win.roi(star).Name = "RR Lyr";
+  dialog.prepare(win, star, 2, "", "");
+  EXPECT_EQ((Texts{dialog.IDEdit, dialog.StarnameEdit, dialog.BmagEdit, dialog.VMagEdit, dialog.RMagEdit,
+                   dialog.IMagEdit, dialog.BVEdit, dialog.magstr}),
+            (Texts{"ROI 1", "RR Lyr", "12.500", "11.900", "90.000", "", "0.600", "11.900"}));
+  EXPECT_EQ(dialog.StarTypeGroup, 2);
+  EXPECT_TRUE(dialog.MagnitudeFieldsEnabled);
+  EXPECT_FALSE(dialog.KatalogGroupEnabled);  // "differentiell"
+  dialog.prepare(win, star, 0, "other", "");
+  EXPECT_EQ(dialog.StarnameEdit, "other");
+  EXPECT_FALSE(dialog.MagnitudeFieldsEnabled);
+  // An empty field of the current filter takes the proposal, else the ROI's
+  // reference magnitude.
+  win.bvri(star) = BVRIRec{};
+  win.roi(star).rmag = 10.25f;
+  dialog.prepare(win, star, 2, "", "");
+  EXPECT_EQ(dialog.VMagEdit, "10.250");
+  dialog.prepare(win, star, 2, "", "9.75");
+  EXPECT_EQ((Texts{dialog.VMagEdit, dialog.magstr}), (Texts{"9.75", "9.75"}));
+  win.FilterType = 5;  // "I"
+  dialog.prepare(win, star, 2, "", "");
+  EXPECT_EQ((Texts{dialog.IMagEdit, dialog.VMagEdit}), (Texts{"10.250", ""}));
+}
+
+TEST_F(StarInfoTest, OkStoresTypeNameAndTypedValuesOnly) {
+  dialog.prepare(win, star, 0, "[Lyr", "");
+  dialog.StarTypeGroupClick(1);
+  dialog.VMagEditChange("11.200");
+  dialog.BTEdit = "10.0";
+  dialog.VTEdit = "9.5";
+  ASSERT_TRUE(dialog.accept(win));
+  const TRoi1& r = win.roi(star);
+  EXPECT_TRUE(r.ref);
+  EXPECT_EQ(std::pair(r.rmag, win.bvri(star).Vmag), std::pair(11.2f, 11.2f));  // typed, so stored
+  EXPECT_EQ((Texts{r.Name, dialog.starname, dialog.magstr, dialog.BTEdit, dialog.VTEdit}),
+            (Texts{"(Lyr", "[Lyr", "11.200", "", ""}));
+  EXPECT_EQ(std::pair(win.RefstarEdit, dialog.startype), std::pair(star, 1));
+  EXPECT_TRUE(ui.messages.empty());
+  dialog.prepare(win, star, 2, "", "");  // a check star with its magnitude
+  dialog.VMagEditChange("10.5");
+  ASSERT_TRUE(dialog.accept(win));
+  EXPECT_EQ(std::pair(r.starType(), r.rmag), std::pair(kStarCheck, 10.5f));
+  // Fields shown but not typed are no catalogue values: B keeps all its
+  // digits, V's proposal 0.000 is no magnitude.
+  win.roi(star).rmag = 0.0f;
+  win.bvri(star) = BVRIRec{12.3456f, 99.0f, 99.0f, 99.0f};
+  dialog.prepare(win, star, 0, "", "");
+  EXPECT_EQ((Texts{dialog.BmagEdit, dialog.VMagEdit}), (Texts{"12.346", "0.000"}));
+  dialog.RMagEdit = "13.100";
+  ASSERT_TRUE(dialog.accept(win));
+  const BVRIRec& c = win.bvri(star);
+  EXPECT_EQ(std::vector({c.Bmag, c.Vmag, c.Rmag, c.Imag}), std::vector({12.3456f, 99.0f, 13.1f, 99.0f}));
+  EXPECT_EQ(r.starType(), kStarVar);
+}
+
+TEST_F(StarInfoTest, RefusedStarAndFieldThatIsNoNumber) {
+  win.roi(sky).rmag = 10.5f;  // a check star so far
+  dialog.prepare(win, sky, 1, "", "");
+  dialog.StarnameEdit = "Sky";
+  dialog.VMagEditChange("11.200");
+  ASSERT_TRUE(dialog.accept(win));
+  EXPECT_EQ(std::pair(win.roi(sky).starType(), win.roi(sky).rmag), std::pair(kStarCheck, 10.5f));
+  // Name and catalogue value do not depend on the signal.
+  EXPECT_EQ(std::pair(win.roi(sky).Name, win.bvri(sky).Vmag), std::pair(std::string("Sky"), 11.2f));
+  dialog.prepare(win, star, 1, "", "");
+  dialog.BmagEditChange("12.0");
+  dialog.RMagEdit = "abc";
+  dialog.StarnameEdit = "New";
+  dialog.BTEdit = "10";
+  EXPECT_FALSE(dialog.accept(win));
+  EXPECT_EQ(ui.messages, (Texts{"Stern nicht messbar!", "'abc' ist kein gültiger Gleitkommawert"}));
+  EXPECT_EQ(std::pair(win.bvri(star).Bmag, win.roi(star).Name), std::pair(99.0f, std::string()));
+  EXPECT_FALSE(win.roi(star).ref);
+  EXPECT_EQ(dialog.BTEdit, "10");  // the dialog stays as it was
+}
+
+TEST_F(StarInfoTest, StandardisedChoiceIsFinalAfterOk) {
+  dialog.prepare(win, star, 0, "", "");
+  dialog.CompTypeGroupClick(1);
+  EXPECT_TRUE(dialog.KatalogGroupEnabled);
+  dialog.CompTypeGroupClick(0);
+  EXPECT_FALSE(dialog.KatalogGroupEnabled);
+  ASSERT_TRUE(dialog.accept(win));
+  EXPECT_TRUE(dialog.CompTypeGroup.Enabled);  // "differentiell" can still change
+  dialog.prepare(win, star, 0, "", "");
+  dialog.CompTypeGroupClick(1);
+  ASSERT_TRUE(dialog.accept(win));
+  EXPECT_FALSE(dialog.CompTypeGroup.Enabled);
+  dialog.CompTypeGroupClick(0);  // disabled: no effect
+  EXPECT_EQ(dialog.CompTypeGroup.ItemIndex, 1);
+  dialog.KatalogGroupEnabled = false;
+  dialog.prepare(win, star, 0, "", "");
+  EXPECT_TRUE(dialog.KatalogGroupEnabled);
 }
 
 }  // namespace
