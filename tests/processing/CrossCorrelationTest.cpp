@@ -6,12 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "photometry/RoiWindow.h"
 #include "processing/CrossCorrelation.h"
-#include "series/Series.h"
-#include "support/FitsBuilder.h"
-#include "support/RecordingUi.h"
-#include "support/TempDir.h"
+#include "support/SeriesRig.h"
 
 namespace vargaze {
 namespace {
@@ -19,25 +15,11 @@ namespace {
 struct Field {
   int width = 120;
   int height = 100;
-  std::vector<std::pair<int, int>> stars;
+  std::vector<std::pair<int, int>> stars = {{30, 40}, {45, 62}, {52, 31}, {60, 75}, {71, 50},
+                                            {80, 28}, {88, 66}, {95, 45}, {38, 55}, {66, 36}};
 };
 
-// Fixed star positions spread over the middle of a 120 x 100 frame.
-Field starField() {
-  return {120,
-          100,
-          {{30, 40},
-           {45, 62},
-           {52, 31},
-           {60, 75},
-           {71, 50},
-           {80, 28},
-           {88, 66},
-           {95, 45},
-           {38, 55},
-           {66, 36}}};
-}
-
+// Gaussian stars of peak 3000 on a sky of 100, every star moved by (dx, dy).
 std::vector<double> pixels(const Field& f, int dx, int dy) {
   std::vector<double> p;
   for (int y = 1; y <= f.height; ++y) {
@@ -59,9 +41,7 @@ Timgbuffer image(const Field& f, int dx, int dy, std::int32_t type = kPixel16) {
   Timgbuffer img;
   img.init(f.width, f.height, type);
   for (int y = 1; y <= f.height; ++y) {
-    for (int x = 1; x <= f.width; ++x) {
-      img.putpixel(x, y, static_cast<std::int32_t>(p[std::size_t((y - 1) * f.width + x - 1)]));
-    }
+    for (int x = 1; x <= f.width; ++x) img.putpixel(x, y, std::int32_t(p[(y - 1) * f.width + x - 1]));
   }
   return img;
 }
@@ -80,30 +60,26 @@ Profile spikes(std::int32_t length, std::vector<std::pair<int, int>> at) {
   return p;
 }
 
-TEST(CrossCorrelation, IdenticalImagesAndAFieldMovedSevenPixelsRight) {
-  const Field f = starField();
-  const FrameShift same = CrossCorr(image(f, 0, 0), image(f, 0, 0), correlationRange(f.width));
-  EXPECT_EQ(same.dx, 0);
-  EXPECT_EQ(same.dy, 0);
-  const FrameShift s = CrossCorr(image(f, 0, 0), image(f, 7, 0), correlationRange(f.width));
-  EXPECT_EQ(s.dx, 7);
-  EXPECT_EQ(s.dy, 0);
-}
-
-TEST(CrossCorrelation, BothAxesAndBothDirections) {
-  const Field f = starField();
-  const FrameShift s = CrossCorr(image(f, 0, 0), image(f, -7, 4, kPixel32), 24);
-  EXPECT_EQ(s.dx, -7);
-  EXPECT_EQ(s.dy, 4);
-}
-
-TEST(CrossCorrelation, FramesLowerThanTwiceTheRangeGetNoYShift) {
-  // Width 200: range 40, and 60 rows leave no position for the y sums.
-  Field f{200, 60, {{60, 20}, {90, 35}, {120, 28}, {150, 40}}};
-  EXPECT_EQ(correlationRange(200), 40);
-  const FrameShift s = CrossCorr(image(f, 0, 0), image(f, 5, 3), correlationRange(200));
-  EXPECT_EQ(s.dx, 5);
-  EXPECT_EQ(s.dy, 0);
+TEST(CrossCorrelation, FindsTheShiftOfAStarField) {
+  // 200 x 60: range 40, and 60 rows leave no position for the y sums.
+  const Field low{200, 60, {{60, 20}, {90, 35}, {120, 28}, {150, 40}}};
+  const struct {
+    Field field;
+    int dx, dy;
+    std::int32_t type;
+    int foundDy;
+  } rows[] = {{Field{}, 0, 0, kPixel16, 0},
+              {Field{}, 7, 0, kPixel16, 0},
+              {Field{}, -7, 4, kPixel32, 4},
+              {low, 5, 3, kPixel16, 0}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.field.width << " wide, moved " << r.dx << "," << r.dy);
+    const FrameShift s = CrossCorr(image(r.field, 0, 0), image(r.field, r.dx, r.dy, r.type),
+                                   correlationRange(r.field.width));
+    EXPECT_EQ(s.dx, r.dx);
+    EXPECT_EQ(s.dy, r.foundDy);
+  }
+  EXPECT_EQ(std::vector({correlationRange(200), correlationRange(123)}), std::vector({40, 25}));
 }
 
 TEST(Smoothline, RunsInPlaceFromTheSecondToTheLastButOne) {
@@ -134,53 +110,26 @@ TEST(BestShift, OnlyPositionsInsideTheRangeMarginEnterTheSums) {
   EXPECT_EQ(bestShift(spikes(100, {{50, 9}}), spikes(100, {{47, 9}, {53, 9}}), 100, 20), -3);
 }
 
-TEST(CrossCorrelationFiles, ReportsTheShiftOf32BitFrames) {
+TEST(CrossCorrelationFiles, ReportTheShiftOrWhyThereIsNone) {
   test::TempDir dir;
-  const Field f = starField();
-  test::RecordingUi ui;
-  const auto s = crossCorrelateFiles(writeField(dir, "a.fit", f, 0, 0, 32),
-                                     writeField(dir, "b.fit", f, 7, -4, 32), ui);
-  ASSERT_TRUE(s.has_value());
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"dx= 7 dy= -4"});
-}
-
-TEST(CrossCorrelationFiles, UnreadableOrIncompatibleFilesAreRefused) {
-  test::TempDir dir;
-  const Field f = starField();
+  const Field f;
   Field taller = f;
   ++taller.height;
   const std::string a = writeField(dir, "a.fit", f, 0, 0);
-  test::RecordingUi ui;
-  EXPECT_FALSE(crossCorrelateFiles(dir.file("none.fit"), a, ui));
-  EXPECT_FALSE(crossCorrelateFiles(a, dir.file("none.fit"), ui));
-  EXPECT_FALSE(crossCorrelateFiles(a, writeField(dir, "b.fit", taller, 0, 0), ui));
-  EXPECT_FALSE(crossCorrelateFiles(a, writeField(dir, "c.fit", f, 0, 0, 32), ui));
-  EXPECT_EQ(ui.messages, (std::vector<std::string>{
-                             "Kann FITS-Datei 1 nicht laden", "Kann FITS-Datei 2 nicht laden",
-                             "Bilddateien inkompatibel", "Bilddateien inkompatibel"}));
-}
-
-TEST(CrossCorrelationCommand, UsesTheFirstTwoFramesOfTheSeries) {
-  test::TempDir dir;
-  Settings settings;
-  test::RecordingUi ui;
-  MainWindowFlags flags;
-  ImageWindowState imgwin;
-  RoiWindow win{settings, ui, flags, imgwin};
-  Series series{settings, ui, win};
-  EXPECT_FALSE(test11Click(series));
-  EXPECT_EQ(ui.messages.back(), "Kein Bild geladen");
-
-  const Field f = starField();
-  const std::string a = writeField(dir, "a.fit", f, 0, 0);
-  ASSERT_TRUE(series.openSeries({a}));
-  EXPECT_FALSE(test11Click(series));
-  EXPECT_EQ(ui.messages.back(), "2 Bilder müssen geladen sein");
-
-  ASSERT_TRUE(series.openSeries({a, writeField(dir, "b.fit", f, 7, 0)}));
-  const auto s = test11Click(series);
-  ASSERT_TRUE(s.has_value());
-  EXPECT_EQ(ui.messages.back(), "dx= 7 dy= 0");
+  test::SeriesBench b;
+  ASSERT_TRUE(b.series.openSeries(
+      {a, writeField(dir, "b.fit", f, 7, 0), writeField(dir, "c.fit", f, 3, 0)}));
+  EXPECT_TRUE(test11Click(b.series));  // the first two frames
+  EXPECT_TRUE(crossCorrelateFiles(writeField(dir, "a32.fit", f, 0, 0, 32),
+                                  writeField(dir, "b32.fit", f, 7, -4, 32), b.ui));
+  EXPECT_FALSE(crossCorrelateFiles(dir.file("none.fit"), a, b.ui));
+  EXPECT_FALSE(crossCorrelateFiles(a, dir.file("none.fit"), b.ui));
+  EXPECT_FALSE(crossCorrelateFiles(a, writeField(dir, "tall.fit", taller, 0, 0), b.ui));
+  EXPECT_FALSE(crossCorrelateFiles(a, dir.file("a32.fit"), b.ui));
+  EXPECT_EQ(b.ui.messages,
+            (std::vector<std::string>{"dx= 7 dy= 0", "dx= 7 dy= -4", "Kann FITS-Datei 1 nicht laden",
+                                      "Kann FITS-Datei 2 nicht laden", "Bilddateien inkompatibel",
+                                      "Bilddateien inkompatibel"}));
 }
 
 }  // namespace

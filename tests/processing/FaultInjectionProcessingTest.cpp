@@ -1,131 +1,128 @@
-// The processing commands that write files, under injected failures: saving
-// the image, the JPEG series, the background-subtracted series. A failure is
-// shown, ends the command, and leaves earlier files of those names intact.
-#include <gtest/gtest.h>
-
+// Every save of the processing commands under injected failures: the
+// target's folder is missing, a target name is a folder, the disk fills up
+// during the write. Each is told with the file's name, ends the command and
+// leaves earlier files of that name byte for byte, with no temporary file.
 #include <filesystem>
-#include <string>
-#include <vector>
+#include <functional>
 
-#include "image/Imgbuffer.h"
 #include "processing/Background.h"
 #include "processing/ImageSave.h"
 #include "processing/JpegExport.h"
-#include "support/SeriesRig.h"
+#include "processing/ProcessingRig.h"
+#include "processing/RawToFits.h"
 #include "support/FaultInjection.h"
 
 namespace vargaze {
 namespace {
 
-class FaultInjectionProcessingTest : public test::SeriesRig {
+namespace fs = std::filesystem;
+using Rig = test::ProcessingRig;
+
+struct SaveKind {
+  const char* name;
+  std::function<void(Rig&)> setup;
+  // True when every file was written; raw-to-FITS names its files itself.
+  std::function<bool(Rig&, const std::string& chosen)> save;
+  const char* chosen;         // the name the save is given
+  const char* missingFolder;  // the file reported when the folder is missing; nullptr: not asked
+  const char* folderTarget;   // a file of the save that is made a folder
+  const char* fullDisk;       // the file the full disk hits, with an earlier version of it
+  std::int64_t room;          // bytes the disk has left
+  std::function<void(Rig&)> change = [](Rig&) {};  // before the full disk: what differs now
+};
+
+RawToFitsResult convert(Rig& t, std::uint8_t channel) {
+  return RawtoFitskonvertieren1Click(t.series, {t.dir.file("A.CR2")}, [=] { return channel; });
+}
+void rawFile(Rig& t) {
+  t.frames = {t.rawFile("A.CR2")};
+  t.series.RGBcolornumber = 3;
+}
+
+const SaveKind kKinds[] = {
+    {"ImageSave", [](Rig& t) { t.open({"a.fit"}); },
+     [](Rig& t, const std::string& path) { return Saveimage1Click(t.series, path); }, "saved.fit",
+     "no-such-folder/saved.fit", "saved.fit", "saved.fit", 6000,
+     [](Rig& t) { t.series.img->putpixel(5, 5, 4321); }},
+    {"BackgroundSeries",
+     [](Rig& t) {
+       t.open({"a.fit", "b.fit", "c.fit"});
+       t.cornerRois();
+     },
+     [](Rig& t, const std::string& path) { return Backgroundsubtraction1Click(t.series, path); },
+     "sky.fit", "no-such-folder/sky001.fit", "sky002.fit", "sky001.fit", 5000},
+    {"JpegExport", [](Rig& t) { t.open({"a.fit", "b.fit", "c.fit"}); },
+     [](Rig& t, const std::string& path) {
+       const JpegExportResult r = JPGexport(t.series, path);
+       return !r.saveFailed && r.written == 3;
+     },
+     "m.jpg", "no-such-folder/m001.JPG", "m002.JPG", "m001.JPG", 200,
+     [](Rig& t) { t.series.controls.InvertCheckBox = true; }},
+    {"RawToFitsOneChannel", rawFile,
+     [](Rig& t, const std::string&) {
+       const RawToFitsResult r = convert(t, 1);
+       return !r.failed && !r.written.empty();
+     },
+     "A_R.fit", nullptr, "A_R.fit", "A_R.fit", 1000},  // room for the converter's picture only
+    {"RawToFitsAllChannels", rawFile,
+     [](Rig& t, const std::string&) {
+       const RawToFitsResult r = convert(t, kRawChannelAll);
+       return !r.failed && r.written.size() == 3;
+     },
+     "A_R.fit", nullptr, "A_R.fit", "A_R.fit", 1000},
+    {"DcfResult", [](Rig& t) { t.openDcf({true, false, true}); },
+     [](Rig& t, const std::string& path) { return getDCFtime1Click(t.series, path).has_value(); },
+     "dcf.prn", "no-such-folder/dcf.prn", "dcf.prn", "dcf.prn", 20},
+};
+
+class FaultInjectionProcessingTest : public Rig, public ::testing::WithParamInterface<SaveKind> {
  protected:
-  void SetUp() override {
-    frames = writeFrames({"a.fit", "b.fit", "c.fit"});
-    ASSERT_TRUE(series.openSeries(frames));
-  }
-
-  std::string lastMessage() const { return ui.messages.empty() ? "" : ui.messages.back(); }
-
-  test::SaveAction saveImage() {
+  test::SaveAction action() {
     return [this](const std::string& path, std::string& message) {
       ui.messages.clear();
-      const bool saved = Saveimage1Click(series, path);
+      const bool saved = GetParam().save(*this, path);
       message = lastMessage();
       return saved;
     };
   }
-
-  // The JPEG export of the three frames; "saved" when all three were written.
-  test::SaveAction exportJpeg() {
-    return [this](const std::string& chosen, std::string& message) {
-      ui.messages.clear();
-      const JpegExportResult result = JPGexport(series, chosen);
-      message = lastMessage();
-      return !result.saveFailed && result.written == 3;
-    };
+  std::vector<std::string> failed(const std::string& name) const {
+    return {"Fehler beim Speichern der Datei " + dir.file(name)};
   }
-
-  test::SaveAction subtractBackground() {
-    return [this](const std::string& target, std::string& message) {
-      ui.messages.clear();
-      const bool done = Backgroundsubtraction1Click(series, target);
-      message = lastMessage();
-      return done;
-    };
-  }
-
-  // Reads a FITS file back: the frame size of the series.
-  static void expectFitsReadable(const std::string& path) {
-    Timgbuffer img;
-    ASSERT_TRUE(img.Readfitsfile(path)) << img.readError;
-    EXPECT_EQ(img.xsize, test::kWidth);
-    EXPECT_EQ(img.ysize, test::kHeight);
-  }
-
-  std::vector<std::string> frames;
 };
 
-TEST_F(FaultInjectionProcessingTest, ImageSaveFailuresKeepThePreviousFile) {
-  test::expectMissingFolderReported(dir, "saved.fit", saveImage());
-  EXPECT_EQ(lastMessage(), "Fehler beim Speichern der Datei " + dir.file("no-such-folder/saved.fit"));
-  test::expectFolderTargetReported(dir, "saved.fit", saveImage());
+TEST_P(FaultInjectionProcessingTest, FailuresAreToldAndKeepEarlierFiles) {
+  const SaveKind& k = GetParam();
+  k.setup(*this);
+  const std::uint8_t channel = series.RGBcolornumber;
+  if (k.missingFolder != nullptr) {
+    test::expectMissingFolderReported(dir, k.chosen, action());
+    EXPECT_EQ(ui.messages, failed(k.missingFolder));
+  }
+  {
+    SCOPED_TRACE("a target name is a folder");
+    const std::string folder = dir.file(k.folderTarget);
+    fs::create_directory(folder);
+    test::writeBytes(folder + "/keep.txt", "keep");
+    std::string message;
+    EXPECT_FALSE(action()(dir.file(k.chosen), message));
+    EXPECT_EQ(ui.messages, failed(k.folderTarget));
+    EXPECT_EQ(test::readBytes(folder + "/keep.txt"), "keep");
+    fs::remove_all(folder);
+  }
+  EXPECT_EQ(series.RGBcolornumber, channel);
 
-  const std::string path = dir.file("saved.fit");
-  ASSERT_TRUE(Saveimage1Click(series, path));
-  series.img->putpixel(5, 5, 4321);  // the image changed since
-  EXPECT_EQ(test::expectFullDiskKeepsFile(path, 6000, saveImage()),
-            "Fehler beim Speichern der Datei " + path);
-  expectFitsReadable(path);
-}
-
-TEST_F(FaultInjectionProcessingTest, JpegExportStopsAtTheFirstFailedFile) {
   std::string message;
-  EXPECT_FALSE(exportJpeg()(dir.file("no-such-folder/m.jpg"), message));
-  EXPECT_EQ(message, "Fehler beim Speichern der Datei " + dir.file("no-such-folder/m001.JPG"));
-  EXPECT_EQ(ui.messages.size(), 1u);  // one message, then the export ended
-
-  std::filesystem::create_directory(dir.file("m002.JPG"));
-  EXPECT_FALSE(exportJpeg()(dir.file("m.jpg"), message));
-  EXPECT_EQ(message, "Fehler beim Speichern der Datei " + dir.file("m002.JPG"));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.file("m002.JPG")));
-  std::filesystem::remove(dir.file("m002.JPG"));
-
-  ASSERT_TRUE(exportJpeg()(dir.file("m.jpg"), message)) << message;
-  const std::string first = test::readBytes(dir.file("m001.JPG"));
-  ASSERT_EQ(first.substr(0, 2), "\xFF\xD8");
-  series.controls.InvertCheckBox = true;  // every new picture differs
-  EXPECT_EQ(test::expectFullDiskKeepsFile(dir.file("m.jpg"), 200, exportJpeg()),
-            "Fehler beim Speichern der Datei " + dir.file("m001.JPG"));
-  EXPECT_EQ(test::readBytes(dir.file("m001.JPG")), first);
+  ASSERT_TRUE(action()(dir.file(k.chosen), message)) << message;
+  k.change(*this);
+  const std::string earlier = test::readBytes(dir.file(k.fullDisk));
+  ASSERT_FALSE(earlier.empty());
+  EXPECT_EQ(std::vector{test::expectFullDiskKeepsFile(dir.file(k.chosen), k.room, action())},
+            failed(k.fullDisk));
+  EXPECT_EQ(test::readBytes(dir.file(k.fullDisk)), earlier);
 }
 
-TEST_F(FaultInjectionProcessingTest, BackgroundFailuresKeepThePreviousOutput) {
-  for (const auto& [x, y] : {std::pair{10, 10}, {90, 10}, {10, 70}, {90, 70}}) addRoi(x, y);
-  std::string message;
-  EXPECT_FALSE(subtractBackground()(dir.file("no-such-folder/sky.fit"), message));
-  EXPECT_EQ(message, "Fehler beim Speichern der Datei " + dir.file("no-such-folder/sky001.fit"));
-
-  std::filesystem::create_directory(dir.file("sky002.fit"));
-  EXPECT_FALSE(subtractBackground()(dir.file("sky.fit"), message));
-  EXPECT_EQ(message, "Fehler beim Speichern der Datei " + dir.file("sky002.fit"));
-  std::filesystem::remove(dir.file("sky002.fit"));
-
-  ASSERT_TRUE(subtractBackground()(dir.file("sky.fit"), message)) << message;
-  const std::string before = test::readBytes(dir.file("sky001.fit"));
-  EXPECT_EQ(test::expectFullDiskKeepsFile(dir.file("sky.fit"), 5000, subtractBackground()),
-            "Fehler beim Speichern der Datei " + dir.file("sky001.fit"));
-  EXPECT_EQ(test::readBytes(dir.file("sky001.fit")), before);
-  expectFitsReadable(dir.file("sky001.fit"));
-}
-
-TEST_F(FaultInjectionProcessingTest, ReadOnlyFolderKeepsTheSavedImage) {
-  VARGAZE_SKIP_READ_ONLY_AS_ROOT();
-  std::filesystem::create_directory(dir.file("ro"));
-  const std::string path = dir.file("ro/saved.fit");
-  ASSERT_TRUE(Saveimage1Click(series, path));
-  test::expectReadOnlyFolderKeepsFile(path, saveImage());
-  expectFitsReadable(path);
-}
+INSTANTIATE_TEST_SUITE_P(Processing, FaultInjectionProcessingTest, ::testing::ValuesIn(kKinds),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vargaze

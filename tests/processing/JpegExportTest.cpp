@@ -8,15 +8,16 @@
 #include <vector>
 
 #include "processing/JpegExport.h"
-#include "support/SeriesFixture.h"
+#include "processing/NumberedOutput.h"
+#include "processing/ProcessingRig.h"
 
 namespace vargaze {
 namespace {
 
-namespace fs = std::filesystem;
+constexpr int kW = 32;
+constexpr int kH = 24;
 
 struct Decoded {
-  bool ok = false;
   int width = 0;
   int height = 0;
   int components = 0;
@@ -38,7 +39,7 @@ struct DecodeErrors {
 }
 
 // Plain C objects only between setjmp and the jump.
-bool decodeInto(const std::string& bytes, Decoded* out) {
+bool decode(const std::string& bytes, Decoded* out) {
   jpeg_decompress_struct cinfo;
   DecodeErrors errors;
   cinfo.err = jpeg_std_error(&errors.manager);
@@ -66,102 +67,74 @@ bool decodeInto(const std::string& bytes, Decoded* out) {
   return true;
 }
 
-Decoded decode(const std::string& path) {
-  Decoded d;
-  const std::string bytes = test::readBytes(path);
-  d.ok = !bytes.empty() && decodeInto(bytes, &d);
-  return d;
-}
+// Frames with a top half of 400 and a bottom half of 1000, shown with the
+// levels 0..1000: with gamma 1 the display maps 400 to round(400 * 255 /
+// 1000) = 102 and 1000 to 255.
+class JpegExportTest : public test::ProcessingRig {};
 
-class JpegExportTest : public test::SeriesFixture {
- protected:
-  static constexpr int kW = 32;
-  static constexpr int kH = 24;
-
-  // Top half 400, bottom half 1000: with levels 0..1000 and gamma 1 the
-  // display shows round(400 * 255 / 1000) = 102 above and 255 below.
-  std::vector<std::string> writeFrames(int count) {
-    std::vector<double> pixels(kW * kH, 1000.0);
-    for (int i = 0; i < kW * kH / 2; ++i) pixels[i] = 400.0;
-    const std::string bytes = test::FitsBuilder(16, kW, kH).pixels(pixels).bytes();
-    std::vector<std::string> paths;
-    for (int n = 1; n <= count; ++n) {
-      paths.push_back(dir.file("f" + std::to_string(n) + ".fit"));
-      test::writeBytes(paths.back(), bytes);
+TEST_F(JpegExportTest, FilesShowTheFramesAsDisplayed) {
+  struct Row {
+    int gammaIndex;
+    bool inverted, flipped;
+    int top, bottom;  // red of the decoded picture
+  } rows[] = {{0, false, false, 102, 255},
+              // "2.0": exponent 1/2, 255 * sqrt(0.4) = 161.3; flipped: bright half on top
+              {2, true, true, 0, 255 - 161}};
+  std::vector<double> pixels(kW * kH, 1000.0);
+  std::fill_n(pixels.begin(), kW * kH / 2, 400.0);
+  for (const char* name : {"a.fit", "b.fit"}) {
+    frames.push_back(dir.file(name));
+    test::writeBytes(frames.back(), test::FitsBuilder(16, kW, kH).pixels(pixels).bytes());
+  }
+  ASSERT_TRUE(series.openSeries(frames));
+  series.controls.AutocontrastCheck = false;
+  series.controls.LowerScrollBar = 0;
+  series.controls.Upperscrollbar = 1000;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.gammaIndex);
+    series.controls.GammaIndex = row.gammaIndex;
+    series.controls.InvertCheckBox = row.inverted;
+    series.controls.Flipcheck = row.flipped;
+    const JpegExportResult r = JPGexport(series, dir.file("m.jpg"));
+    EXPECT_EQ(std::pair(r.written, r.skipped), std::pair(2, 0));
+    EXPECT_EQ(series.Activeframe(), 2);  // the last frame stays on display
+    EXPECT_FALSE(std::filesystem::exists(dir.file("m003.JPG")));
+    for (const char* name : {"m001.JPG", "m002.JPG"}) {
+      Decoded d;
+      ASSERT_TRUE(decode(test::readBytes(dir.file(name)), &d)) << name;
+      EXPECT_EQ(std::vector({d.width, d.height, d.components}), std::vector({kW, kH, 3}));
+      EXPECT_FALSE(d.progressive);
+      // Away from the edge between the halves, where JPEG blurs.
+      EXPECT_NEAR(d.red(5, 2), row.top, 3);
+      EXPECT_NEAR(d.red(5, kH - 3), row.bottom, 3);
     }
-    return paths;
   }
+}
 
-  void openWithFullLevels(const std::vector<std::string>& paths) {
-    ASSERT_TRUE(series.openSeries(paths));
-    series.controls.AutocontrastCheck = false;
-    series.controls.LowerScrollBar = 0;
-    series.controls.Upperscrollbar = 1000;
+// The frame number goes before the extension, with as many digits as the
+// largest number needs and at least three.
+TEST(NumberedNames, NumberBeforeTheExtensionWidenedForLongSeries) {
+  const struct {
+    bool jpeg;
+    const char* chosen;
+    int frame, frames;
+    const char* expected;
+  } rows[] = {
+      {false, "sky.fit", 1, 2, "sky001.fit"},
+      {false, "/d/x.fits/sky.FITS", 12, 12, "/d/x.fits/sky012.FITS"},
+      {false, "/d/sky.fts", 7, 999, "/d/sky007.fts"},
+      {false, "/d.fit/sky", 5, 1000, "/d.fit/sky0005"},
+      {false, "/d/.fit", 2, 9999, "/d/.fit0002"},
+      {false, "sky.fit", 1, 10000, "sky00001.fit"},
+      {true, "/a/m.jpg", 7, 12, "/a/m007.JPG"},
+      {true, "/a/m.jpg", 7, 1200, "/a/m0007.JPG"},
+      {true, "/a/m", 1000, 1200, "/a/m1000.JPG"},
+  };
+  for (const auto& r : rows) {
+    const std::string name = r.jpeg ? jpegFrameFilename(r.chosen, r.frame, r.frames)
+                                    : numberedName(r.chosen, r.frame, frameNumberDigits(r.frames));
+    EXPECT_EQ(name, r.expected) << r.chosen << ' ' << r.frame << '/' << r.frames;
   }
-};
-
-TEST_F(JpegExportTest, TwelveFramesGiveTwelveNumberedFiles) {
-  openWithFullLevels(writeFrames(12));
-  const JpegExportResult r = JPGexport(series, dir.file("movie.jpg"));
-  EXPECT_EQ(r.written, 12);
-  EXPECT_EQ(r.skipped, 0);
-  EXPECT_TRUE(fs::exists(dir.file("movie001.JPG")));
-  EXPECT_TRUE(fs::exists(dir.file("movie012.JPG")));
-  EXPECT_FALSE(fs::exists(dir.file("movie013.JPG")));
-  EXPECT_EQ(series.Activeframe(), 12);  // the last frame stays on display
-}
-
-TEST_F(JpegExportTest, FileShowsTheFrameAsDisplayed) {
-  openWithFullLevels(writeFrames(1));
-  ASSERT_EQ(JPGexport(series, dir.file("m.jpg")).written, 1);
-  const Decoded d = decode(dir.file("m001.JPG"));
-  ASSERT_TRUE(d.ok);
-  EXPECT_EQ(d.width, kW);
-  EXPECT_EQ(d.height, kH);
-  EXPECT_EQ(d.components, 3);
-  EXPECT_FALSE(d.progressive);
-  // Away from the edge between the halves, where JPEG blurs.
-  EXPECT_NEAR(d.red(5, 2), 102, 3);
-  EXPECT_NEAR(d.red(5, kH - 3), 255, 3);
-}
-
-TEST_F(JpegExportTest, GammaInversionAndFlipFollowTheDisplay) {
-  openWithFullLevels(writeFrames(1));
-  series.controls.GammaIndex = 2;  // "2.0": exponent 1/2, 255 * sqrt(0.4) = 161.3
-  series.controls.InvertCheckBox = true;
-  series.controls.Flipcheck = true;  // bright half on top
-  ASSERT_EQ(JPGexport(series, dir.file("m.jpg")).written, 1);
-  const Decoded d = decode(dir.file("m001.JPG"));
-  ASSERT_TRUE(d.ok);
-  EXPECT_NEAR(d.red(5, 2), 0, 3);
-  EXPECT_NEAR(d.red(5, kH - 3), 255 - 161, 3);
-}
-
-TEST_F(JpegExportTest, FrameThatCannotBeLoadedIsSkippedNotRepeated) {
-  std::vector<std::string> paths = writeFrames(3);
-  openWithFullLevels(paths);
-  fs::remove(paths[1]);
-  const JpegExportResult r = JPGexport(series, dir.file("m.jpg"));
-  EXPECT_EQ(r.written, 2);
-  EXPECT_EQ(r.skipped, 1);
-  EXPECT_FALSE(fs::exists(dir.file("m002.JPG")));
-  EXPECT_TRUE(fs::exists(dir.file("m003.JPG")));
-}
-
-TEST_F(JpegExportTest, WriteFailureIsReportedAndStopsTheExport) {
-  openWithFullLevels(writeFrames(2));
-  const std::string chosen = dir.file("no-folder/m.jpg");
-  const JpegExportResult r = JPGexport(series, chosen);
-  EXPECT_TRUE(r.saveFailed);
-  EXPECT_EQ(r.written, 0);
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Fehler beim Speichern der Datei " +
-                                                  dir.file("no-folder/m001.JPG")});
-}
-
-TEST(JpegFrameFilename, NumberFieldWidensForLongSeries) {
-  EXPECT_EQ(jpegFrameFilename("/a/m.jpg", 7, 12), "/a/m007.JPG");
-  EXPECT_EQ(jpegFrameFilename("/a/m.jpg", 7, 1200), "/a/m0007.JPG");
-  EXPECT_EQ(jpegFrameFilename("/a/m", 1000, 1200), "/a/m1000.JPG");
 }
 
 }  // namespace

@@ -1,0 +1,168 @@
+// The processing commands that work on the series, in one table: what
+// refuses them (with the exact message), a failure that ends them but keeps
+// the files written before, the user's cancel between frames. Afterwards the
+// series holds the same files, byte for byte, and the run flag and colour
+// channel are as before.
+#include <filesystem>
+#include <functional>
+
+#include "processing/Background.h"
+#include "processing/CrossCorrelation.h"
+#include "processing/ImageSave.h"
+#include "processing/JpegExport.h"
+#include "processing/LineRemoval.h"
+#include "processing/ProcessingRig.h"
+#include "processing/RawToFits.h"
+#include "support/EnvGuard.h"
+
+namespace vargaze {
+namespace {
+
+namespace fs = std::filesystem;
+using Rig = test::ProcessingRig;
+
+struct Case {
+  const char* name;
+  std::function<void(Rig&)> setup;
+  std::function<bool(Rig&)> run;  // true when the command says it did its work
+  bool done;
+  std::vector<std::string> messages = {};  // "@" stands for the test's folder and "/"
+  std::vector<std::string> written = {};     // files in that folder that must exist
+  std::vector<std::string> notWritten = {};  // and files that must not
+};
+
+const char* const kOnlyRaw = "Funktion nur für \".CR2\"-Dateien verfügbar";
+
+void nothing(Rig&) {}
+void twoFrames(Rig& t) { t.open({"a.fit", "b.fit"}); }
+void sky(Rig& t) {
+  twoFrames(t);
+  t.cornerRois();
+}
+void rawSeries(Rig& t) {
+  t.frames = {t.rawFile("A.CR2"), t.rawFile("B.CR2")};
+  t.series.RGBcolornumber = 1;
+}
+void dcfSeriesWith(Rig& t, const std::string& name, const std::string& bytes) {
+  t.openDcf({true});
+  t.frames.push_back(t.dir.file(name));
+  test::writeBytes(t.frames.back(), bytes);
+  t.series.filelist1 = t.frames;
+}
+
+bool subtract(Rig& t) { return Backgroundsubtraction1Click(t.series, t.dir.file("sky.fit")); }
+bool removeLines(Rig& t) { return EliminateLinesClick(t.series); }
+bool correlate(Rig& t) { return test11Click(t.series).has_value(); }
+bool evaluateDcf(Rig& t) { return getDCFtime1Click(t.series, t.dir.file("dcf.prn")).has_value(); }
+RawToFitsResult convert(Rig& t, const std::vector<std::string>& names, std::uint8_t channel) {
+  std::vector<std::string> chosen;
+  for (const std::string& name : names) chosen.push_back(t.dir.file(name));
+  return RawtoFitskonvertieren1Click(t.series, chosen, [channel] { return channel; });
+}
+bool converted(Rig& t, const std::vector<std::string>& names) {
+  const RawToFitsResult r = convert(t, names, 2);
+  return r.listReplaced || !r.written.empty() || r.failed || r.cancelled;
+}
+bool convertedWithoutConverter(Rig& t, std::uint8_t channel) {
+  const test::EnvGuard missing("VARGAZE_RAW_CONVERTER", t.dir.file("no-such-program"));
+  return !convert(t, {"A.CR2", "B.CR2"}, channel).failed;
+}
+
+const Case kCases[] = {
+    {"BackgroundWithoutImage", nothing, subtract, false, {"Kein Bild geladen"}, {}, {"sky001.fit"}},
+    {"BackgroundWithoutRoi", twoFrames, subtract, false, {"Kein Background definiert."}, {},
+     {"sky001.fit"}},
+    {"BackgroundWithThreeSamples", [](Rig& t) { twoFrames(t); t.cornerRois(3); }, subtract, false,
+     {"zu wenig Messpunkte"}, {}, {"sky001.fit"}},
+    {"BackgroundOntoAFrame", [](Rig& t) { t.open({"sky001.fit", "sky002.fit"}); t.cornerRois(); },
+     [](Rig& t) { return Backgroundsubtraction1Click(t.series, t.dir.file("./sky.fit")); }, false,
+     {"Zieldatei gehört zur Serie: @./sky001.fit"}},
+    {"BackgroundDuringARun", [](Rig& t) { sky(t); t.series.runActive = true; }, subtract, false, {},
+     {}, {"sky001.fit"}},
+    {"BackgroundFrameMissing", [](Rig& t) { sky(t); fs::remove(t.frames[1]); }, subtract, false,
+     {"Fehler beim Laden der Datei @b.fit"}, {"sky001.fit"}, {"sky002.fit"}},
+    {"BackgroundCancelled", [](Rig& t) { sky(t); t.ui.cancelAfterEvents = t.ui.eventsProcessed + 2; },
+     subtract, false, {}, {"sky001.fit"}, {"sky002.fit"}},
+    {"JpegExportSkipsAMissingFrame",
+     [](Rig& t) { t.open({"a.fit", "b.fit", "c.fit"}); fs::remove(t.frames[1]); },
+     [](Rig& t) {
+       const JpegExportResult r = JPGexport(t.series, t.dir.file("m.jpg"));
+       return r.written == 2 && r.skipped == 1 && !r.saveFailed;
+     },
+     true, {"Fehler beim Laden der Datei @b.fit"}, {"m001.JPG", "m003.JPG"}, {"m002.JPG"}},
+    {"LineRemovalWithoutImage", nothing, removeLines, false, {"Kein Bild geladen"}},
+    {"LineRemovalWithoutRoi", twoFrames, removeLines, false, {"Kein Background definiert."}},
+    {"LineRemovalWithThreeSamples", [](Rig& t) { twoFrames(t); t.cornerRois(3); }, removeLines,
+     false, {"zu wenig Messpunkte"}},
+    {"LineRemovalDuringARun", [](Rig& t) { sky(t); t.series.runActive = true; }, removeLines, false},
+    {"ImageSaveWithoutImage", nothing,
+     [](Rig& t) { return Saveimage1Click(t.series, t.dir.file("out.fit")); }, false,
+     {"Kein Bild geladen"}, {}, {"out.fit"}},
+    {"ImageSaveOntoAFrame", twoFrames,
+     [](Rig& t) { return Saveimage1Click(t.series, t.dir.file("./a.fit")); }, false,
+     {"Die Datei @./a.fit ist ein Bild der Serie und wird nicht überschrieben"}},
+    {"CrossCorrelationWithoutImage", nothing, correlate, false, {"Kein Bild geladen"}},
+    {"CrossCorrelationOfOneFrame", [](Rig& t) { t.open({"a.fit"}); }, correlate, false,
+     {"2 Bilder müssen geladen sein"}},
+    {"RawToFitsDuringARun", [](Rig& t) { t.rawFile("A.CR2"); t.series.runActive = true; },
+     [](Rig& t) { return converted(t, {"A.CR2"}); }, false, {}, {}, {"A_G.fit"}},
+    {"RawToFitsWithoutSeries", nothing, [](Rig& t) { return converted(t, {}); }, false,
+     {"Bitte erst Raw-Bildserie laden"}},
+    {"RawToFitsOfNoRawFile", twoFrames, [](Rig& t) { return converted(t, {"photo.jpg"}); }, false,
+     {kOnlyRaw}},
+    {"RawToFitsOfAFitsSeries", twoFrames, [](Rig& t) { return converted(t, {}); }, false,
+     {kOnlyRaw}},
+    {"RawToFitsWithoutConverter", rawSeries, [](Rig& t) { return convertedWithoutConverter(t, 2); },
+     false, {"Fehler beim Laden der Datei @A.CR2"}, {}, {"A_G.fit"}},
+    {"RawToFitsAllChannelsWithoutConverter", rawSeries,
+     [](Rig& t) { return convertedWithoutConverter(t, kRawChannelAll); }, false,
+     {"Fehler beim Laden der Datei @A.CR2"}, {}, {"A_R.fit"}},
+    {"RawToFitsCancelled",
+     [](Rig& t) { rawSeries(t); t.ui.cancelAfterEvents = t.ui.eventsProcessed + 2; },
+     [](Rig& t) { return !convert(t, {"A.CR2", "B.CR2"}, 2).cancelled; }, false, {}, {"A_G.fit"},
+     {"B_G.fit"}},
+    {"DcfMarkerWithoutImage", nothing,
+     [](Rig& t) { return placeDcfMarker(t.series, 11, 11, 4, 4) != 0; }, false,
+     {"Load image first"}},
+    {"DcfWithoutMarker", [](Rig& t) { t.openDcf({true, false}, false); }, evaluateDcf, false,
+     {"DCF Marker muss erst gesetzt werden!"}, {}, {"dcf.prn"}},
+    {"DcfFrameNotBmp", [](Rig& t) { dcfSeriesWith(t, "a.fit", test::frameBytes({})); },
+     evaluateDcf, false, {"Kann Datei nicht laden"}, {}, {"dcf.prn"}},
+    {"DcfBrokenBmp", [](Rig& t) { dcfSeriesWith(t, "broken.bmp", "BM not really"); }, evaluateDcf,
+     false, {"Kann BMP-Datei nicht laden"}, {}, {"dcf.prn"}},
+};
+
+class SeriesCommandTest : public Rig, public ::testing::WithParamInterface<Case> {
+ protected:
+  std::vector<std::string> bytesOfFrames() const {
+    std::vector<std::string> bytes;
+    for (const std::string& f : frames) bytes.push_back(test::readBytes(f));
+    return bytes;
+  }
+};
+
+TEST_P(SeriesCommandTest, RefusesFailsOrStopsAsExpected) {
+  const Case& c = GetParam();
+  c.setup(*this);
+  const std::vector<std::string> before = bytesOfFrames();
+  const bool running = series.runActive;
+  const std::uint8_t channel = series.RGBcolornumber;
+  EXPECT_EQ(c.run(*this), c.done);
+  std::vector<std::string> expected = c.messages;
+  for (std::string& m : expected) {
+    if (const auto at = m.find('@'); at != std::string::npos) m.replace(at, 1, dir.file(""));
+  }
+  EXPECT_EQ(ui.messages, expected);
+  for (const std::string& name : c.written) EXPECT_TRUE(fs::exists(dir.file(name))) << name;
+  for (const std::string& name : c.notWritten) EXPECT_FALSE(fs::exists(dir.file(name))) << name;
+  EXPECT_EQ(series.filelist1, frames);
+  EXPECT_EQ(bytesOfFrames(), before);
+  EXPECT_EQ(series.runActive, running);
+  EXPECT_EQ(series.RGBcolornumber, channel);
+}
+
+INSTANTIATE_TEST_SUITE_P(Processing, SeriesCommandTest, ::testing::ValuesIn(kCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace vargaze
