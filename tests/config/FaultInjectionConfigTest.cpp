@@ -3,7 +3,6 @@
 // reported and the previous file stays as it was and still reads.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "config/ConfigOptions.h"
@@ -77,16 +76,6 @@ TEST_F(FaultInjectionConfigTest, SavingACopyFailsSafely) {
   EXPECT_EQ(readJdPrecision(copy), 5);
   EXPECT_EQ(readJdPrecision(iniPath), 5);
   EXPECT_EQ(test::readBytes(iniPath).size(), iniBefore.size());
-}
-
-TEST_F(FaultInjectionConfigTest, ReadOnlyFolderKeepsTheConfiguration) {
-  VARGAZE_SKIP_READ_ONLY_AS_ROOT();
-  std::filesystem::create_directory(dir.file("ro"));
-  const std::string ini = dir.file("ro/vargaze1.ini");
-  std::string message;
-  ASSERT_TRUE(writeOptions(6)(ini, message));
-  test::expectReadOnlyFolderKeepsFile(ini, writeOptions(7));
-  EXPECT_EQ(readJdPrecision(ini), 6);
 }
 
 }  // namespace

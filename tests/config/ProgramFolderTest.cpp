@@ -1,112 +1,55 @@
 // Where the configuration file lives.
+#include "config/ProgramFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 
-#include "config/ProgramFolder.h"
+#include "support/EnvGuard.h"
 #include "support/TempDir.h"
 
 namespace vargaze {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TempDir;
 
-// Sets or removes an environment variable for one test and restores it after.
-class EnvironmentGuard {
- public:
-  explicit EnvironmentGuard(const char* name) : name_(name) {
-    if (const char* value = std::getenv(name)) saved_ = value;
+TEST(ProgramFolderTest, ChoiceInOrderOfPreference) {
+  // "@" stands for a fresh temporary folder, which holds a plain file "file".
+  const struct { const char *vargazeHome, *executable, *xdg, *home, *chosen; } cases[] = {
+      {"@a/b", "@", "@xdg", "@", "@a/b/"},            // VARGAZE_HOME wins and is created
+      {"", "@", "@xdg", "@home", "@"},                // then a writable program folder
+      {"", "@not-there", "@xdg", "@home", "@xdg/vargaze/"},
+      {"", "@file", "@xdg", "", "@xdg/vargaze/"},     // a file is no program folder
+      {"", "@not-there", "relative/path", "@home", "@home/.config/vargaze/"},
+      {"", "@not-there", "", "@home", "@home/.config/vargaze/"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    test::TempDir dir;
+    test::writeBytes(dir.file("file"), "x");
+    const auto at = [&](std::string p) { return p[0] == '@' ? dir.path().string() + "/" + p.substr(1) : p; };
+    const std::string chosen = at(c.chosen);
+    EXPECT_EQ(findProgdir({at(c.vargazeHome), at(c.executable), at(c.xdg), at(c.home)}),
+              fs::path(chosen).lexically_normal().string());
+    EXPECT_TRUE(fs::is_directory(chosen));
+    // Only the chosen folder is created.
+    EXPECT_EQ(fs::exists(dir.file("xdg")), chosen.find("/xdg/") != std::string::npos);
+    EXPECT_EQ(fs::exists(dir.file("home")), chosen.find("/home/") != std::string::npos);
   }
-  ~EnvironmentGuard() {
-    if (saved_) {
-      ::setenv(name_, saved_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  EnvironmentGuard(const EnvironmentGuard&) = delete;
-  EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
-
-std::string withSlash(const fs::path& p) { return p.string() + "/"; }
-
-TEST(ProgramFolderTest, VargazeHomeWinsAndIsCreated) {
-  TempDir dir;
-  ProgdirSources sources;
-  sources.vargazeHome = dir.file("a/b");
-  sources.executableFolder = dir.path().string();
-  sources.home = dir.path().string();
-  EXPECT_EQ(findProgdir(sources), withSlash(dir.path() / "a/b"));
-  EXPECT_TRUE(fs::is_directory(dir.path() / "a/b"));
-}
-
-TEST(ProgramFolderTest, WritableProgramFolderComesNext) {
-  TempDir dir;
-  ProgdirSources sources;
-  sources.executableFolder = dir.path().string();
-  sources.xdgConfigHome = dir.file("xdg");
-  EXPECT_EQ(findProgdir(sources), withSlash(dir.path()));
-  EXPECT_FALSE(fs::exists(dir.path() / "xdg"));
-}
-
-TEST(ProgramFolderTest, UnusableProgramFolderFallsBackToXdgConfigHome) {
-  TempDir dir;
-  ProgdirSources sources;
-  sources.executableFolder = dir.file("not-there");
-  sources.xdgConfigHome = dir.file("xdg");
-  sources.home = dir.file("home");
-  EXPECT_EQ(findProgdir(sources), withSlash(dir.path() / "xdg/vargaze"));
-  EXPECT_TRUE(fs::is_directory(dir.path() / "xdg/vargaze"));
-}
-
-TEST(ProgramFolderTest, RelativeOrEmptyXdgConfigHomeMeansDotConfig) {
-  TempDir dir;
-  ProgdirSources sources;
-  sources.executableFolder = dir.file("not-there");
-  sources.xdgConfigHome = "relative/path";
-  sources.home = dir.file("home");
-  EXPECT_EQ(findProgdir(sources), withSlash(dir.path() / "home/.config/vargaze"));
-  EXPECT_TRUE(fs::is_directory(dir.path() / "home/.config/vargaze"));
-  sources.xdgConfigHome.clear();
-  EXPECT_EQ(findProgdir(sources), withSlash(dir.path() / "home/.config/vargaze"));
-}
-
-TEST(ProgramFolderTest, FileInPlaceOfTheProgramFolderIsNotUsed) {
-  TempDir dir;
-  test::writeBytes(dir.file("plain-file"), "x");
-  ProgdirSources sources;
-  sources.executableFolder = dir.file("plain-file");
-  sources.xdgConfigHome = dir.file("xdg");
-  EXPECT_EQ(findProgdir(sources), withSlash(dir.path() / "xdg/vargaze"));
 }
 
 TEST(ProgramFolderTest, EnvironmentVariableIsHonouredAndItsAbsenceToo) {
-  EnvironmentGuard guard("VARGAZE_HOME");
-  TempDir dir;
-  ASSERT_EQ(::setenv("VARGAZE_HOME", dir.file("home").c_str(), 1), 0);
-  EXPECT_EQ(findProgdir(), withSlash(dir.path() / "home"));
-  EXPECT_EQ(iniFilePath(findProgdir()), (dir.path() / "home/vargaze1.ini").string());
-  EXPECT_TRUE(fs::is_directory(dir.path() / "home"));
-
-  // An empty value counts as unset.
-  ASSERT_EQ(::setenv("VARGAZE_HOME", "", 1), 0);
-  const std::string programFolder = withSlash(fs::read_symlink("/proc/self/exe").parent_path());
-  EXPECT_EQ(findProgdir(), programFolder);  // the build folder is writable
-  ASSERT_EQ(::unsetenv("VARGAZE_HOME"), 0);
+  test::TempDir dir;
+  const test::EnvGuard home("VARGAZE_HOME", dir.file("home"));
+  EXPECT_EQ(iniFilePath(findProgdir()), dir.file("home/vargaze1.ini"));
+  EXPECT_TRUE(fs::is_directory(dir.file("home")));
+  EXPECT_EQ(iniFilePath(dir.file("home")), dir.file("home/vargaze1.ini"));
+  // An empty value counts as unset: the build folder is writable.
+  home.set("");
+  const std::string programFolder = fs::read_symlink("/proc/self/exe").parent_path().string() + "/";
   EXPECT_EQ(findProgdir(), programFolder);
-}
-
-TEST(ProgramFolderTest, IniPathAddsTheSlashOnlyWhenMissing) {
-  EXPECT_EQ(iniFilePath("/opt/vargaze"), "/opt/vargaze/vargaze1.ini");
-  EXPECT_EQ(iniFilePath("/opt/vargaze/"), "/opt/vargaze/vargaze1.ini");
+  home.clear();
+  EXPECT_EQ(findProgdir(), programFolder);
 }
 
 }  // namespace
