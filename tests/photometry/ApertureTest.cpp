@@ -48,8 +48,8 @@ TEST(ApertureTest, RingCountsEqualPlainSums) {
     EXPECT_EQ(r.bcounts, std::llround(double(r.npixa) / ring * double(square(c.outer) - square(c.inner))));
     EXPECT_FALSE(empty);
   }
-  // A separate sky box of the star box's size (scale 1); one never placed;
-  // an outer ring square smaller than the inner one.
+  // A separate sky box of the star box's size (scale 1); an outer ring
+  // square smaller than the inner one.
   TRoi1 r = ringRoi(40, 31, 7);
   r.xb = r.x0b = 70;
   r.yb = r.y0b = 20;
@@ -57,12 +57,6 @@ TEST(ApertureTest, RingCountsEqualPlainSums) {
   countAperture(img, r, 0, 9, empty);
   EXPECT_EQ(std::vector({r.acounts, r.bcounts, std::int64_t{r.npixb}}),
             std::vector({plainSum(img, 37, 28, 43, 34), plainSum(img, 67, 17, 73, 23), std::int64_t{49}}));
-  r.x0b = r.y0b = 0;
-  r.xb = -1;
-  countAperture(img, r, 9, 13, empty);
-  EXPECT_EQ(std::vector({r.acounts, r.bcounts, std::int64_t{r.npixb}}),
-            std::vector({plainSum(img, 37, 28, 43, 34), std::int64_t{0}, std::int64_t{0}}));
-  EXPECT_FALSE(empty);
   r = ringRoi(40, 31, 5);
   countAperture(img, r, 11, 9, empty);
   EXPECT_TRUE(empty);
@@ -93,25 +87,19 @@ TEST(ApertureTest, BoxesReachingOutsideTheImageCountNothing) {
 }
 
 TEST(CenteringTest, CentroidMaximumSearchBoxAndTies) {
-  // Bright pixels on a sky of 100; the ROI starts at (x0, y0), its centre is (xa, ya).
-  struct Case {
-    const char* what;
-    bool maximum;
-    std::vector<std::pair<Position, int>> pixels;
-    int d, x0, y0, xa, ya;
-    double vx, vy;
-    Position centre;
-  };
+  // Bright pixels on a sky of 100 around a ROI started at `start`, now at `now`.
+  struct Case { const char* what; bool maximum; std::vector<std::pair<Position, int>> pixels; int d;
+                Position start, now; double vx, vy; Position centre; };
   const Case cases[] = {
-      {"brightest pixel", true, {{{33, 28}, 900}}, 7, 30, 30, 30, 30, 0, 0, {33, 28}},
+      {"brightest pixel", true, {{{33, 28}, 900}}, 7, {30, 30}, {30, 30}, 0, 0, {33, 28}},
       // Equal peaks: the smaller column comes first in the scan, and the
       // second square around it holds only that peak.
-      {"first of equal maxima", false, {{{27, 33}, 1000}, {{33, 27}, 1000}}, 5, 30, 30, 30, 30, 0, 0, {27, 33}},
+      {"first of equal maxima", false, {{{27, 33}, 1000}, {{33, 27}, 1000}}, 5, {30, 30}, {30, 30}, 0, 0, {27, 33}},
       // round(0.4) = 0, round(-0.6) = -1: the box is around (30, 29), not
       // around the current centre with its brighter star.
-      {"shift anchors at the start", true, {{{30, 29}, 5000}, {{36, 36}, 9000}}, 3, 30, 30, 36, 36, 0.4, -0.6, {30, 29}},
-      {"box left of column 2", false, {{{4, 20}, 900}}, 7, 3, 20, 3, 20, 0, 0, {3, 20}},
-      {"flat box: no weight", false, {}, 7, 20, 20, 20, 20, 0, 0, {20, 20}},
+      {"shift from the start", true, {{{30, 29}, 5000}, {{36, 36}, 9000}}, 3, {30, 30}, {36, 36}, 0.4, -0.6, {30, 29}},
+      {"box left of column 2", false, {{{4, 20}, 900}}, 7, {3, 20}, {3, 20}, 0, 0, {3, 20}},
+      {"flat box: no weight", false, {}, 7, {20, 20}, {20, 20}, 0, 0, {20, 20}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -121,9 +109,8 @@ TEST(CenteringTest, CentroidMaximumSearchBoxAndTies) {
         if (at == Position(x, y)) return v;
       return 100;
     });
-    TRoi1 r = ringRoi(c.x0, c.y0, c.d);
-    r.xa = c.xa;
-    r.ya = c.ya;
+    TRoi1 r = ringRoi(c.start.first, c.start.second, c.d);
+    std::tie(r.xa, r.ya) = c.now;
     (c.maximum ? centerROI_m : centerROI_s)(img, r, c.vx, c.vy);
     EXPECT_EQ(Position(r.xa, r.ya), c.centre);
   }
@@ -157,14 +144,14 @@ TEST(TrackingTest, ShiftIsTheStarCentreMinusItsStoredPosition) {
   EXPECT_NEAR(sx, 2.0, 1e-9);
   EXPECT_NEAR(sy, 1.0, 1e-9);
   EXPECT_EQ(std::pair(imgwin.Vx, imgwin.Vy), std::pair(sx, sy));
-  // No track star, or nothing to find on a flat frame: the shift stays.
+  // Without a track star, or with nothing to find on a flat frame, the shift stays.
   fillImage(img, 60, 60, [](int, int) { return 300; });
-  imgwin = ImageWindowState{};
   imgwin.Vx = sx = sy = 7.0;
-  EXPECT_FALSE(GetTrackstarShift(img, imgwin, 10, sx, sy));
-  imgwin.TrackstarX = imgwin.TrackstarY = 30.0;
-  EXPECT_FALSE(GetTrackstarShift(img, imgwin, 10, sx, sy));
-  EXPECT_EQ(std::vector({imgwin.Vx, sx, sy}), std::vector({7.0, 7.0, 7.0}));
+  for (const double at : {0.0, 30.0}) {
+    imgwin.TrackstarX = imgwin.TrackstarY = at;
+    EXPECT_FALSE(GetTrackstarShift(img, imgwin, 10, sx, sy)) << at;
+    EXPECT_EQ(std::vector({imgwin.Vx, sx, sy}), std::vector({7.0, 7.0, 7.0}));
+  }
 }
 
 TEST(StarFinderTest, MediansThresholdsAndBackground) {
@@ -197,17 +184,11 @@ TEST(StarFinderTest, MediansThresholdsAndBackground) {
 
 TEST(StarFinderTest, FindStars) {
   const std::vector<Position> three = {{30, 40}, {70, 25}, {55, 75}};
-  struct Case {
-    const char* what;
-    std::vector<Position> stars;
-    std::vector<double> peaks;  // 3000 where not given
-    std::int32_t minSN, max;
-    std::optional<ImageRect> rect;
-    bool autocentre, clickFirst;  // clickFirst: a ROI on the first star before the search
-    int cancelAfter;
-    std::vector<Position> found;  // window rows run from the top
-    int steps = 18;               // 100 div 5 - 2 window rows
-  };
+  // Peaks are 3000 where not given; clickFirst puts a ROI on the first star
+  // before the search; window rows run from the top; 100 div 5 - 2 of them.
+  struct Case { const char* what; std::vector<Position> stars; std::vector<double> peaks; std::int32_t minSN, max;
+                std::optional<ImageRect> rect; bool autocentre, clickFirst; int cancelAfter;
+                std::vector<Position> found; int steps = 18; };
   const Case cases[] = {
       {"each star once at its pixel", three, {}, 3, 60000, {}, false, false, -1, {{70, 25}, {30, 40}, {55, 75}}},
       {"centred ROIs stay", three, {}, 3, 60000, {}, true, false, -1, {{70, 25}, {30, 40}, {55, 75}}},

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -45,6 +46,7 @@ inline std::int64_t plainSum(const Timgbuffer& img, int x1, int y1, int x2, int 
   return sum;
 }
 
+// A ROI of size d in ring mode centred on (x, y).
 inline TRoi1 ringRoi(int x, int y, int d) {
   TRoi1 r;
   r.xa = r.x0a = r.xb = r.x0b = x;
@@ -92,21 +94,12 @@ struct Rig {
     win.BGROI1(n, x - 1, y - 1);
     return n;
   }
-  void makeComparison(std::int32_t n, float rmag) {
-    win.roi(n).ref = true;
-    win.roi(n).rmag = rmag;
-  }
+  void makeComparison(std::int32_t n, float rmag) { std::tie(win.roi(n).ref, win.roi(n).rmag) = std::tuple(true, rmag); }
   // Appends a ROI whose centre differs from its start, as after a drift.
   void appendRoi(int x0a, int y0a, int x0b, int y0b, int d, bool ref = false, float rmag = 0) {
-    TRoi1 r = ringRoi(x0a, y0a, d);
-    r.num = win.count() + 1;
-    r.x0b = r.xb = x0b;
-    r.y0b = r.yb = y0b;
-    r.xa += 2;
-    r.ya += 3;
-    r.ref = ref;
-    r.rmag = rmag;
-    r.mag = 12.0f;
+    TRoi1 r = ringRoi(x0a + 2, y0a + 3, d);
+    std::tie(r.num, r.x0a, r.y0a, r.xb, r.yb, r.x0b, r.y0b) = std::tuple(win.count() + 1, x0a, y0a, x0b, y0b, x0b, y0b);
+    std::tie(r.ref, r.rmag, r.mag) = std::tuple(ref, rmag, 12.0f);
     win.ROIlist.push_back(r);
     win.BVRIlist.push_back(BVRIRec{});
     win.ROIindex = win.count();
