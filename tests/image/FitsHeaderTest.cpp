@@ -1,0 +1,214 @@
+// The FITS header card store: reading values out of hand-made cards, writing
+// cards in the fixed column layout, and reading the header blocks of a file.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/Errors.h"
+#include "image/FitsHeader.h"
+#include "support/FitsBuilder.h"
+#include "support/TempDir.h"
+
+namespace vargaze {
+namespace {
+
+std::string blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
+std::string card(const std::string& text) { return text + blanks(80 - int(text.size())); }
+
+// A blank store holding the given cards from card 1 on, then END.
+FitsHeader storeWith(const std::vector<std::string>& cards) {
+  FitsHeader h;
+  h.fillBlank();
+  int n = 1;
+  for (const std::string& c : cards) h.setCard(n++, c);
+  h.setCard(n, "END");
+  return h;
+}
+
+TEST(FitsHeaderTest, ValuesOfHandMadeCards) {
+  const FitsHeader h = storeWith({
+      "NAXIS1  =                 1024 / length of data axis 1",
+      "EXPTIME =                 30.0",
+      "GAIN    = 2",
+      "FILTER  = 'V '               / filter name",
+      "CCD-TEMP=                -10.5 / sensor's temperature",
+      "OBJECT  = 'Barnard''s star' / target",
+      "TARGET  = 'open",
+      "BZERO   =                    1",
+      "BZERO   =                    2",
+      "ISOSPEED= '800'",
+      "BITPIX  =                 16.5",
+      "EMPTY   =                      / nothing",
+      "BIG     =          99999999999",
+  });
+  const std::pair<const char*, std::string> strings[] = {
+      {"NAXIS1", blanks(16) + "1024 "},  // untrimmed, up to the "/"
+      {"  EXPTIME   ", blanks(16) + "30.0" + blanks(50)},
+      {"EXPTIM", ""},
+      {"GAIN", "2" + blanks(69)},
+      {"FILTER", "V "},
+      {"CCD-TEMP", blanks(15) + "-10.5 "},  // a quote in the comment makes no string
+      {"OBJECT", "Barnard's star"},
+      {"TARGET", "open" + blanks(65)},  // unclosed: to the end of the card
+      {"", ""},
+  };
+  for (const auto& [key, value] : strings) EXPECT_EQ(getFitskeyString(h, key), value) << key;
+
+  const std::pair<const char*, int> integers[] = {
+      {"NAXIS1", 1024}, {"BZERO", 1}, {"ISOSPEED", 800}, {"BITPIX", 0}, {"OBJECT", 0},
+      {"EMPTY", 0},     {"BIG", 0},   {"MISSING", 0},
+  };
+  for (const auto& [key, value] : integers) {
+    bool error = value != 0;
+    EXPECT_EQ(getFitskeyInteger(h, key, error), value) << key;
+    EXPECT_EQ(error, value == 0) << key;
+  }
+}
+
+TEST(FitsHeaderTest, CardHelpers) {
+  EXPECT_EQ(cardKeyword("DATE-OBS= '2023-10-05'"), "DATE-OBS");
+  EXPECT_EQ(cardKeyword("  BZERO "), "BZERO");
+  EXPECT_EQ(cardStringValue("FILTER  =   'R'  / band"), std::optional<std::string>("R"));
+  EXPECT_EQ(cardStringValue("FILTER  = ''"), std::optional<std::string>(""));
+  EXPECT_EQ(cardStringValue("EXPTIME =  30.0 / it's seconds"), std::nullopt);
+  EXPECT_EQ(cardStringValue("SHORT"), std::nullopt);
+  EXPECT_EQ(cardNumericText("NAXIS1  =                 1024 / width"), "1024");
+  EXPECT_EQ(cardNumericText("BZERO   = 32768/no blank"), "32768");
+  EXPECT_EQ(cardNumericText("EXPTIME = +3.00000000000000000E+001"), "+3.00000000000000000");
+  EXPECT_EQ(cardNumericText("SHORT"), "");
+}
+
+// A store as a new image has it: seven cards, END on card 8.
+FitsHeader sevenCardStore() {
+  FitsHeader h;
+  for (const char* key : {"SIMPLE", "BITPIX", "NAXIS", "NAXIS1", "NAXIS2", "BSCALE", "BZERO"}) {
+    EXPECT_TRUE(setFitskey(h, key, "0"));
+  }
+  return h;
+}
+
+// Plain values end in column 30, a blank and "/" follow; quoted strings start
+// in column 11 with "/" right after them; comments end in column 79.
+TEST(FitsHeaderTest, NewCardsGoBeforeEndInTheirColumns) {
+  struct Case {
+    const char* key;
+    std::string value;
+    std::string info;
+    bool quoted;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"EXPTIME", "30.000", "Exposure time in seconds", false,
+       "EXPTIME = " + blanks(14) + "30.000 /Exposure time in seconds"},
+      {"GAIN", "1.5", std::string(60, 'c'), false, "GAIN    = " + blanks(17) + "1.5 /" + std::string(47, 'c')},
+      {"LONGVAL", "123456789012345678901234", "x", false, "LONGVAL = 123456789012345678901234 /x"},
+      {"OBJECT", "'M 13'", "target", false, "OBJECT  = 'M 13' /target"},
+      {"FILTER", "V", "", true, "FILTER  = 'V'"},
+      {"DATE-OBS", "2023-10-05T21:13:45", "UT start", true, "DATE-OBS= '2023-10-05T21:13:45'/UT start"},
+      {"OBSERVER", "O'Neil", "", true, "OBSERVER= 'O''Neil'"},
+      {"HISTORY", "second", "ignored comment", false, "HISTORY   second"},
+      {"HISTORY", "third", "", true, "HISTORY   third"},
+      {"HISTORY", std::string(75, 'h'), "", false, "HISTORY   " + std::string(70, 'h')},
+  };
+  for (const Case& c : cases) {
+    FitsHeader h = sevenCardStore();
+    ASSERT_TRUE(c.quoted ? setFitskeyQuoted(h, c.key, c.value, c.info)
+                         : setFitskey(h, c.key, c.value, c.info));
+    EXPECT_EQ(h.card(8), card(c.expected));
+    EXPECT_EQ(h.card(9), card("END"));
+    if (c.quoted && c.key != std::string("HISTORY")) {
+      EXPECT_EQ(getFitskeyString(h, c.key), c.value);
+    }
+  }
+}
+
+TEST(FitsHeaderTest, ReplacedInPlaceHistoryAddedInOrder) {
+  FitsHeader h = sevenCardStore();
+  ASSERT_TRUE(setFitskey(h, "NAXIS1", "1024", "width"));
+  ASSERT_TRUE(setFitskey(h, "NAXIS1", "2048"));
+  EXPECT_EQ(h.card(4), card("NAXIS1  = " + blanks(16) + "2048"));  // the old comment is gone
+  ASSERT_TRUE(setFitskey(h, "HISTORY", "first"));
+  ASSERT_TRUE(setFitskey(h, "HISTORY", "second"));
+  EXPECT_EQ(h.card(8), card("HISTORY   first"));
+  EXPECT_EQ(h.card(9), card("HISTORY   second"));
+  EXPECT_EQ(h.endCard(), 10);
+
+  FitsHeader empty;
+  ASSERT_TRUE(setFitskey(empty, "SIMPLE", "T"));
+  EXPECT_EQ(empty.card(1), card("SIMPLE  = " + blanks(19) + "T"));
+  EXPECT_EQ(empty.card(2), card("END"));
+  EXPECT_EQ(empty.card(3), std::string(80, '\0'));  // the rest stays untouched
+  FitsHeader blank;  // no END, card 1 blank: the store is started
+  blank.fillBlank();
+  ASSERT_TRUE(setFitskey(blank, "SIMPLE", "T"));
+  EXPECT_EQ(blank.card(1), empty.card(1));
+  EXPECT_EQ(blank.endCard(), 2);
+}
+
+TEST(FitsHeaderTest, StoresThatCannotTakeTheCardStayUnchanged) {
+  FitsHeader full;  // END on the last card: no room for another
+  full.fillBlank();
+  full.setCard(1, "SIMPLE  =                    T");
+  full.setCard(2, "NAXIS1  =                   10");
+  full.setCard(kFitsCardCount, "END");
+  FitsHeader noEnd;  // card 1 in use without END: it would be overwritten
+  noEnd.fillBlank();
+  noEnd.setCard(1, "SIMPLE  =                    T");
+  FitsHeader seven = sevenCardStore();
+  const std::pair<FitsHeader*, const char*> cases[] = {
+      {&full, "EXPTIME"}, {&full, "HISTORY"}, {&noEnd, "BITPIX"}, {&seven, "END"}, {&seven, ""}};
+  for (const auto& [store, key] : cases) {
+    const FitsHeader before = *store;
+    EXPECT_FALSE(setFitskey(*store, key, "1")) << key;
+    EXPECT_EQ(*store, before) << key;
+  }
+  EXPECT_TRUE(setFitskey(full, "NAXIS1", "20"));  // a key already there is still replaced
+  EXPECT_EQ(full.card(2), card("NAXIS1  = " + blanks(18) + "20"));
+  EXPECT_THROW(full.card(0), RangeError);
+  EXPECT_THROW(full.card(kFitsCardCount + 1), RangeError);
+  EXPECT_THROW(full.setCard(0, "X"), RangeError);
+}
+
+// ReadFitsheader gives the cards up to END and blanks after them, or all
+// blanks for anything that is not a complete header.
+TEST(FitsHeaderTest, HeaderBlocksOfAFile) {
+  const auto withFillers = [](int count) {
+    test::FitsBuilder f(16, 10, 10);
+    for (int i = 0; i < count; ++i) f.card("HISTORY", "filler " + std::to_string(i));
+    return f;
+  };
+  const std::string twoBlocks = withFillers(40).bytes();  // END is card 46
+  std::string xtension = twoBlocks;
+  xtension.replace(0, 8, "XTENSION");
+  const std::pair<std::string, int> cases[] = {
+      {twoBlocks, 46},
+      {withFillers(kFitsCardCount - 6).bytes(), kFitsCardCount},  // END on the last card
+      {withFillers(kFitsCardCount - 5).bytes(false), 0},          // no END in 40 blocks
+      {xtension, 0},
+      {twoBlocks.substr(0, 2000), 0},
+      {"", 0},
+  };
+  test::TempDir dir;
+  const std::string path = dir.file("frame.fit");
+  for (const auto& [bytes, end] : cases) {
+    test::writeBytes(path, bytes);
+    FitsHeader h;  // zero bytes, so blanks show that the routine filled them
+    ReadFitsheader(path, h);
+    EXPECT_EQ(h.endCard(), end);
+    const std::size_t kept = end == 0 ? 0 : std::size_t(end + 35) / 36 * 2880;
+    EXPECT_EQ(std::string_view(h.data(), kept), std::string_view(bytes).substr(0, kept));
+    EXPECT_EQ(std::string_view(h.data() + kept, FitsHeader::kByteSize - kept).find_first_not_of(' '),
+              std::string_view::npos);
+  }
+  for (const std::string& unreadable : {dir.file("absent.fit"), dir.path().string()}) {
+    FitsHeader h;
+    ASSERT_TRUE(setFitskey(h, "SIMPLE", "T"));
+    ReadFitsheader(unreadable, h);
+    EXPECT_EQ(std::string_view(h.data(), FitsHeader::kByteSize).find_first_not_of(' '),
+              std::string_view::npos);
+  }
+}
+
+}  // namespace
+}  // namespace vargaze
