@@ -4,16 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "config/SettingLimits.h"
-#include "support/Lines.h"
-#include "support/TempDir.h"
+#include "support/FaultInjection.h"
 
 namespace vargaze {
 namespace {
@@ -41,49 +42,40 @@ const std::string kFile =
 // What a key missing from the file gives: its default, or with "k" the value
 // held before; "r": the key's setting returns to its default when the options
 // object is created.
-const struct KeyRule { const char *key, *dflt, *rules; } kKeys[] = {
+const struct { const char *key, *dflt, *rules; } kKeys[] = {
     {"StartupDir", "", "kr"}, {"Cfgfilename", "", "r"}, {"ElectronsPerCount", "2", ""},
     {"ReadnoiseElectrons", "15", ""}, {"DarkElectronsPerSec", "0.5", ""},
     {"ArcsecPerPixel", "0", ""}, {"Standardfilter", "1", ""}, {"DefaultROIsize", "9", ""},
-    {"DefaultBGinnerSize", "11", ""}, {"DefaultBGouterSize", "13", ""},
+    {"DefaultBGinnerSize", "11", ""}, {"DefaultBGouterSize", "13", ""}, {"TF_Tb", "99", ""},
     {"ROIcenterMode", "1", ""}, {"AutoReadFilter", "1", ""}, {"InstmagCorr", "1", "r"},
-    {"TF_Tb", "99", ""}, {"TF_Tbv", "99", ""}, {"TF_Tv", "99", ""}, {"TF_Tr", "99", ""},
-    {"TF_Tvr", "99", ""}, {"TF_Tv2", "99", ""}, {"TrackingRange", "50", ""},
-    {"ShowTrackstar", "0", ""}, {"TrackingEnabled", "1", ""},
-    {"AutocurveRefreshSec", "10", "kr"}, {"JDcurveOffset", "2450000", ""},
-    {"JDprecision", "5", "kr"}, {"CurveFileExt", ".prn", ""}, {"BAVOBS", "", "k"},
+    {"TF_Tbv", "99", ""}, {"TF_Tv", "99", ""}, {"TF_Tr", "99", ""}, {"TF_Tvr", "99", ""},
+    {"TF_Tv2", "99", ""}, {"TrackingRange", "50", ""}, {"ShowTrackstar", "0", ""},
+    {"TrackingEnabled", "1", ""}, {"AutocurveRefreshSec", "10", "kr"}, {"JDprecision", "5", "kr"},
+    {"JDcurveOffset", "2450000", ""}, {"CurveFileExt", ".prn", ""}, {"BAVOBS", "", "k"},
     {"OBSCODE", "", "k"}, {"OBSTYPE", "CCD", ""}, {"ExportDelimiter", ";", "k"},
     {"UToffset", "0", ""}, {"MiddletimeCorrection", "0", ""}, {"ImgBinning", "1", ""},
     {"Zoomfactor", "1", ""}, {"LocationHeight", "-1", "kr"}, {"DScope_cm", "0", "kr"},
     {"windowwidth", "805", ""}, {"windowheight", "509", ""}};
 
-// kFile with the keys `useDefault` picks set to their defaults.
-std::string withDefaults(const std::function<bool(const std::string& rules)>& useDefault) {
-  std::string text;
-  std::size_t keys = 0;
-  for (const std::string& line : test::splitLines(kFile)) {
-    const auto eq = line.find('=');
-    const KeyRule* rule = nullptr;
-    for (const auto& r : kKeys) rule = line.substr(0, eq) == r.key ? &r : rule;
-    EXPECT_EQ(rule == nullptr, eq == std::string::npos) << "a key without a rule: " << line;
-    if (rule == nullptr) {
-      text += line + "\r\n";
-      continue;
-    }
-    ++keys;
-    EXPECT_NE(line.substr(eq + 1), rule->dflt) << "kFile must hold no default: " << line;
-    text += useDefault(rule->rules) ? line.substr(0, eq + 1) + rule->dflt + "\r\n" : line + "\r\n";
-  }
-  EXPECT_EQ(keys, std::size(kKeys));
-  return text;
-}
-
 // `text` with the values of some keys replaced.
 std::string withValues(std::initializer_list<std::pair<const char*, const char*>> values,
                        std::string text = kFile) {
   for (const auto& [key, value] : values) {
-    const auto start = text.find("\n" + std::string(key) + "=") + std::strlen(key) + 2;
-    text.replace(start, text.find('\r', start) - start, value);
+    const auto at = text.find("\n" + std::string(key) + "=");
+    EXPECT_NE(at, std::string::npos) << key;
+    const auto start = at + std::strlen(key) + 2;
+    if (at != std::string::npos) text.replace(start, text.find('\r', start) - start, value);
+  }
+  return text;
+}
+
+// kFile with the keys whose rules `useDefault` picks set to their defaults.
+std::string withDefaults(const std::function<bool(std::string_view rules)>& useDefault) {
+  EXPECT_EQ(std::count(kFile.begin(), kFile.end(), '='), std::ssize(kKeys)) << "keys without rules";
+  std::string text = kFile;
+  for (const auto& k : kKeys) {
+    EXPECT_NE(withValues({{k.key, k.dflt}}), kFile) << "kFile must hold no default: " << k.key;
+    if (useDefault(k.rules)) text = withValues({{k.key, k.dflt}}, text);
   }
   return text;
 }
@@ -121,14 +113,14 @@ TEST_F(ConfigOptionsTest, EveryStoredSettingSurvivesAByteRoundTrip) {
 TEST_F(ConfigOptionsTest, MissingKeysTakeTheirDefaultsOrKeepTheValueHeld) {
   ASSERT_TRUE(options.ReadOptions());
   EXPECT_FALSE(std::filesystem::exists(iniPath));
-  EXPECT_EQ(written(s), withDefaults([](const std::string&) { return true; }));
+  EXPECT_EQ(written(s), withDefaults([](std::string_view) { return true; }));
   read(kFile + "[Test]\r\nTestmode=1\r\nPrivateMode=1\r\n");
   read("; nothing but a comment\r\n");
   EXPECT_FALSE(s.Testmode || s.PrivateMode);
-  EXPECT_EQ(written(s), withDefaults([](const std::string& r) { return r.find('k') == r.npos; }));
+  EXPECT_EQ(written(s), withDefaults([](std::string_view r) { return r.find('k') == r.npos; }));
   read(kFile);
   TConfigOptions another(s, dir.file("another.ini"));
-  EXPECT_EQ(written(s), withDefaults([](const std::string& r) { return r.find('r') != r.npos; }));
+  EXPECT_EQ(written(s), withDefaults([](std::string_view r) { return r.find('r') != r.npos; }));
 }
 
 TEST_F(ConfigOptionsTest, ValuesOutsideTheDialogsChoicesAreBroughtIntoThem) {
@@ -218,17 +210,40 @@ TEST_F(ConfigOptionsTest, FailedLoadsAndSavesSayWhy) {
   EXPECT_EQ(readBytes(iniPath), kFile);
   EXPECT_EQ(s.TrackingRange, 80);
   EXPECT_EQ(s.cfgfilename, "old.cfg");
-  // The working file already holds the settings and the new name when the copy fails.
-  EXPECT_FALSE(options.SaveOptions(dir.file("none/x.cfg")));
-  EXPECT_EQ(options.lastMessage(), "Save error");
-  EXPECT_NE(readBytes(iniPath).find("Cfgfilename=x.cfg\r\n"), std::string::npos);
-  EXPECT_NE(readBytes(iniPath).find("TrackingRange=80\r\n"), std::string::npos);
   // No copy of a working file that could not be written.
   Settings other;
   TConfigOptions broken(other, dir.file("none/vargaze1.ini"));
   EXPECT_FALSE(broken.SaveOptions(dir.file("x.cfg")));
   EXPECT_EQ(broken.lastMessage(), "Save error");
   EXPECT_FALSE(std::filesystem::exists(dir.file("x.cfg")));
+}
+
+TEST_F(ConfigOptionsTest, SavesUnderInjectedFaultsKeepThePreviousFile) {
+  // Writes settings with JD precision `jd` as the working file, or saves them as a copy.
+  const auto save = [&](bool copy, int jd) -> test::SaveAction {
+    return [&, copy, jd](const std::string& path, std::string& message) {
+      Settings settings;
+      TConfigOptions writer(settings, copy ? iniPath : path);
+      settings.JDprecision = jd;
+      const bool saved = copy ? writer.SaveOptions(path) : writer.WriteOptions();
+      message = writer.lastMessage() + ": " + writer.lastError();
+      return saved;
+    };
+  };
+  for (const bool copy : {false, true}) {
+    test::expectMissingFolderReported(dir, copy ? "night.cfg" : "vargaze1.ini", save(copy, 7));
+    test::expectFolderTargetReported(dir, copy ? "night.cfg" : "vargaze1.ini", save(copy, 7));
+  }
+  std::string message;
+  ASSERT_TRUE(save(false, 6)(iniPath, message)) << message;
+  message = test::expectFullDiskKeepsFile(iniPath, 64, save(false, 7));
+  EXPECT_NE(message.find(iniPath), std::string::npos) << message;
+  // The working file already holds the settings; the copy fails part way.
+  const std::string copy = dir.file("night.cfg"), working = readBytes(iniPath);
+  ASSERT_TRUE(save(true, 6)(copy, message)) << message;
+  message = test::expectFullDiskKeepsFile(copy, 512, save(true, 6));
+  EXPECT_EQ(message.substr(0, 12), "Save error: ") << message;
+  EXPECT_EQ(readBytes(iniPath), withValues({{"Cfgfilename", "night.cfg"}}, working));
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ TEST(ProgramFolderTest, ChoiceInOrderOfPreference) {
     SCOPED_TRACE(c.chosen);
     test::TempDir dir;
     test::writeBytes(dir.file("file"), "x");
-    const auto at = [&](std::string p) { return p[0] == '@' ? dir.path().string() + "/" + p.substr(1) : p; };
+    const auto at = [&](std::string p) { return p[0] == '@' ? dir.file(p.substr(1)) : p; };
     const std::string chosen = at(c.chosen);
     EXPECT_EQ(findProgdir({at(c.vargazeHome), at(c.executable), at(c.xdg), at(c.home)}),
               fs::path(chosen).lexically_normal().string());
