@@ -135,21 +135,21 @@ Settings coefficients() {
 }
 
 TEST(TransformFormulas, BVAndVRPairs) {
-  // mag, err, Cmag, Kmag of the V, B and R frames.
+  // mag, err, Cmag, Kmag of the V, B and R frames: Bc-Vc = 0.6, B-V = 0.8, Vc-Rc = 0.4,
+  // V-R = 0.5; the check star has the comparison's colour. BV = 0.6 + 1.1 * 0.2, Vt = 12 -
+  // 0.05 (BV - 0.6); Tv*Tbv = -0.055: eVt = sqrt((0.945*0.01)^2 + (0.055*0.02)^2), eBt =
+  // sqrt((0.155*0.01)^2 + (1.045*0.02)^2). VR = 0.4 + 0.95 * 0.1, V2t = 12 + 0.04 (VR - 0.4);
+  // Tv2*Tvr = 0.038: eV2t = sqrt((1.038*0.01)^2 + (0.038*0.015)^2), eRt = sqrt((0.088*0.01)^2
+  // + (0.988*0.015)^2).
   const FilterReading v{12.0, 0.010, 11.0, 12.5}, b{12.8, 0.020, 11.6, 13.1},
       r{11.5, 0.015, 10.6, 12.0};
   const BVTransform bv = transformBV(v, b, coefficients());
   const VRTransform vr = transformVR(v, r, coefficients());
-  // Bc-Vc = 0.6, B-V = 0.8: BV = 0.6 + 1.1 * 0.2, Vt = 12 - 0.05 (BV - 0.6); the check star
-  // has the comparison's colour. Tv*Tbv = -0.055: eVt = sqrt((0.945*0.01)^2 + (0.055*0.02)^2),
-  // eBt = sqrt((0.155*0.01)^2 + (1.045*0.02)^2). Vc-Rc = 0.4, V-R = 0.5: VR = 0.4 + 0.95 * 0.1,
-  // V2t = 12 + 0.04 (VR - 0.4). Tv2*Tvr = 0.038: eV2t = sqrt((1.038*0.01)^2 + (0.038*0.015)^2),
-  // eRt = sqrt((0.088*0.01)^2 + (0.988*0.015)^2).
   const struct { const char* name; double got, expected; } values[] = {
-      {"Vt", bv.Vt, 11.989},    {"Bt", bv.Bt, 12.809},          {"Vkt", bv.Vkt, 12.5},
-      {"Bkt", bv.Bkt, 13.1},    {"eVt", bv.eVt, 0.00951381},    {"eBt", bv.eBt, 0.0209574},
-      {"V2t", vr.V2t, 12.0038}, {"Rt", vr.Rt, 11.5088},         {"V2kt", vr.V2kt, 12.5038},
-      {"Rkt", vr.Rkt, 12.0088}, {"eV2t", vr.eV2t, 0.01039564},  {"eRt", vr.eRt, 0.01484611}};
+      {"Vt", bv.Vt, 11.989},    {"Bt", bv.Bt, 12.809},         {"Vkt", bv.Vkt, 12.5},
+      {"Bkt", bv.Bkt, 13.1},    {"eVt", bv.eVt, 0.00951381},   {"eBt", bv.eBt, 0.0209574},
+      {"V2t", vr.V2t, 12.0038}, {"Rt", vr.Rt, 11.5088},        {"V2kt", vr.V2kt, 12.5038},
+      {"Rkt", vr.Rkt, 12.0088}, {"eV2t", vr.eV2t, 0.01039564}, {"eRt", vr.eRt, 0.01484611}};
   for (const auto& value : values) EXPECT_NEAR(value.got, value.expected, 1e-8) << value.name;
 }
 

@@ -1,8 +1,8 @@
-// A series for the export tests: frames of 2024-03-01 from 20:00 UT on, a
-// flat sky of 100 and single-pixel stars of known net counts (gain 1, no read
-// or dark noise): comparison C1 20000 (B 11.8, V 11.2), variable RR Lyr, check
-// K1 5000 (V 12.0), a spare star 8000. Their Julian Dates come from the
-// standard library's calendar (the Unix epoch is JD 2440587.5).
+// A series for the export tests: frames of 2024-03-01 from 20:00 UT on, a flat
+// sky of 100 and single-pixel stars of known net counts (gain 1, no read or dark
+// noise): comparison C1 20000 (B 11.8, V 11.2), variable RR Lyr, check K1 5000
+// (B 12.6, V 12.0), a spare star 8000. Julian Dates from the standard library's
+// calendar (the Unix epoch is JD 2440587.5); as written, with five decimals.
 #pragma once
 
 #include <chrono>
@@ -19,7 +19,6 @@ inline double jdOf(double secondsAfter20h) {
   const auto days = sys_days{year{2024} / March / 1}.time_since_epoch().count();
   return 2440587.5 + static_cast<double>(days) + (72000.0 + secondsAfter20h) / 86400.0;
 }
-// As the exports write it: five decimals.
 inline std::string jd(double secondsAfter20h, char point = '.') {
   char text[32];
   std::snprintf(text, sizeof text, "%.5f", jdOf(secondsAfter20h));
@@ -43,8 +42,7 @@ struct ExportRig : SeriesBench {
     settings.BAVOBS = "MUS";
   }
 
-  // A ROI on the star at the 1-based pixel (x, y); no catalogue magnitude
-  // (0) makes it a variable.
+  // A ROI on the star at the 1-based pixel (x, y); magnitude 0: a variable.
   void addRoi(int x, int y, const char* name, float mag, bool comparison) {
     const std::int32_t n = win.Newroi(x - 1, y - 1);
     win.BGROI1(n, x - 1, y - 1);
@@ -81,7 +79,6 @@ struct ExportRig : SeriesBench {
   bool openWindow(const std::vector<Frame>& frames) {
     return open(frames) && form.BAVAAVSODatenexport1Click();
   }
-
   // A save under test, with the last message it showed.
   SaveAction save(std::function<bool(const std::string& path)> run) {
     return [this, run](const std::string& path, std::string& message) {

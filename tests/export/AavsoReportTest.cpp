@@ -1,14 +1,89 @@
-// The AAVSO report check: a valid report, and per case one change to it with
-// every finding it must give, as the command line prints them.
+// The header of the AAVSO/BAV report (the template "exportfileheader.txt" and
+// the lines the export window keeps up to date) and the report check: a valid
+// report, and per case one change to it with every finding it must give, as
+// the command line prints them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <utility>
 
+#include "export/ExportHeader.h"
 #include "export/ReportCheck.h"
+#include "support/FaultInjection.h"
+#include "support/RecordingUi.h"
 
 namespace vargaze {
 namespace {
+
+using Lines = std::vector<std::string>;
+
+Settings observer() {
+  Settings s;  // observation type CCD
+  s.BAVOBS = "MUS";
+  s.OBSCODE = "XMU";
+  return s;
+}
+
+TEST(ExportHeaderTemplate, WrittenWhenMissingUsedAsItStandsAndFailuresReported) {
+  test::TempDir dir;
+  test::RecordingUi ui;
+  const std::string name = dir.file("exportfileheader.txt");
+  const Lines fallback = {"#TYPE=EXTENDED", "#DELIM=;", "#BAVOBS=MUS", "#OBSCODE=XMU",
+                          "#OBSTYPE=CCD", "#DATE=JD", "#SOFTWARE=VARGAZE 3.9.9", "#BAVCAT="};
+  EXPECT_EQ(loadHeaderTemplate(dir.path().string(), observer(), ';', ui), fallback);
+  EXPECT_EQ(test::readBytes(name), "#TYPE=EXTENDED\r\n#DELIM=;\r\n#BAVOBS=MUS\r\n#OBSCODE=XMU\r\n"
+                                   "#OBSTYPE=CCD\r\n#DATE=JD\r\n#SOFTWARE=VARGAZE 3.9.9\r\n#BAVCAT=\r\n");
+  // A hand-edited template is never written back.
+  test::writeBytes(name, "#TYPE=EXTENDED\r\n#OBSCODE=OLD\n#MYKEY=kept\r\n");
+  EXPECT_EQ(loadHeaderTemplate(dir.path().string() + "/", observer(), ',', ui),
+            (Lines{"#TYPE=EXTENDED", "#OBSCODE=OLD", "#MYKEY=kept"}));
+  EXPECT_EQ(test::readBytes(name), "#TYPE=EXTENDED\r\n#OBSCODE=OLD\n#MYKEY=kept\r\n");
+  EXPECT_TRUE(ui.messages.empty());
+
+  // Failures are reported and the default header serves: the program folder is missing, the
+  // template's name is a folder (left alone), the disk fills up (no torn template left).
+  EXPECT_EQ(loadHeaderTemplate(dir.file("no-such-folder"), observer(), ';', ui), fallback);
+  std::filesystem::remove(name);
+  std::filesystem::create_directory(name);
+  EXPECT_EQ(loadHeaderTemplate(dir.path().string(), observer(), ';', ui), fallback);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_NE(ui.messages[0].find(dir.file("no-such-folder")), std::string::npos) << ui.messages[0];
+  EXPECT_NE(ui.messages[1].find(name), std::string::npos) << ui.messages[1];
+  EXPECT_TRUE(std::filesystem::is_directory(name));
+  std::filesystem::remove(name);
+  const test::ChildOutcome child = test::runInChild(
+      [&](std::string& report) {
+        const bool same = loadHeaderTemplate(dir.path().string(), observer(), ';', ui) == fallback;
+        report = ui.messages.back();
+        return same && ui.messages.size() == 3 ? 0 : 1;
+      },
+      test::ChildLimits{16, 60});
+  EXPECT_EQ(child.exitCode, 0) << child.report;
+  EXPECT_NE(child.report.find("File too large"), std::string::npos) << child.report;
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(ExportHeaderLines, WindowKeepsTheObserverObstypeAndDelimiterLines) {
+  Lines header = {"#TYPE=EXTENDED", "#BAVOBS=old", "#OBSCODE=", "#DELIM=,", "#OBSTYPE=DSLR",
+                  "#SOFTWARE=other", "#DELIM=;", "#BAVCAT=GCVS", "# note #OBSCODE= inside"};
+  updateHeaderLines(header, observer());
+  EXPECT_EQ(header, (Lines{"#TYPE=EXTENDED", "#BAVOBS=MUS", "#OBSCODE=XMU", "#DELIM=,",
+                           "#OBSTYPE=CCD", "#SOFTWARE=VARGAZE V.3.9.9", "#DELIM=;", "#BAVCAT=GCVS",
+                           "#OBSCODE=XMU"}));
+  header.push_back("#OBSTYPE=CCD");
+  setHeaderObstype(header, "DSLR");
+  setHeaderDelimiter(header, '|');  // one line, where the last one stood
+  EXPECT_EQ(header, (Lines{"#TYPE=EXTENDED", "#BAVOBS=MUS", "#OBSCODE=XMU", "#OBSTYPE=DSLR",
+                           "#SOFTWARE=VARGAZE V.3.9.9", "#DELIM=|", "#BAVCAT=GCVS", "#OBSCODE=XMU",
+                           "#OBSTYPE=DSLR"}));
+  // Without one it becomes the second line, or the only one.
+  Lines two = {"#TYPE=EXTENDED", "#A=1"}, none;
+  setHeaderDelimiter(two, ';');
+  setHeaderDelimiter(none, ',');
+  EXPECT_EQ(two, (Lines{"#TYPE=EXTENDED", "#DELIM=;", "#A=1"}));
+  EXPECT_EQ(none, Lines{"#DELIM=,"});
+}
 
 struct Report {
   std::vector<std::string> header = {"#TYPE=EXTENDED", "#OBSCODE=XMU", "#SOFTWARE=VARGAZE",
