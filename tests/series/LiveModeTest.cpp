@@ -1,7 +1,7 @@
 // The automatic light-curve mode on a temporary folder, driven by a clock the
-// test moves: start, new frames taken once stable, files skipped or retried,
-// stopping, refusals, run file failures, and long sessions that must leave no
-// descriptor open.
+// test moves: new frames taken once stable, files skipped or retried,
+// stopping, refusals, run file failures, and long sessions that must leave
+// no descriptor open.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,6 +18,7 @@
 namespace vargaze {
 namespace {
 
+namespace fs = std::filesystem;
 using test::readBytes;
 using test::twoStars;
 using test::writeBytes;
@@ -26,10 +27,7 @@ using test::writeBytes;
 int openDescriptors() {
   int n = 0;
   std::error_code ec;
-  for (std::filesystem::directory_iterator it("/proc/self/fd", ec), end; !ec && it != end;
-       it.increment(ec)) {
-    ++n;
-  }
+  for (fs::directory_iterator it("/proc/self/fd", ec), end; !ec && it != end; it.increment(ec)) ++n;
   return n - 1;
 }
 
@@ -37,7 +35,7 @@ class LiveModeTest : public test::SeriesRig {
  protected:
   LiveModeTest() : live(series, [this] { return now; }) {}
 
-  // Frame i taken at 20:00 plus i minutes on 2024-03-01.
+  // Frame i, taken at 20:00 plus i minutes on 2024-03-01.
   std::string frame(int i) const {
     char name[16];
     std::snprintf(name, sizeof name, "f%03d.fit", i);
@@ -60,90 +58,77 @@ class LiveModeTest : public test::SeriesRig {
     return paths;
   }
   void advance(int seconds) { now += std::chrono::seconds(seconds); }
-  std::size_t runLines(const std::string& name = "autolightcurve.prn") const {
-    return test::crlfLines(readBytes(dir.file(name))).size();
+  std::vector<std::string> runLines(const std::string& name = "autolightcurve.prn") const {
+    return test::crlfLines(readBytes(dir.file(name)));
+  }
+  // The mode as the windows show it.
+  std::string shown() const {
+    static const char* const signs[] = {"neutral", "yellow", "green"};
+    return std::string(live.on() ? "on" : "off") + (live.timerEnabled() ? ", timer, " : ", ") +
+           signs[static_cast<int>(live.refreshSign())] +
+           (live.LifeBtnEnabled() ? ", live button" : "") +
+           (live.StopButtonVisible() ? ", stop button" : "");
   }
 
   std::chrono::steady_clock::time_point now{std::chrono::hours(1)};
   LiveMode live;
 };
 
-TEST_F(LiveModeTest, StartMeasuresTheSeriesFirstAndWritesBesideTheFrames) {
+TEST_F(LiveModeTest, NewFramesAreTakenOnceStableOthersIgnored) {
   openNight();
-  ASSERT_TRUE(live.start());
+  settings.AutocurveRefreshSec = 5;
+  EXPECT_EQ(live.intervalMs(), 5000);
+  ASSERT_TRUE(live.toggle());
+  EXPECT_EQ(shown(), "on, timer, green, stop button");
   EXPECT_EQ(series.ProjectFilename, dir.file("autolightcurve.vgp"));
-  EXPECT_FALSE(std::filesystem::exists(dir.file("autolightcurve.vgp")));  // written only on save
-  EXPECT_EQ(series.curve.NumCurvePoints, 3);
-  EXPECT_EQ(runLines(), 5u);
-  EXPECT_TRUE(live.on());
-  EXPECT_TRUE(series.autoLightcurveOn);
-  EXPECT_TRUE(live.timerEnabled());
-  EXPECT_EQ(live.refreshSign(), RefreshSign::Green);
-  EXPECT_FALSE(live.LifeBtnEnabled());
-  EXPECT_TRUE(live.StopButtonVisible());
-}
+  EXPECT_FALSE(fs::exists(dir.file("autolightcurve.vgp")));  // written only on save
+  EXPECT_EQ(runLines().size(), 5u);  // the series was measured first
 
-TEST_F(LiveModeTest, NewFramesAreAppendedOnceStableOthersIgnored) {
-  openNight();
-  ASSERT_TRUE(live.start());
   writeNew(4);
   test::writeFrame(dir.file("F001.fit"), twoStars(timeOf(5)));  // differs only in letter case
-  writeBytes(dir.file("notes.txt"), "Wolken ab 21 Uhr");
-  writeBytes(dir.file("preview.jpg"), "not a picture");
-  writeBytes(dir.file("PREVIEW.JPG"), "not a picture");
+  for (const char* other : {"notes.txt", "preview.jpg", "PREVIEW.JPG"}) writeBytes(dir.file(other), "x");
   EXPECT_EQ(live.scanFolder(), (std::vector<std::string>{dir.file("F001.fit"), frame(4)}));
-
   EXPECT_EQ(live.cycle(), 0);  // first seen now
   advance(1);
   EXPECT_EQ(live.cycle(), 0);  // stable for only 1 s
   advance(1);
   EXPECT_EQ(live.cycle(), 2);
-
-  EXPECT_EQ(series.filelist1.size(), 5u);
-  EXPECT_EQ(series.filelist1[3], dir.file("F001.fit"));
-  EXPECT_EQ(series.filelist1[4], frame(4));
+  EXPECT_EQ(series.filelist1,
+            (std::vector<std::string>{frame(1), frame(2), frame(3), dir.file("F001.fit"), frame(4)}));
   EXPECT_EQ(series.FramesLoaded, 5);
   EXPECT_EQ(series.curve.NumCurvePoints, 5);
   EXPECT_NEAR(series.curve.XTimes[4], 2460371.3333333 + 4.0 / 1440 - 2450000, 1e-6);
-  const auto lines = test::crlfLines(readBytes(dir.file("autolightcurve.prn")));
+  const auto lines = runLines();
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[6].rfind("\"" + frame(4) + "\";", 0), 0u) << lines[6];
   EXPECT_TRUE(live.scanFolder().empty());
   EXPECT_TRUE(ui.messages.empty());
+  EXPECT_FALSE(live.toggle());
+  EXPECT_EQ(shown(), "off, neutral, live button");
 }
 
-TEST_F(LiveModeTest, AHalfWrittenFrameIsTakenOnlyWhenStableAndComplete) {
+TEST_F(LiveModeTest, FramesThatDoNotLoadAreTriedAgainQuietly) {
   openNight();
   ASSERT_TRUE(live.start());
-  const std::string whole = test::frameBytes(twoStars(timeOf(4)));
-  writeBytes(frame(4), whole.substr(0, 2880 + 4000));  // header and part of the pixels
-  EXPECT_EQ(live.cycle(), 0);
+  series.controls.FlatCheck = true;  // no master flat: frames cannot be corrected
+  writeNew(4);
+  const std::string whole = test::frameBytes(twoStars(timeOf(5)));
+  writeBytes(frame(5), whole.substr(0, 2880 + 4000));  // header and part of the pixels
+  live.cycle();
   advance(3);
-  EXPECT_EQ(live.cycle(), 0);  // stable but cut short: does not load
-  EXPECT_EQ(series.filelist1.size(), 3u);
-
-  writeBytes(frame(4), whole);  // the camera finishes writing
+  EXPECT_EQ(live.cycle(), 0);  // both stable, neither loads
+  series.controls.FlatCheck = false;
+  advance(10);
+  EXPECT_EQ(live.cycle(), 1);  // the unchanged frame 4, tried again
+  writeBytes(frame(5), whole);  // the camera finishes writing
   EXPECT_EQ(live.cycle(), 0);   // changed: seen anew
   advance(1);
   EXPECT_EQ(live.cycle(), 0);
   advance(1);
   EXPECT_EQ(live.cycle(), 1);
-  EXPECT_EQ(series.filelist1.back(), frame(4));
-  EXPECT_TRUE(ui.messages.empty());  // a file that does not load is skipped quietly
-}
-
-TEST_F(LiveModeTest, AFrameThatFailedToLoadIsTriedAgainNextCycle) {
-  openNight();
-  ASSERT_TRUE(live.start());
-  series.controls.FlatCheck = true;  // no master flat: frames cannot be corrected
-  writeNew(4);
-  live.cycle();
-  advance(3);
-  EXPECT_EQ(live.cycle(), 0);
-  series.controls.FlatCheck = false;
-  advance(10);
-  EXPECT_EQ(live.cycle(), 1);  // the unchanged file, tried again
-  EXPECT_EQ(series.filelist1.back(), frame(4));
+  EXPECT_EQ(series.filelist1.size(), 5u);
+  EXPECT_EQ(series.filelist1.back(), frame(5));
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(LiveModeTest, StopDuringACycleEndsItAfterTheCurrentFile) {
@@ -159,11 +144,7 @@ TEST_F(LiveModeTest, StopDuringACycleEndsItAfterTheCurrentFile) {
     if (++events == 2) live.stop();
   };
   EXPECT_EQ(live.cycle(), 1);
-  EXPECT_FALSE(live.on());
-  EXPECT_FALSE(live.timerEnabled());
-  EXPECT_EQ(live.refreshSign(), RefreshSign::Neutral);
-  EXPECT_TRUE(live.LifeBtnEnabled());
-  EXPECT_FALSE(live.StopButtonVisible());
+  EXPECT_EQ(shown(), "off, neutral, live button");
   EXPECT_EQ(series.filelist1.size(), 4u);
   EXPECT_FALSE(series.runActive);
   advance(20);
@@ -171,71 +152,51 @@ TEST_F(LiveModeTest, StopDuringACycleEndsItAfterTheCurrentFile) {
   EXPECT_EQ(series.filelist1.size(), 4u);
 }
 
-TEST_F(LiveModeTest, StopBeforeTheFirstCycleAndClearedRoisSwitchOff) {
+TEST_F(LiveModeTest, StopBeforeTheFirstCycleOrClearedRoisSwitchItOff) {
   openNight();
   ui.onEvents = [&] { live.stop(); };
   EXPECT_FALSE(live.start());
-  EXPECT_FALSE(live.timerEnabled());
+  EXPECT_EQ(shown(), "off, neutral, live button");
   ui.onEvents = nullptr;
   ASSERT_TRUE(live.start());
   win.ClearROIs();
   EXPECT_EQ(live.cycle(), 0);
-  EXPECT_FALSE(live.on());
-  EXPECT_FALSE(live.timerEnabled());
+  EXPECT_EQ(shown(), "off, neutral, live button");
 }
 
-TEST_F(LiveModeTest, AMissingRunFileIsCreatedWithItsHeaderAndReferenceLines) {
-  openNight();
-  series.ProjectFilename = dir.file("night.vgp");
+TEST_F(LiveModeTest, AMissingRunFileIsCreatedAndASortedProjectGrowsAtTheEnd) {
+  openWithRois(writeFrames({"b.fit", "c.fit"}));
+  const std::string project = dir.file("sorted.vgp");
+  ASSERT_TRUE(SaveProject(series, project));
+  ASSERT_EQ(LoadProjectfile(series, project), ProjectLoadResult::Loaded);
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
-  std::filesystem::remove(dir.file("night.prn"));
+  fs::remove(dir.file("sorted.prn"));
   ASSERT_TRUE(live.start());
-  EXPECT_EQ(readBytes(dir.file("night.prn")),
+  EXPECT_EQ(readBytes(dir.file("sorted.prn")),
             "\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";\r\n"
             "\"------\";0;11.200;\"?\"\r\n");
-  EXPECT_EQ(series.ProjectFilename, dir.file("night.vgp"));
-}
-
-TEST_F(LiveModeTest, FramesOfASortedProjectAreStillAppendedAtTheEnd) {
-  openWithRois(writeFrames({"b.fit", "c.fit"}));
-  ASSERT_TRUE(SaveProject(series, dir.file("sorted.vgp")));
-  ProjectLoadOptions options;
-  options.askForCurve = false;
-  ASSERT_EQ(LoadProjectfile(series, dir.file("sorted.vgp"), options), ProjectLoadResult::Loaded);
-  ASSERT_TRUE(live.start());
+  EXPECT_EQ(series.ProjectFilename, project);
   test::writeFrame(dir.file("a.fit"), twoStars());
   live.cycle();
   advance(2);
   EXPECT_EQ(live.cycle(), 1);
   EXPECT_EQ(series.filelist1,
             (std::vector<std::string>{dir.file("b.fit"), dir.file("c.fit"), dir.file("a.fit")}));
-  EXPECT_EQ(runLines("sorted.prn"), 5u);
+  EXPECT_EQ(runLines("sorted.prn").size(), 3u);
 }
 
 TEST_F(LiveModeTest, RefusedWithoutRoisForOneFrameOrForAColourIndexSeries) {
   EXPECT_FALSE(live.start());  // nothing at all
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Keine ROI definiert."});
   openNight(1);
-  ui.messages.clear();
   EXPECT_FALSE(live.start());
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Lichtkurve erst ab 2 Bilddateien verfügbar."});
+  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Keine ROI definiert.",
+                                                   "Lichtkurve erst ab 2 Bilddateien verfügbar."}));
   EXPECT_TRUE(series.ProjectFilename.empty());  // no leftover "autolightcurve" name
   openNight();
   series.BVRImode = true;
   EXPECT_FALSE(live.start());
-  EXPECT_FALSE(live.on());
   EXPECT_TRUE(series.ProjectFilename.empty());
-}
-
-TEST_F(LiveModeTest, ToggleAndInterval) {
-  settings.AutocurveRefreshSec = 5;
-  EXPECT_EQ(live.intervalMs(), 5000);
-  openNight();
-  EXPECT_TRUE(live.toggle());
-  EXPECT_TRUE(live.on());
-  EXPECT_FALSE(live.toggle());
-  EXPECT_FALSE(live.on());
-  EXPECT_EQ(live.refreshSign(), RefreshSign::Neutral);
+  EXPECT_EQ(shown(), "off, neutral, live button");
 }
 
 // The run file is live mode's only record of the night: a run file that
@@ -250,12 +211,12 @@ TEST_F(LiveModeTest, RunFileFailuresSwitchTheModeOffAndKeepTheLines) {
   const std::string failed = "Fehler beim Speichern der Datei " + runName;
 
   // A folder of that name, or no room for the header: not started.
-  std::filesystem::remove(runName);
-  std::filesystem::create_directory(runName);
+  fs::remove(runName);
+  fs::create_directory(runName);
   ui.messages.clear();
   EXPECT_FALSE(live.start());
   EXPECT_EQ(ui.messages, std::vector<std::string>{failed});
-  std::filesystem::remove(runName);
+  fs::remove(runName);
   const auto namesBefore = test::folderNames(dir.path());
   const test::ChildOutcome noRoom = test::runInChild(
       [&](std::string& report) {
@@ -289,7 +250,7 @@ TEST_F(LiveModeTest, RunFileFailuresSwitchTheModeOffAndKeepTheLines) {
   EXPECT_EQ(readBytes(runName).substr(0, measured.size()), measured);
 }
 
-// A long session: new frames every fifth cycle, a file that is no image and
+// A long session: a new frame every fifth cycle, a file that is no image and
 // a frame cut short tried in every cycle and never taken.
 TEST_F(LiveModeTest, HundredCyclesWithNewFramesLeaveNoDescriptorOpen) {
   openNight();
@@ -298,7 +259,6 @@ TEST_F(LiveModeTest, HundredCyclesWithNewFramesLeaveNoDescriptorOpen) {
   const int before = openDescriptors();
   ASSERT_TRUE(live.start());
   EXPECT_EQ(openDescriptors(), before);
-
   int next = 4;
   int appended = 0;
   for (int c = 1; c <= 100; ++c) {
@@ -322,7 +282,7 @@ TEST_F(LiveModeTest, HundredCyclesWithNewFramesLeaveNoDescriptorOpen) {
   EXPECT_EQ(series.curve.AirmassArray.size(), frames);
   ASSERT_EQ(series.curve.YMags.size(), frames);
   for (const std::vector<float>& mags : series.curve.YMags) EXPECT_EQ(mags.size(), 2u);
-  EXPECT_EQ(runLines(), 2 + frames);
+  EXPECT_EQ(runLines().size(), 2 + frames);
   EXPECT_EQ(live.scanFolder(),
             (std::vector<std::string>{frame(next - 1), dir.file("results.csv"), dir.file("zz_cut.fit")}));
   EXPECT_TRUE(ui.messages.empty());
@@ -339,13 +299,15 @@ TEST_F(LiveModeTest, ManyFullRunsAndFailedRunsLeaveNoDescriptorOpen) {
   EXPECT_EQ(series.curve.XTimes.size(), 3u);
   EXPECT_EQ(series.curve.YMags.size(), 3u);
 
-  std::filesystem::remove(paths[1]);  // frame 2 gone: every run stops there
+  fs::remove(paths[1]);  // frame 2 gone: every run stops there
   for (int run = 0; run < 20; ++run) {
     ASSERT_EQ(Analyse1Click(series), RunResult::Failed) << "run " << run;
   }
   EXPECT_EQ(openDescriptors(), before);
-  EXPECT_EQ(ui.messages.size(), 20u);
+  EXPECT_EQ(ui.messages, std::vector<std::string>(20, "Fehler beim Laden der Datei " + paths[1]));
   EXPECT_EQ(series.curve.NumCurvePoints, 3);  // the last completed curve stays
+  EXPECT_EQ(runLines("night.prn").size(), 2u + 1u);  // frame 1 measured before the stop
+  EXPECT_FALSE(series.runActive);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // Project files: the layout byte for byte, save-load-save round trips,
 // relocation, the ROI and curve files beside a project, hand-written and
-// hostile files, and what a refused or failed load leaves behind.
+// unusable files, and what a refused or failed load leaves behind.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "photometry/RoiFile.h"
 #include "photometry/StarInfo.h"
@@ -22,6 +23,27 @@ using test::writeBytes;
 
 // A second program state that loads what the first one saved.
 using Reloaded = test::SeriesBench;
+
+// What a load restored, in one line: frames, ROIs with name, catalogue
+// magnitudes B/V/R/I and ring sizes, then the settings of the project.
+std::string restored(Reloaded& r) {
+  std::ostringstream s;
+  s << r.series.FramesLoaded << " frames (" << r.series.ShiftListX.size() << " shifts) of width "
+    << r.series.img->xsize << "; rois";
+  for (std::int32_t i = 1; i <= r.win.count(); ++i) {
+    const BVRIRec& c = r.win.bvri(i);
+    s << " '" << r.win.roi(i).Name << "' " << c.Bmag << "/" << c.Vmag << "/" << c.Rmag << "/"
+      << c.Imag << " @" << r.win.roi(i).d2 << "/" << r.win.roi(i).d3;
+  }
+  const DisplayControls& c = r.series.controls;
+  s << "; title '" << r.series.CurveTitle << "' chart '" << r.win.AAVSOchartEdit << "' filter "
+    << r.win.FilterType << " colour " << r.series.BVRImode << " flip " << c.Flipcheck << " turn "
+    << c.Rot180Check << " binning " << int(r.settings.imgBinning) << " centring "
+    << r.win.AutocenterCheckBox << " rings " << r.win.BGinnerEdit.value << "/"
+    << r.win.BGsizeEdit.value << " track " << r.imgwin.TrackstarX << ";" << r.imgwin.TrackstarY
+    << " levels " << c.Upperscrollbar << "/" << c.LowerScrollBar;
+  return s.str();
+}
 
 class ProjectFileTest : public test::SeriesRig {
  protected:
@@ -44,7 +66,7 @@ class ProjectFileTest : public test::SeriesRig {
     win.roi(1).rmag = 11.2f;
     project = (fs::path(dir.file(folder)) / "field.vgp").string();
   }
-  // Frames a, b, c as the saved project lists them after a load.
+  // The frame section as a load leaves it: in name order.
   std::string sortedFiles() const {
     return "[files]\r\n" + dir.file("a.fit") + "\r\n" + dir.file("b.fit") + "\r\n" +
            dir.file("c.fit") + "\r\n";
@@ -54,7 +76,8 @@ class ProjectFileTest : public test::SeriesRig {
   std::string project;
 };
 
-TEST_F(ProjectFileTest, WritesTheLayoutByteForByte) {
+TEST_F(ProjectFileTest, LayoutByteForByteAndTheSameAfterALoad) {
+  // Everything away from a fresh program's values, so nothing comes back by chance.
   settings.AutoReadFilter = false;  // the filter stays the one chosen
   openField();
   win.roi(1).Name = "Delta\nCep";  // a line break must not shift the lines after it
@@ -64,7 +87,7 @@ TEST_F(ProjectFileTest, WritesTheLayoutByteForByte) {
   series.controls.AutocontrastCheck = false;
   series.controls.Upperscrollbar = 500;  // level 0.25
   series.controls.LowerScrollBar = 100;  // level 0.01
-  win.FilterType = 4;
+  win.FilterType = 4;                    // the frames say V (3)
   series.BVRImode = true;
   // Flipped and turned by half is mirrored left to right: the track star at
   // x = 50 is found at 101 - 50.
@@ -81,49 +104,25 @@ TEST_F(ProjectFileTest, WritesTheLayoutByteForByte) {
   win.snr.Nstack = 4;
 
   ASSERT_TRUE(SaveProject(series, project));
-  EXPECT_EQ(readBytes(project),
-            "[files]\r\n" + paths[0] + "\r\n" + paths[1] + "\r\n" + paths[2] + "\r\n" +
-                "[ROIfile]\r\n2\r\nDelta Cep\r\nComp 1\r\n"
-                "[Curvefile]\r\n0\r\nNacht  1\r\n"
-                "[levels]\r\n0.25\r\n0.01\r\n"
-                "[BVRI]\r\n99.000;99.000;99.000;99.000\r\n12.345;11.200;0.000;0.000\r\n"
-                "[Filter]\r\n4\r\nBVRImode=1\r\n"
-                "[image]\r\nflipvertical=1\r\nrotate180=1\r\nImgBinning=2\r\n"
-                "[compstars]\r\nAAVSOchartID=X12345ABC\r\n"
-                "[ROIcenter]\r\nAutocenterROI=0\r\nROID2=11\r\nROID3=21\r\n"
-                "[Tracking]\r\n51.00;40.00\r\n"
-                "[SNR]\r\nLocationHeight=350\r\nScope diameter in m=0.254\r\nStackingtype=1\r\n"
-                "Number of stacked frames=4\r\n"
-                "[end]\r\n");
+  const std::string first = readBytes(project);
+  EXPECT_EQ(first, "[files]\r\n" + paths[0] + "\r\n" + paths[1] + "\r\n" + paths[2] + "\r\n" +
+                       "[ROIfile]\r\n2\r\nDelta Cep\r\nComp 1\r\n"
+                       "[Curvefile]\r\n0\r\nNacht  1\r\n"
+                       "[levels]\r\n0.25\r\n0.01\r\n"
+                       "[BVRI]\r\n99.000;99.000;99.000;99.000\r\n12.345;11.200;0.000;0.000\r\n"
+                       "[Filter]\r\n4\r\nBVRImode=1\r\n"
+                       "[image]\r\nflipvertical=1\r\nrotate180=1\r\nImgBinning=2\r\n"
+                       "[compstars]\r\nAAVSOchartID=X12345ABC\r\n"
+                       "[ROIcenter]\r\nAutocenterROI=0\r\nROID2=11\r\nROID3=21\r\n"
+                       "[Tracking]\r\n51.00;40.00\r\n"
+                       "[SNR]\r\nLocationHeight=350\r\nScope diameter in m=0.254\r\n"
+                       "Stackingtype=1\r\nNumber of stacked frames=4\r\n"
+                       "[end]\r\n");
   EXPECT_EQ(series.ProjectFilename, project);
   EXPECT_TRUE(ui.messages.empty());
   // The ROI file holds both ROIs; no curve yet, so no curve file.
   EXPECT_EQ(fs::file_size(dir.file("field.roi")), 2u * kRoiRecordSize);
   EXPECT_FALSE(fs::exists(dir.file("field.prn")));
-}
-
-TEST_F(ProjectFileTest, SaveLoadSaveGivesTheSameFileInNameOrder) {
-  // Everything away from a fresh program's values, so nothing comes back by chance.
-  settings.AutoReadFilter = false;
-  series.controls.Flipcheck = true;
-  series.controls.Rot180Check = true;
-  series.controls.AutocontrastCheck = false;
-  openField();
-  win.roi(1).Name = "Comp A";
-  win.roi(2).Name = "RR Lyr";
-  win.bvri(1) = BVRIRec{11.9f, 11.25f, 10.8f, 10.5f};
-  series.CurveTitle = "RR Lyr 2024-03-01";
-  series.controls.Upperscrollbar = 500;
-  series.controls.LowerScrollBar = 100;
-  win.FilterType = 4;  // the frames say V (3)
-  series.BVRImode = true;
-  win.AutocenterCheckBox = false;
-  win.setInnerSize(11);
-  win.setOuterSize(21);
-  win.AAVSOchartEdit = "X27154AB";
-  ASSERT_TRUE(SaveProject(series, project));
-  const std::string first = readBytes(project);
-  ASSERT_NE(imgwin.TrackstarX, -1.0);
 
   Reloaded other;
   other.settings.AutoReadFilter = false;
@@ -132,30 +131,23 @@ TEST_F(ProjectFileTest, SaveLoadSaveGivesTheSameFileInNameOrder) {
   ProjectLoadOptions options;
   options.compType = &compType;
   ASSERT_EQ(LoadProjectfile(other.series, project, options), ProjectLoadResult::Loaded);
-  EXPECT_EQ(other.series.FramesLoaded, 3);
-  EXPECT_EQ(other.series.ShiftListX.size(), 3u);
-  EXPECT_EQ(other.series.ProjectFilename, project);
-  EXPECT_TRUE(other.series.imageLoaded);
-  EXPECT_TRUE(other.series.Timer1Enabled);
+  EXPECT_EQ(restored(other),
+            "3 frames (3 shifts) of width 50; rois 'Delta Cep' 99/99/99/99 @11/21 'Comp 1' "
+            "12.345/11.2/0/0 @11/21; title 'Nacht  1' chart 'X12345ABC' filter 4 colour 1 flip 1 "
+            "turn 1 binning 2 centring 0 rings 11/21 track 51;40 levels 500/100");
   EXPECT_EQ(other.series.img->filename, dir.file("a.fit"));
-  EXPECT_TRUE(other.series.img->Flipped);
-  EXPECT_EQ(other.win.roi(2).d3, 21);
-  EXPECT_EQ(other.imgwin.TrackstarX, std::round(imgwin.TrackstarX * 100) / 100);
-  EXPECT_EQ(other.imgwin.TrackstarY, std::round(imgwin.TrackstarY * 100) / 100);
+  EXPECT_EQ(other.series.ProjectFilename, project);
+  EXPECT_TRUE(other.series.imageLoaded && other.series.Timer1Enabled);
   EXPECT_EQ(compType.ItemIndex, 1);  // a comparison star of known magnitude
-  EXPECT_TRUE(other.ui.questions.empty());
   EXPECT_TRUE(other.ui.messages.empty());
 
-  // The load resets the stacking model of the signal-to-noise estimate, which
-  // the project keeps for the export only.
+  // Saved again: in name order, the rest the same up to the track star, which
+  // is searched anew on the frame now read binned.
   ASSERT_TRUE(SaveProject(other.series, dir.file("again.vgp")));
-  const std::string second = readBytes(dir.file("again.vgp"));
-  const auto roiPart = [](const std::string& text) {
-    const auto from = text.find("[ROIfile]");
-    return text.substr(from, text.find("[SNR]") - from);
-  };
-  EXPECT_EQ(second.substr(0, second.find("[ROIfile]")), sortedFiles());
-  EXPECT_EQ(roiPart(second), roiPart(first));
+  const std::string again = readBytes(dir.file("again.vgp"));
+  const auto from = first.find("[ROIfile]");
+  EXPECT_EQ(again.substr(0, again.find("[Tracking]")),
+            sortedFiles() + first.substr(from, first.find("[Tracking]") - from));
 }
 
 TEST_F(ProjectFileTest, FramesAreLookedForBesideAMovedProject) {
@@ -178,91 +170,54 @@ TEST_F(ProjectFileTest, FramesAreLookedForBesideAMovedProject) {
 }
 
 // Hand-written projects that load: each row's text follows the frame list
-// and is loaded into a program state that still shows another project, with
-// automatic contrast off so stored levels apply.
+// (with a blank line that is skipped) and is loaded into a program state
+// that still shows another project, with automatic contrast off so stored
+// levels apply. A ROI count that does not read stops the ROI file's own
+// reading of the project with a message: the rest comes from the project
+// loader alone.
 TEST_F(ProjectFileTest, HandWrittenProjectsLoad) {
   openField();
   ASSERT_TRUE(SaveProject(series, project));
+  const std::vector<std::string> countUnread = {"'zwei' ist kein gültiger Integerwert"};
   struct Case {
     const char* what;
     std::string text;
-    std::function<void(Reloaded&)> check;
+    std::string restored;
+    std::vector<std::string> messages;
   };
   const Case cases[] = {
-      {"only frames: the old project's ROIs, texts and flags go", "",
-       [](Reloaded& r) {
-         EXPECT_EQ(r.win.count(), 0);
-         EXPECT_EQ(r.series.CurveTitle, "");
-         EXPECT_EQ(r.win.AAVSOchartEdit, "");
-         EXPECT_TRUE(r.win.AutocenterCheckBox);
-         EXPECT_FALSE(r.series.BVRImode);
-         EXPECT_EQ(r.imgwin.TrackstarX, -1.0);
-         EXPECT_EQ(r.series.FramesLoaded, 3);
-       }},
-      // A ROI count that does not read stops the ROI file's own reading of
-      // the project: what follows comes from the project loader alone.
-      {"decimal commas", "[ROIfile]\r\nzwei\r\n[BVRI]\r\n12,345;11,200;0,000;0,000\r\n13|12,5|99|99\r\n"
+      {"no ROI section, a curve count without its title", "[Curvefile]\r\n5\r\n",
+       "3 frames (3 shifts) of width 100; rois; title '' chart '' filter 3 colour 0 flip 0 turn 0 "
+       "binning 1 centring 1 rings 9/15 track -1;-1 levels 1000/0", {}},
+      {"decimal commas",
+       "[ROIfile]\r\nzwei\r\n[BVRI]\r\n12,345;11,200;0,000;0,000\r\n13|12,5|99|99\r\n"
        "[Tracking]\r\n30,50;29,75\r\n[levels]\r\n0,25\r\n0,04\r\n[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n[end]\r\n",
-       [](Reloaded& r) {
-         EXPECT_EQ(r.win.bvri(1).Bmag, 12.345f);
-         EXPECT_EQ(r.win.bvri(1).Vmag, 11.2f);
-         EXPECT_EQ(r.win.bvri(1).Imag, 0.0f);
-         EXPECT_EQ(r.win.bvri(2).Bmag, 13.0f);
-         EXPECT_EQ(r.win.bvri(2).Vmag, 12.5f);
-         EXPECT_EQ(r.imgwin.TrackstarX, 30.5);
-         EXPECT_EQ(r.imgwin.TrackstarY, 29.75);
-         EXPECT_EQ(r.series.controls.Upperscrollbar, 500);
-         EXPECT_EQ(r.series.controls.LowerScrollBar, 200);
-         EXPECT_EQ(r.win.BGinnerEdit.value, 20);  // the section was closed
-         EXPECT_EQ(r.win.BGsizeEdit.value, 30);
-         EXPECT_EQ(r.win.roi(1).d3, 30);
-       }},
+       "3 frames (3 shifts) of width 100; rois '' 12.345/11.2/0/0 @20/30 '' 13/12.5/99/99 @20/30; "
+       "title '' chart '' filter 3 colour 0 flip 0 turn 0 binning 1 centring 1 rings 20/30 "
+       "track 30.5;29.75 levels 500/200",
+       countUnread},
       {"values that are not numbers are ignored",
        "[ROIfile]\r\nzwei\r\nComp A\r\nRR Lyr\r\n[Curvefile]\r\nviele\r\nTitel\r\n"
        "[levels]\r\n0\r\nkaputt\r\n[BVRI]\r\nB;V;11.5;x\r\n[Filter]\r\nV\r\nBVRImode=1\r\n"
        "[image]\r\nImgBinning=zwei\r\nImgBinning=300\r\n"
        "[ROIcenter]\r\nROID2=neun\r\nROID3=15.5\r\n[Tracking]\r\nx;y\r\n[end]\r\n",
-       [](Reloaded& r) {
-         EXPECT_EQ(r.win.count(), 2);  // the count that does not read still loads the ROIs
-         EXPECT_EQ(r.win.roi(2).Name, "RR Lyr");
-         EXPECT_EQ(r.series.CurveTitle, "Titel");
-         EXPECT_EQ(r.series.controls.Upperscrollbar, 1000);  // an upper level of 0 is 1.0
-         EXPECT_EQ(r.series.controls.LowerScrollBar, 0);
-         EXPECT_EQ(r.win.bvri(1).Bmag, 99.0f);
-         EXPECT_EQ(r.win.bvri(1).Rmag, 11.5f);
-         EXPECT_EQ(r.win.bvri(1).Imag, 99.0f);
-         EXPECT_TRUE(r.series.BVRImode);
-         EXPECT_EQ(r.settings.imgBinning, 1);
-         EXPECT_EQ(r.win.BGinnerEdit.value, 9);  // the sizes of the window stay
-         EXPECT_EQ(r.win.BGsizeEdit.value, 15);
-         EXPECT_EQ(r.imgwin.TrackstarX, -1.0);
-         EXPECT_TRUE(r.series.imageLoaded);
-       }},
-      {"orientation and binning",
-       "[image]\r\nflipvertical=1\r\nrotate180=1\r\nImgBinning=2\r\n[end]\r\n",
-       [](Reloaded& r) {
-         EXPECT_TRUE(r.series.controls.Flipcheck);
-         EXPECT_TRUE(r.series.controls.Rot180Check);
-         EXPECT_EQ(r.settings.imgBinning, 2);
-         EXPECT_EQ(r.series.img->xsize, test::kWidth / 2);  // frame 1 read binned
-         EXPECT_TRUE(r.series.img->Flipped);
-       }},
+       "3 frames (3 shifts) of width 100; rois 'Comp A' 99/99/11.5/99 @9/15 'RR Lyr' 99/99/99/99 @9/15; "
+       "title 'Titel' chart '' filter 3 colour 1 flip 0 turn 0 binning 1 centring 1 rings 9/15 "
+       "track -1;-1 levels 1000/0",
+       countUnread},
+      {"orientation and binning", "[image]\r\nflipvertical=1\r\nrotate180=1\r\nImgBinning=2\r\n[end]\r\n",
+       "3 frames (3 shifts) of width 50; rois; title '' chart '' filter 3 colour 0 flip 1 turn 1 "
+       "binning 2 centring 1 rings 9/15 track -1;-1 levels 1000/0", {}},
       {"section headers are never names; a repeated section is not read again",
        "[ROIfile]\r\n2\r\nOnly one\r\n[compstars]\r\nAAVSOchartID=A1\r\n"
-       "[compstars]\r\nAAVSOchartID=B2\r\n[end]\r\n",
-       [](Reloaded& r) {
-         EXPECT_EQ(r.win.roi(1).Name, "Only one");
-         EXPECT_EQ(r.win.roi(2).Name, "");
-         EXPECT_EQ(r.win.AAVSOchartEdit, "A1");
-       }},
-      {"ring sizes of a section cut short do not apply",
-       "[ROIfile]\r\n2\r\n[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n",
-       [](Reloaded& r) { EXPECT_EQ(r.win.BGinnerEdit.value, 9); }},
+       "[compstars]\r\nAAVSOchartID=B2\r\n[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n",
+       "3 frames (3 shifts) of width 100; rois 'Only one' 99/99/99/99 @9/15 '' 99/99/99/99 @9/15; "
+       "title '' chart 'A1' filter 3 colour 0 flip 0 turn 0 binning 1 centring 1 "
+       "rings 9/15 track -1;-1 levels 1000/0", {}},  // ring sizes of a section cut short do not apply
   };
-  const std::string frames = "[files]\r\n" + paths[0] + "\r\n" + paths[1] + "\r\n" + paths[2] + "\r\n";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    writeBytes(project, frames + c.text);
+    writeBytes(project, "[files]\r\n" + paths[0] + "\r\n\r\n" + paths[1] + "\r\n" + paths[2] + "\r\n" + c.text);
     Reloaded r;
     ASSERT_TRUE(r.series.openSeries({paths[0]}));
     r.win.Newroi(10, 10);
@@ -273,10 +228,8 @@ TEST_F(ProjectFileTest, HandWrittenProjectsLoad) {
     r.imgwin.TrackstarX = 5.0;
     r.series.controls.AutocontrastCheck = false;
     ASSERT_EQ(LoadProjectfile(r.series, project), ProjectLoadResult::Loaded);
-    const bool countUnread = c.text.find("[ROIfile]\r\nzwei") != std::string::npos;
-    EXPECT_EQ(r.ui.messages, countUnread ? std::vector<std::string>{"'zwei' ist kein gültiger Integerwert"}
-                                         : std::vector<std::string>{});
-    c.check(r);
+    EXPECT_EQ(restored(r), c.restored);
+    EXPECT_EQ(r.ui.messages, c.messages);
   }
 }
 
@@ -412,18 +365,17 @@ TEST_F(ProjectFileTest, WritesTheCurveFileBesideTheProjectUnlessColourIndex) {
   EXPECT_EQ(readBytes(dir.file("night.prn")), "Filt;B;V;\r\n");
 }
 
-TEST_F(ProjectFileTest, SaveRefusals) {
-  EXPECT_FALSE(SaveProject(series, dir.file("empty.vgp")));
+TEST_F(ProjectFileTest, RefusedSavesAndLoads) {
+  EXPECT_FALSE(SaveProject(series, dir.file("empty.vgp")));  // no frames, no ROIs
   const auto frames = writeFrames({"a.fit", "b.fit"});
   ASSERT_TRUE(series.openSeries(frames));
-  EXPECT_FALSE(SaveProject(series, dir.file("empty.vgp")));
+  EXPECT_FALSE(SaveProject(series, dir.file("empty.vgp")));  // no ROIs
   EXPECT_EQ(ui.messages, (std::vector<std::string>{"Noch keine Projektdaten vorhanden.",
                                                    "Noch keine Projektdaten vorhanden."}));
   EXPECT_FALSE(fs::exists(dir.file("empty.vgp")));
 
   // A project name that its own ROI or curve file would overwrite.
   openWithRois(frames);
-  ui.messages.clear();
   for (const char* name : {"keep.roi", "keep.prn"}) {
     SCOPED_TRACE(name);
     writeBytes(dir.file(name), "old");
@@ -433,10 +385,9 @@ TEST_F(ProjectFileTest, SaveRefusals) {
     EXPECT_EQ(readBytes(dir.file(name)), "old");
   }
   EXPECT_TRUE(series.ProjectFilename.empty());
-}
 
-TEST_F(ProjectFileTest, NoSaveOrLoadWhileARunOwnsTheFrames) {
-  openField();
+  // A run owns the frames: neither save nor load.
+  project = dir.file("night.vgp");
   ASSERT_TRUE(SaveProject(series, project));
   series.runActive = true;
   series.CurveTitle = "kept";
@@ -454,17 +405,10 @@ TEST_F(ProjectFileTest, NoSaveOrLoadWhileARunOwnsTheFrames) {
   EXPECT_EQ(other.win.count(), 2);
 }
 
-TEST(ProjectParseTest, ExtraNameLinesAreIgnoredAndBlankFrameLinesSkipped) {
-  const ProjectData data = parseProject(
-      {"[files]", "/a/1.fit", "", "/a/2.fit", "[ROIfile]", "1", "first", "second", "[Curvefile]",
-       "5", "[levels]", "1.5e-1", "0,01", "[SNR]", "LocationHeight=1", "[end]"});
-  EXPECT_EQ(data.files, (std::vector<std::string>{"/a/1.fit", "/a/2.fit"}));
+TEST(ProjectParseTest, NamesBeyondTheRoiCountAreIgnored) {
+  const ProjectData data = parseProject({"[files]", "/a/1.fit", "[ROIfile]", "1", "first", "second"});
   EXPECT_EQ(data.roiCount, 1);
   EXPECT_EQ(data.names, std::vector<std::string>{"first"});
-  EXPECT_FALSE(data.curveTitle.has_value());  // the count only; the title line is missing
-  EXPECT_EQ(data.upperLevel, 0.15);
-  EXPECT_EQ(data.lowerLevel, 0.01);
-  EXPECT_FALSE(data.ringSizesApply);
 }
 
 }  // namespace

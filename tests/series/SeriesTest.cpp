@@ -13,31 +13,31 @@
 namespace vargaze {
 namespace {
 
-using test::FrameContent;
 using test::kHeight;
-
-// One single-pixel star of `net` counts at (x, y).
-FrameContent oneStar(int x, int y, double net) {
-  FrameContent content;
-  content.stars = {{x, y, net, 0.0}};
-  return content;
-}
 
 class SeriesTest : public test::SeriesRig {};
 
-TEST_F(SeriesTest, OpeningKeepsTheGivenOrderAndShowsFrameOne) {
+TEST_F(SeriesTest, OpeningKeepsTheGivenOrderAndAnEditRebuilds) {
   const auto paths = writeFrames({"c.fit", "a.fit", "b.fit"});
   ASSERT_TRUE(series.openSeries(paths));
   EXPECT_EQ(series.filelist1, paths);
   EXPECT_EQ(series.FramesLoaded, 3);
   EXPECT_EQ(series.img->filename, paths[0]);
-  EXPECT_TRUE(series.imageLoaded);
+  EXPECT_EQ(win.FilePanel, paths[0]);
+  EXPECT_TRUE(series.imageLoaded && series.Timer1Enabled);
   EXPECT_EQ(series.ShiftListX.size(), 3u);
   EXPECT_EQ(series.imagepath, dir.path().string() + "/");
   EXPECT_EQ(settings.StartupDir, dir.path().string() + "/");
   EXPECT_EQ(series.controls.BlinkScrollBarMax, 3);
-  EXPECT_TRUE(series.Timer1Enabled);
-  EXPECT_EQ(win.FilePanel, paths[0]);
+
+  series.curve.NumCurvePoints = 3;
+  EXPECT_FALSE(series.editFileList({"", ""}));  // an empty list is refused
+  EXPECT_EQ(series.filelist1.size(), 3u);
+  ASSERT_TRUE(series.editFileList({paths[2], ""}));
+  EXPECT_EQ(series.filelist1, std::vector<std::string>{paths[2]});
+  EXPECT_EQ(series.FramesLoaded, 1);
+  EXPECT_EQ(series.img->filename, paths[2]);
+  EXPECT_EQ(series.curve.NumCurvePoints, 0);
 }
 
 TEST_F(SeriesTest, OnlyALowerCaseVgpIsAProject) {
@@ -71,8 +71,10 @@ TEST_F(SeriesTest, RoiWindowFieldsOfTheFrameShown) {
   EXPECT_EQ(jdPanelText(*series.img, settings), "JD(middle)=2460223.38463");
 }
 
-TEST_F(SeriesTest, LevelsFollowTheSquareLawBothWays) {
-  ASSERT_TRUE(series.openSeries(writeFrames({"a.fit"}, oneStar(20, 20, 3900))));
+TEST_F(SeriesTest, LevelsFollowTheSquareLawAndAFlipTwiceRestoresTheFrame) {
+  test::FrameContent content;
+  content.stars = {{20, 10, 3900.0, 0.0}};
+  ASSERT_TRUE(series.openSeries(writeFrames({"a.fit"}, content)));
   ASSERT_EQ(series.img->bufferMax, 4000);
   series.controls.LowerScrollBar = 100;  // (0.1)^2 of 4000 = 40
   series.controls.Upperscrollbar = 500;  // (0.5)^2 of 4000 = 1000
@@ -85,30 +87,14 @@ TEST_F(SeriesTest, LevelsFollowTheSquareLawBothWays) {
   series.Setlevels(250, 4000);
   EXPECT_EQ(series.controls.LowerScrollBar, 250);  // sqrt(250 / 4000) = 0.25
   EXPECT_EQ(series.controls.Upperscrollbar, 1000);
-}
 
-TEST_F(SeriesTest, FlipTwiceRestoresTheFrameWithoutReading) {
-  ASSERT_TRUE(series.openSeries(writeFrames({"a.fit"}, oneStar(20, 10, 900))));
   const Timgbuffer* frame = series.img.get();
   series.FlipcheckClick(true);
-  EXPECT_EQ(series.img.get(), frame);  // flipped in place
-  EXPECT_EQ(series.img->getpixel(20, kHeight - 10 + 1), 1000);
+  EXPECT_EQ(series.img.get(), frame);  // flipped in place, not read again
+  EXPECT_EQ(series.img->getpixel(20, kHeight - 10 + 1), 4000);
   series.FlipcheckClick(false);
-  EXPECT_EQ(series.img->getpixel(20, 10), 1000);
+  EXPECT_EQ(series.img->getpixel(20, 10), 4000);
   EXPECT_FALSE(series.img->Flipped);
-}
-
-TEST_F(SeriesTest, FileListEditRebuildsAndShowsTheNewFirstFrame) {
-  const auto paths = writeFrames({"a.fit", "b.fit"});
-  ASSERT_TRUE(series.openSeries(paths));
-  series.curve.NumCurvePoints = 2;
-  EXPECT_FALSE(series.editFileList({"", ""}));  // an empty list is refused
-  EXPECT_EQ(series.filelist1.size(), 2u);
-  ASSERT_TRUE(series.editFileList({paths[1], ""}));
-  EXPECT_EQ(series.filelist1, std::vector<std::string>{paths[1]});
-  EXPECT_EQ(series.FramesLoaded, 1);
-  EXPECT_EQ(series.img->filename, paths[1]);
-  EXPECT_EQ(series.curve.NumCurvePoints, 0);
 }
 
 TEST_F(SeriesTest, BlinkWrapsAndAFailedFrameStopsIt) {
@@ -140,7 +126,7 @@ class CameraFramesTest : public test::SeriesRig {
  protected:
   void SetUp() override {
     converter.emplace(dir.path().string());
-    test::writeBytes(raw, "II*\0raw");
+    test::writeBytes(raw, "II*");
   }
 
   std::optional<test::StandInConverter> converter;
@@ -162,18 +148,16 @@ TEST_F(CameraFramesTest, RawFrameIsConvertedTurnedAndDated) {
   EXPECT_EQ(img.Datetime, "2026-12-05T12:33:08");  // camera time minus one hour
   EXPECT_DOUBLE_EQ(img.Exposure, 0.004);            // 1/250 s
   EXPECT_FALSE(std::filesystem::exists(rawPpmFilename(raw)));  // the step picture is removed
-}
 
-TEST_F(CameraFramesTest, PictureThatExistedBeforeIsKept) {
   test::writeBytes(rawPpmFilename(raw), "an older picture");
   ASSERT_TRUE(series.openSeries({raw}));
-  EXPECT_TRUE(std::filesystem::exists(rawPpmFilename(raw)));
-}
+  EXPECT_TRUE(std::filesystem::exists(rawPpmFilename(raw)));  // one the user had stays
 
-TEST_F(CameraFramesTest, MissingConverterFailsTheFrame) {
   const test::EnvGuard program("VARGAZE_RAW_CONVERTER", dir.file("no-such-program"));
-  EXPECT_FALSE(series.openSeries({raw}));
-  EXPECT_EQ(ui.messages.back(), "Fehler beim Laden der Datei " + raw);
+  const std::string other = dir.file("IMG_0002.CR2");
+  test::writeBytes(other, "II*");
+  EXPECT_FALSE(series.openSeries({other}));
+  EXPECT_EQ(ui.messages.back(), "Fehler beim Laden der Datei " + other);
 }
 
 TEST_F(CameraFramesTest, PpmPlaneThroughTheLoader) {
