@@ -18,13 +18,14 @@ namespace {
 using test::readBytes;
 using test::roiRecord;
 using test::writeBytes;
+using Texts = std::vector<std::string>;
 
-class RoiFileTest : public ::testing::Test {
+class RoiFileTest : public ::testing::Test, public test::Rig {
  protected:
   // A comparison star in ring mode and a fixed marker without background.
-  void addTwoRois(test::Rig& r) {
-    r.appendRoi(12, 34, 12, 34, 9, true, 11.25f);
-    r.appendRoi(-1, 300, 0, 0, 5, false, -7.5f);
+  void addTwoRois() {
+    appendRoi(12, 34, 12, 34, 9, true, 11.25f);
+    appendRoi(-1, 300, 0, 0, 5, false, -7.5f);
   }
   // Loads `path` in a forked child: "count|last message", exit 0 when loaded.
   test::ChildOutcome loadInChild() {
@@ -35,39 +36,33 @@ class RoiFileTest : public ::testing::Test {
       return loaded ? 0 : 1;
     });
   }
-  // Loads the lines as a project file with CR LF line ends into `rig`.
-  bool loadProject(const std::vector<std::string>& lines, CompTypeState* compType = nullptr) {
+  // Loads the lines as a project file with CR LF line ends.
+  bool loadProject(const Texts& lines, CompTypeState* compType = nullptr) {
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
     writeBytes(dir.file("field.vgp"), text);
-    return LoadStarinfos(rig.win, dir.file("field.vgp"), compType);
+    return LoadStarinfos(win, dir.file("field.vgp"), compType);
   }
-  std::vector<float> bvri(std::int32_t n) const {
-    const BVRIRec& c = rig.win.bvri(n);
-    return {c.Bmag, c.Vmag, c.Rmag, c.Imag};
-  }
+  std::vector<float> bvri(std::int32_t n) { return {win.bvri(n).Bmag, win.bvri(n).Vmag, win.bvri(n).Rmag, win.bvri(n).Imag}; }
   test::TempDir dir;
-  test::Rig rig;
   const std::string path = dir.file("field.roi");
 };
 
 TEST_F(RoiFileTest, SavedRecordsAndTheRoundTrip) {
-  EXPECT_FALSE(SaveROI(rig.win, path));
-  EXPECT_EQ(rig.ui.messages, std::vector<std::string>{"Keine ROI definiert"});
+  EXPECT_FALSE(SaveROI(win, path));
+  EXPECT_EQ(ui.messages, Texts{"Keine ROI definiert"});
   EXPECT_FALSE(std::filesystem::exists(path));
-  addTwoRois(rig);
-  ASSERT_TRUE(SaveROI(rig.win, path));
+  addTwoRois();
+  ASSERT_TRUE(SaveROI(win, path));
   EXPECT_EQ(readBytes(path), roiRecord(12, 34, 12, 34, 9, true, 11.25f) + roiRecord(-1, 300, 0, 0, 5, false, -7.5f));
-  // Padding bytes are ignored on reading.
   std::string bytes = readBytes(path);
-  for (const std::size_t at : {21u, 22u, 23u, 49u, 50u, 51u}) bytes[at] = '\xAB';
+  for (const std::size_t at : {21u, 22u, 23u, 49u, 50u, 51u}) bytes[at] = '\xAB';  // padding is ignored
   writeBytes(path, bytes);
   test::Rig other;
   other.imgwin.TrackstarX = other.imgwin.TrackstarY = 50.0;
   ASSERT_TRUE(LoadROI(other.win, path));
   EXPECT_TRUE(other.ui.questions.empty());  // nothing to replace
-  ASSERT_EQ(other.win.count(), 2);
-  EXPECT_EQ(other.win.ROIindex, 2);
+  ASSERT_EQ(std::pair(other.win.count(), other.win.ROIindex), std::pair(2, 2));
   const TRoi1& a = other.win.roi(1);
   const TRoi1& b = other.win.roi(2);
   // Start positions become the centres; the size control took each record's
@@ -75,16 +70,14 @@ TEST_F(RoiFileTest, SavedRecordsAndTheRoundTrip) {
   EXPECT_EQ(std::vector({a.num, a.xa, a.x0a, a.ya, a.y0a, a.xb, a.yb, a.d, b.num, b.xa, b.y0a, b.xb, b.d}),
             std::vector({1, 12, 12, 34, 34, 12, 34, 5, 2, -1, 300, 0, 5}));
   EXPECT_EQ(std::vector({a.ringMode(), a.ref, b.isFixed(), b.ref}), std::vector({true, true, true, false}));
-  EXPECT_EQ(std::vector({a.rmag, a.mag, b.rmag, b.mag}), std::vector({11.25f, 99.0f, -7.5f, 99.0f}));
-  for (const BVRIRec& c : other.win.BVRIlist) EXPECT_EQ(c.Vmag, 99.0f);
+  EXPECT_EQ(std::vector({a.rmag, a.mag, b.rmag, b.mag, other.win.bvri(1).Vmag}), std::vector({11.25f, 99.0f, -7.5f, 99.0f, 99.0f}));
   EXPECT_EQ(std::pair(other.imgwin.TrackstarX, other.imgwin.TrackstarY), std::pair(-1.0, -1.0));
-
   // A project file beside it supplies the star information; ROI 1 is a
   // comparison star of known magnitude: "standardisiert".
   writeBytes(dir.file("field.vgp"), "[ROIfile]\r\n2\r\nAlpha\r\nBeta\r\n[BVRI]\r\n12,345;11,8;99,000;99,000\r\n1;2;3;4\r\n");
   CompTypeState compType;
-  ASSERT_TRUE(LoadROI(rig.win, path, false, &compType));
-  EXPECT_EQ(rig.win.roi(1).Name + "|" + rig.win.roi(2).Name, "Alpha|Beta");
+  ASSERT_TRUE(LoadROI(win, path, false, &compType));
+  EXPECT_EQ((Texts{win.roi(1).Name, win.roi(2).Name}), (Texts{"Alpha", "Beta"}));
   EXPECT_EQ(bvri(1), std::vector({12.345f, 11.8f, 99.0f, 99.0f}));
   EXPECT_EQ(bvri(2), std::vector({1.0f, 2.0f, 3.0f, 4.0f}));
   EXPECT_EQ(compType.ItemIndex, 1);
@@ -104,24 +97,22 @@ TEST_F(RoiFileTest, SizesAreClampedAndChangesReachEarlierRois) {
     ASSERT_TRUE(LoadROI(fresh.win, path, false));
     ASSERT_EQ(fresh.win.BVRIlist.size(), c.sizes.size());
     EXPECT_EQ(fresh.win.ROIsizeEdit.value, c.last);
-    const SpinControl& in = fresh.win.BGinnerEdit;
-    const SpinControl& out = fresh.win.BGsizeEdit;
+    const int in = fresh.win.BGinnerEdit.value, out = fresh.win.BGsizeEdit.value;
     for (const TRoi1& r : fresh.win.ROIlist)
       EXPECT_EQ(std::vector({r.d, r.x0a, r.d2, r.d3}),
-                std::vector({c.last, 10 + 20 * (r.num - 1), r.num <= c.ringed ? in.value : 0, r.num <= c.ringed ? out.value : 0}));
+                std::vector({c.last, 10 + 20 * (r.num - 1), r.num <= c.ringed ? in : 0, r.num <= c.ringed ? out : 0}));
   }
 }
 
 TEST_F(RoiFileTest, DamagedTornMissingAndRefusedLoads) {
   const std::string good = roiRecord(10, 20, 10, 20, 9);
-  struct Case { const char* what; std::string bytes; std::int32_t loaded; const char* message; };
-  const Case cases[] = {
+  const struct { const char* what; std::string bytes; std::int32_t loaded; const char* message; } cases[] = {
       {"NaN magnitude", good + roiRecord(10, 20, 10, 20, 9, false, std::bit_cast<float>(0x7FC00000u)) + good, 1,
        "ist beschädigt: ROI 2 ist ungültig; 1 ROIs geladen"},
       {"x far beyond any image", roiRecord(0x70000000, 20, 10, 20, 9), 0, "ROI 1 ist ungültig; 0 ROIs"},
       {"torn end", good + good + std::string(10, '\x07'), 2, "unvollständig: die letzten 10 Byte"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     writeBytes(path, c.bytes);
     test::Rig fresh;
@@ -130,26 +121,25 @@ TEST_F(RoiFileTest, DamagedTornMissingAndRefusedLoads) {
     ASSERT_EQ(fresh.ui.messages.size(), 1u);
     EXPECT_NE(fresh.ui.messages[0].find(c.message), std::string::npos) << fresh.ui.messages[0];
   }
-  addTwoRois(rig);
-  const std::string missing = dir.file("missing.roi");
-  EXPECT_FALSE(LoadROI(rig.win, missing, false));
-  EXPECT_EQ(rig.win.count(), 2);
-  EXPECT_EQ(rig.lastMessage(), "Fehler beim Laden der Datei " + missing);
+  addTwoRois();
+  EXPECT_FALSE(LoadROI(win, dir.file("missing.roi"), false));
+  EXPECT_EQ(std::pair(win.count(), lastMessage()), std::pair(2, "Fehler beim Laden der Datei " + dir.file("missing.roi")));
   // Existing ROIs are replaced only after Yes; the project loader does not ask.
-  writeBytes(path, good);
   const std::string question = "Vorhandene ROIs werden gelöscht; sind Sie sicher?";
-  rig.ui.answers = {UiPort::Answer::No, UiPort::Answer::Cancel, UiPort::Answer::Yes};
-  EXPECT_FALSE(LoadROI(rig.win, path));
-  EXPECT_FALSE(LoadROI(rig.win, path));
-  EXPECT_EQ(rig.win.count(), 2);
-  EXPECT_TRUE(LoadROI(rig.win, path));
-  EXPECT_EQ(rig.win.count(), 1);
-  EXPECT_TRUE(LoadROI(rig.win, path, false));
-  EXPECT_EQ(rig.ui.questions, (std::vector<std::string>{question, question, question}));
+  ui.answers = {UiPort::Answer::No, UiPort::Answer::Cancel, UiPort::Answer::Yes};
+  EXPECT_FALSE(LoadROI(win, path));
+  EXPECT_FALSE(LoadROI(win, path));
+  EXPECT_EQ(win.count(), 2);
+  EXPECT_FALSE(LoadROI(win, path));  // the torn file: yes, and its two whole records
+  EXPECT_EQ(win.count(), 2);
+  EXPECT_EQ(win.roi(2).x0a, 10);
+  EXPECT_FALSE(LoadROI(win, path, false));
+  EXPECT_EQ(ui.questions, (Texts{question, question, question}));
 }
 
 TEST_F(RoiFileTest, HugeFilesAreRefusedUnreadAndTheLimitLoadsBounded) {
-  std::filesystem::resize_file((writeBytes(path, ""), path), 100'000'000);  // sparse: its size alone decides
+  writeBytes(path, "");
+  std::filesystem::resize_file(path, 100'000'000);  // sparse: its size alone decides
   const test::ChildOutcome huge = loadInChild();
   ASSERT_TRUE(huge.exited) << "signal " << huge.signal;
   EXPECT_EQ(huge.exitCode, 1);
@@ -169,128 +159,109 @@ TEST_F(RoiFileTest, HugeFilesAreRefusedUnreadAndTheLimitLoadsBounded) {
   }
   const std::string pipe = test::makePipe(dir, "stars.roi");
   EXPECT_EQ(test::expectPipeRefused([&](std::string& report) {
-              test::Rig reader;
-              const bool loaded = LoadROI(reader.win, pipe, false);
-              report = reader.lastMessage();
+              const bool loaded = LoadROI(win, pipe, false);
+              report = lastMessage();
               return loaded;
             }),
             "Fehler beim Laden der Datei " + pipe);
 }
 
-TEST_F(RoiFileTest, ResultsTableLines) {
-  rig.imgwin.title = "m31.fit";
-  rig.win.FilterType = 3;  // "V"
+TEST_F(RoiFileTest, ResultsTableLinesAndSaveFailures) {
+  imgwin.title = "m31.fit";
+  win.FilterType = 3;  // "V"
   // Net 5230 twice (a comparison star as bright as ROI 1: ROI 1 gets its
   // magnitude), then net 5 with S/N 2: no magnitude below S/N 3.
   const struct { std::int64_t a; std::int32_t max, sn; bool ref; float rmag; } rois[] = {
       {6230, 1800, 45, false, 0}, {6230, 1700, 45, true, 12.3456f}, {1005, 120, 2, false, 0}};
   for (const auto& m : rois) {
-    rig.appendRoi(10, 10, 10, 10, 5, m.ref, m.rmag);
-    TRoi1& r = rig.win.roi(rig.win.count());
-    r.acounts = m.a;
-    r.bcounts = 1000;
-    r.amaxcounts = m.max;
-    r.npixa = 25;
-    r.npixb = 100;
-    r.SN = m.sn;
+    appendRoi(10, 10, 10, 10, 5, m.ref, m.rmag);
+    TRoi1& r = win.roi(win.count());
+    std::tie(r.acounts, r.bcounts, r.amaxcounts, r.npixa, r.npixb, r.SN) = std::tuple(m.a, 1000, m.max, 25, 100, m.sn);
   }
-  ASSERT_TRUE(SaveROITable(rig.win, dir.file("results.txt")));
+  ASSERT_TRUE(SaveROITable(win, dir.file("results.txt")));
   EXPECT_EQ(readBytes(dir.file("results.txt")),
             "Vargaze results for m31.fit\r\nN; Counts; PixelMax; Mag; S/N; Refmag; Filter\r\n"
             "1;5230;1800;12.346;45;;V\r\n2;5230;1700;12.346;45;12.346;V\r\n3;5;120; ;2;;V\r\n");
-}
-
-TEST_F(RoiFileTest, SaveFailuresKeepThePreviousFile) {
-  addTwoRois(rig);
   for (const auto save : {SaveROI, SaveROITable}) {
-    test::expectSaveFaultsReported(dir, save == SaveROI ? "field.roi" : "results.txt",
+    test::expectSaveFaultsReported(dir, save == SaveROI ? "saved.roi" : "saved.txt",
                                    [&](const std::string& target, std::string& message) {
-                                     rig.ui.messages.clear();
-                                     const bool saved = save(rig.win, target);
-                                     message = rig.lastMessage();
+                                     ui.messages.clear();
+                                     const bool saved = save(win, target);
+                                     message = lastMessage();
                                      return saved;
                                    });
-    const std::string missing = dir.file("missing/out");
-    EXPECT_FALSE(save(rig.win, missing));
-    EXPECT_EQ(rig.lastMessage(), "Fehler beim Speichern der Datei " + missing);
+    EXPECT_FALSE(save(win, dir.file("missing/out")));
+    EXPECT_EQ(lastMessage(), "Fehler beim Speichern der Datei " + dir.file("missing/out"));
   }
 }
 
 TEST_F(RoiFileTest, ProjectFileSections) {
-  for (int i = 0; i < 3; ++i) rig.win.Newroi(10 + 10 * i, 20);
-  rig.imgwin.TrackstarX = 5.0;
-  ASSERT_TRUE(loadProject({"[files]", "/data/a.fit", "[ROIfile]", "3", "RR Lyr", "HD 182989", "", "[Curvefile]",
-                           "0", "[BVRI]", "12,345;11,8;99,000;99,000", "8.1;7.6;7.2;6.9", "", "[Filter]", "3",
+  for (int i = 0; i < 3; ++i) win.Newroi(10 + 10 * i, 20);
+  ASSERT_TRUE(loadProject({"[files]", "/data/a.fit", "[ROIfile]", "3", "RR Lyr", "HD 182989", "", "[Curvefile]", "0",
+                           "[BVRI]", "12,345;11,8;99,000;99,000", "8.1;7.6;7.2;6.9", "", "[Filter]", "3",
                            "[compstars]", "AAVSOchartID=X12345AB", "[ROIcenter]", "AutocenterROI=1", "ROID2=9",
                            "ROID3=15", "[Tracking]", "123,50;456,25", "[SNR]", "LocationHeight=300", "[end]"}));
-  EXPECT_TRUE(rig.ui.messages.empty());
+  EXPECT_TRUE(ui.messages.empty());
   // An empty line names nothing and leaves the catalogue values.
-  EXPECT_EQ(std::vector({rig.win.roi(1).Name, rig.win.roi(2).Name, rig.win.roi(3).Name}),
-            std::vector<std::string>({"RR Lyr", "HD 182989", ""}));
+  EXPECT_EQ((Texts{win.roi(1).Name, win.roi(2).Name, win.roi(3).Name}), (Texts{"RR Lyr", "HD 182989", ""}));
   EXPECT_EQ(bvri(1), std::vector({12.345f, 11.8f, 99.0f, 99.0f}));
   EXPECT_EQ(bvri(2), std::vector({8.1f, 7.6f, 7.2f, 6.9f}));
   EXPECT_EQ(bvri(3), std::vector({99.0f, 99.0f, 99.0f, 99.0f}));
-  EXPECT_EQ(rig.win.AAVSOchartEdit, "X12345AB");
-  EXPECT_EQ(std::pair(rig.win.BGinnerEdit.value, rig.win.BGsizeEdit.value), std::pair(9, 15));
-  for (const TRoi1& r : rig.win.ROIlist) EXPECT_EQ(std::pair(r.d2, r.d3), std::pair(9, 15));
-  EXPECT_EQ(std::pair(rig.imgwin.TrackstarX, rig.imgwin.TrackstarY), std::pair(123.5, 456.25));
+  EXPECT_EQ(win.AAVSOchartEdit, "X12345AB");
+  for (const TRoi1& r : win.ROIlist)
+    EXPECT_EQ(std::vector({win.BGinnerEdit.value, win.BGsizeEdit.value, r.d2, r.d3}), std::vector({9, 15, 9, 15}));
+  EXPECT_EQ(std::pair(imgwin.TrackstarX, imgwin.TrackstarY), std::pair(123.5, 456.25));
   // Ring sizes are clamped by the controls, and need a following section and ROIs.
   ASSERT_TRUE(loadProject({"[ROIcenter]", "ROID2=13", "ROID3=300", "[Tracking]"}));
-  EXPECT_EQ(std::vector({rig.win.BGinnerEdit.value, rig.win.BGsizeEdit.value, rig.win.roi(2).d2, rig.win.roi(2).d3}),
-            std::vector({13, 150, 13, 150}));
   ASSERT_TRUE(loadProject({"[ROIcenter]", "ROID2=17", "ROID3=21"}));
+  EXPECT_EQ(std::vector({win.BGinnerEdit.value, win.BGsizeEdit.value, win.roi(2).d2, win.roi(2).d3}),
+            std::vector({13, 150, 13, 150}));
   // Fewer names than ROIs: the header ends the names and starts its
   // section; names are cut to 40 characters, the umlaut counting as one.
   ASSERT_TRUE(loadProject({"[ROIfile]", "3", "Ä123456789012345678901234567890123456789XYZ", "[BVRI]", "1;2;3;4", "5;6;7;8"}));
-  EXPECT_EQ(rig.win.roi(1).Name, "Ä123456789012345678901234567890123456789");
-  EXPECT_EQ(rig.win.roi(2).Name, "HD 182989");
-  EXPECT_EQ(rig.win.bvri(2).Bmag, 5.0f);
+  EXPECT_EQ((Texts{win.roi(1).Name, win.roi(2).Name}), (Texts{"Ä123456789012345678901234567890123456789", "HD 182989"}));
+  EXPECT_EQ(win.bvri(2).Bmag, 5.0f);
   EXPECT_EQ(roiNameFrom("[BVRI]"), "(BVRI]");
   // Each section is read once.
   ASSERT_TRUE(loadProject({"[compstars]", "AAVSOchartID=first", "[compstars]", "AAVSOchartID=second", "[Tracking]",
                            "1;2", "[Tracking]", "3;4"}));
-  EXPECT_EQ(rig.win.AAVSOchartEdit, "first");
-  EXPECT_EQ(std::pair(rig.imgwin.TrackstarX, rig.imgwin.TrackstarY), std::pair(1.0, 2.0));
+  EXPECT_EQ(win.AAVSOchartEdit, "first");
+  EXPECT_EQ(std::pair(imgwin.TrackstarX, imgwin.TrackstarY), std::pair(1.0, 2.0));
   // Only a comparison star of known magnitude means "standardisiert".
   CompTypeState compType;
-  rig.win.roi(2).ref = true;
+  win.roi(2).ref = true;
   ASSERT_TRUE(loadProject({"[ROIfile]", "3", "A", "B", "C"}, &compType));
   EXPECT_EQ(compType.ItemIndex, 0);
-  rig.win.roi(3).ref = true;
-  rig.win.roi(3).rmag = 10.5f;
+  makeComparison(3, 10.5f);
   ASSERT_TRUE(loadProject({"[ROIfile]", "3", "A", "B", "C"}, &compType));
   EXPECT_EQ(compType.ItemIndex, 1);
-  rig.win.ClearROIs();
+  win.ClearROIs();
   ASSERT_TRUE(loadProject({"[ROIcenter]", "ROID2=19", "ROID3=23", "[Tracking]"}));  // no ROIs
-  EXPECT_EQ(std::pair(rig.win.BGinnerEdit.value, rig.win.BGsizeEdit.value), std::pair(13, 150));
-  // A missing file changes nothing.
-  rig.win.AAVSOchartEdit = "kept";
-  EXPECT_FALSE(LoadStarinfos(rig.win, dir.file("none.vgp")));
-  EXPECT_EQ(rig.win.AAVSOchartEdit, "kept");
-  EXPECT_TRUE(rig.ui.messages.empty());
+  EXPECT_EQ(std::pair(win.BGinnerEdit.value, win.BGsizeEdit.value), std::pair(13, 150));
+  win.AAVSOchartEdit = "kept";  // a missing file changes nothing
+  EXPECT_FALSE(LoadStarinfos(win, dir.file("none.vgp")));
+  EXPECT_EQ(win.AAVSOchartEdit, "kept");
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(RoiFileTest, ProjectFieldsThatAreNoNumbersStopTheReading) {
-  for (int i = 0; i < 3; ++i) rig.win.Newroi(10 + 10 * i, 20);
-  // Short lines repeat their last field; two adjacent separators enclose an
-  // empty field, which is no number.
+  for (int i = 0; i < 3; ++i) win.Newroi(10 + 10 * i, 20);
+  // Short lines repeat their last field; adjacent separators enclose an empty field, no number.
   EXPECT_FALSE(loadProject({"[BVRI]", "12.5|11.9", "10;;9;8"}));
   EXPECT_EQ(bvri(1), std::vector({12.5f, 11.9f, 11.9f, 11.9f}));
   EXPECT_EQ(bvri(2), std::vector({10.0f, 99.0f, 99.0f, 99.0f}));
   // What was read before the error stays; the chart identifier was emptied
   // at the start and never reached.
-  rig.win.AAVSOchartEdit = "old";
+  win.AAVSOchartEdit = "old";
   EXPECT_FALSE(loadProject({"[ROIfile]", "3", "A", "B", "C", "[BVRI]", "1;2;3;4", "5;x7;6;7", "[compstars]", "AAVSOchartID=Z1"}));
-  EXPECT_EQ(rig.win.roi(3).Name, "C");
   EXPECT_EQ(bvri(1), std::vector({1.0f, 2.0f, 3.0f, 4.0f}));
   EXPECT_EQ(bvri(2), std::vector({5.0f, 99.0f, 99.0f, 99.0f}));
-  EXPECT_EQ(rig.win.AAVSOchartEdit, "");
-  rig.win.roi(1).Name = "";
+  EXPECT_EQ((Texts{win.roi(3).Name, win.AAVSOchartEdit}), (Texts{"C", ""}));
+  win.roi(1).Name = "";
   EXPECT_FALSE(loadProject({"[ROIfile]", "drei", "A"}));
-  EXPECT_EQ(rig.win.roi(1).Name, "");
-  EXPECT_EQ(rig.ui.messages, (std::vector<std::string>{"'' ist kein gültiger Gleitkommawert",
-                                                       "'x7' ist kein gültiger Gleitkommawert",
-                                                       "'drei' ist kein gültiger Integerwert"}));
+  EXPECT_EQ(win.roi(1).Name, "");
+  EXPECT_EQ(ui.messages, (Texts{"'' ist kein gültiger Gleitkommawert", "'x7' ist kein gültiger Gleitkommawert",
+                                "'drei' ist kein gültiger Integerwert"}));
 }
 
 }  // namespace
