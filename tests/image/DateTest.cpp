@@ -36,7 +36,8 @@ void checkConsecutiveDays(int day, int month, int year, int lastYear, bool grego
     DateTime back{};
     double hour = -1.0;
     CALDAT(mjd, back.day, back.month, back.year, hour);
-    ASSERT_EQ(std::tie(back.day, back.month, back.year, hour), std::make_tuple(day, month, year, 0.0));
+    ASSERT_EQ(std::tie(back.day, back.month, back.year, hour),
+              std::make_tuple(day, month, year, 0.0));
     previous = mjd;
     const bool leap = gregorian ? (year % 4 == 0 && year % 100 != 0) || year % 400 == 0
                                 : year % 4 == 0;
