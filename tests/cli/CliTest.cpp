@@ -1,141 +1,378 @@
-// vargaze-cli as a user runs it: output, messages and exit codes.
+// vargaze-cli as a user runs it: refusals, and for each group of commands an
+// end-to-end run checked against what the test wrote or the demo's truth.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
-#include <cstdio>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <nlohmann/json.hpp>
-#include <regex>
+#include <set>
 
 #include "support/CliRunner.h"
 #include "support/FitsBuilder.h"
-#include "support/TempDir.h"
+#include "support/Lines.h"
 
-namespace vargaze {
+namespace vargaze::test {
 namespace {
 
-using Result = test::CliResult;
-using test::quoted;
-using test::runCli;
+using Rows = std::vector<std::vector<std::string>>;
 
+// The lines of `text` split at `delimiter`.
+Rows cellsOf(const std::string& text, char delimiter) {
+  Rows rows;
+  for (const std::string& line : splitLines(text)) {
+    rows.emplace_back();
+    for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+      end = line.find(delimiter, start);
+      rows.back().push_back(line.substr(start, end - start));
+    }
+  }
+  return rows;
+}
+
+double number(std::string text) {
+  std::replace(text.begin(), text.end(), ',', '.');  // a decimal comma
+  return std::stod(text);
+}
+
+// A 100 x 80 16-bit frame of 100 counts of sky with stars (x, y, net counts):
+// single pixels, or Gaussian profiles (sigma 1.5) when `spread`.
+std::string frameBytes(const std::vector<std::array<int, 3>>& stars, bool spread = false) {
+  std::vector<double> pixels(100 * 80, 100.0);
+  for (const auto& [sx, sy, net] : stars) {
+    for (int y = 1; y <= 80; ++y) {
+      for (int x = 1; x <= 100; ++x) {
+        const double r2 = (x - sx) * (x - sx) + (y - sy) * (y - sy);
+        pixels[std::size_t((y - 1) * 100 + x - 1)] +=
+            spread ? std::round(net / (2 * M_PI * 2.25) * std::exp(-r2 / 4.5)) : (r2 == 0) * net;
+      }
+    }
+  }
+  return FitsBuilder(16, 100, 80).card("EXPTIME", "10.0").card("DATE-OBS", "'2023-10-05T21:13:45'").pixels(pixels).bytes();
+}
+
+// One 28-byte little-endian record of a ROI file, ring mode at (x, y), size 5.
+std::string roiRecord(int x, int y, bool ref, float rmag) {
+  std::string rec(28, '\0');
+  const std::int32_t ints[5] = {x, y, x, y, 5};
+  std::memcpy(rec.data(), ints, sizeof ints);
+  rec[20] = ref ? 1 : 0;
+  std::memcpy(rec.data() + 24, &rmag, 4);
+  return rec;
+}
 
 class CliTest : public ::testing::Test {
  protected:
-  test::TempDir dir;
+  // "@" in the text stands for this test's folder.
+  std::string at(std::string text) const {
+    for (std::size_t p; (p = text.find('@')) != std::string::npos;) text.replace(p, 1, dir.path().string() + "/");
+    return text;
+  }
+  CliResult run(const std::string& arguments) const { return runCli(at(arguments), dir); }
+  nlohmann::json info(const std::string& file) const {
+    const CliResult r = run("info " + file);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return nlohmann::json::parse(r.out);
+  }
+  // A demo series in @name; returns the rows of its truth.csv.
+  Rows demo(const std::string& name, int frames) const {
+    const CliResult r = run("demo @" + name + " --frames " + std::to_string(frames) + " --size 256x192");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return cellsOf(readBytes(at("@" + name + "/truth.csv")), ',');
+  }
+  TempDir dir;
 };
 
-TEST_F(CliTest, HelpNamesTheCommands) {
-  const Result r = runCli("--help", dir);
-  EXPECT_EQ(r.exitCode, 0);
-  for (const char* word : {"info", "convert", "--color"}) {
-    EXPECT_NE(r.out.find(word), std::string::npos) << word;
+// Exit code 1, the file and the reason on the last line of stderr, stdout
+// empty, and nothing written but the run file and the export header template.
+TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
+  demo("n", 3);
+  writeBytes(at("@note.txt"), std::string(3000, 'x'));
+  writeBytes(at("@plain"), "x");
+  const std::string frame = "@n/demo_001.fit", project = "@n/demo.vgp";
+  const std::pair<std::string, std::string> cases[] = {
+      {"info @missing.fit", "@missing.fit: file not found"},
+      {"info @note.txt", "@note.txt: not a FITS file"},
+      {"info " + frame + " --color 4", "--color takes 1, 2 or 3"},
+      {"convert " + frame, "usage: vargaze-cli convert IN OUT"},
+      {"demo @out --frames 1", "the number of frames must be 2 to 999, not 1"},
+      {"demo @out --frames many", "--frames takes a whole number, not 'many'"},
+      {"demo @out --size 127x300", "the frame size must be 128x128 to 4096x4096, not 127x300"},
+      {"demo @out --size 300", "--size takes WIDTHxHEIGHT"},
+      {"demo @out --colour 2", "unknown option --colour"},
+      {"demo", "usage: vargaze-cli demo DIR"},
+      {"demo @out @out", "usage: vargaze-cli demo DIR"},
+      {"demo @plain/night --frames 2", "@plain/night: cannot create the folder"},
+      {"table " + frame, "usage: vargaze-cli table"},
+      {"table " + frame + " --roi @x.roi", "@x.roi: no ROI could be loaded"},
+      {"table " + frame + " --roi @n/demo.roi --size x", "--size takes a whole number, not 'x'"},
+      {"findstars " + frame + " --max 1 -o @f.roi", frame + ": no star found"},
+      {"findstars " + frame + " --sensitivity 3 -o @f.roi", "--sensitivity takes 0, 1 or 2"},
+      {"measure @nothing.vgp", "@nothing.vgp: the project could not be opened"},
+      {"watch " + project + " --interval 0", "--interval takes 1..9999 seconds"},
+      {"export aavso " + project + " -o @r.txt --strict", "2 finding(s) in the report; nothing saved"},
+      {"export aavso " + project + " -o @r.txt --var 9", project + ": the export table was not filled"},
+      {"export aavso " + project + " -o @r.txt --delimiter :", "--delimiter takes , ; or |"},
+      {"export short " + project + " -o @r.txt --decimal , --delimiter ,", "Feld-Trennzeichen darf nicht Komma"},
+      {"export full " + project + " -o @r.txt --roi 7", "ROI Nr. 7 nicht vorhanden"},
+      {"process background " + project + " -o @out/b.fit", "Fehler beim Speichern der Datei @out/b001.fit"},
+      {"process background " + project + " -o @n/demo_.fit", "Zieldatei gehört zur Serie: " + frame},
+      {"process flat " + frame + " --flat @n/demo_002.fit -o " + frame, "Die Datei " + frame + " ist ein Bild der Serie"},
+      {"process lines " + frame + " --roi @n/demo.roi -o " + frame, frame + ": the output would replace the image"},
+      {"process crosscorr " + frame, "usage: vargaze-cli process crosscorr"},
+      {"process raw2fits --channel X a.CR2", "--channel takes R, G, B or RGB"},
+  };
+  const auto tree = [&] {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) names.insert(entry.path());
+    return names;
+  };
+  const std::set<std::string> before = tree();
+  const std::string frameBefore = readBytes(at(frame));
+  for (const auto& [arguments, reason] : cases) {
+    SCOPED_TRACE(arguments);
+    const CliResult r = run(arguments);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    ASSERT_FALSE(r.err.empty());
+    EXPECT_EQ(r.err.back(), '\n');
+    EXPECT_NE(splitLines(r.err).back().find(at(reason)), std::string::npos) << r.err;
+    for (const std::string& name : tree()) {
+      EXPECT_TRUE(before.count(name) || name == at("@n/demo.prn") || name == at("@exportfileheader.txt")) << name;
+    }
+    EXPECT_EQ(readBytes(at(frame)), frameBefore);
   }
-  EXPECT_EQ(runCli("no-such-command", dir).exitCode, 1);
+  EXPECT_EQ(splitLines(run("no-such-command").err).front(), "vargaze-cli: unknown command 'no-such-command'");
+  const CliResult help = run("--help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("demo DIR [--frames N] [--size WxH]"), std::string::npos);
 }
 
-TEST_F(CliTest, InfoPrintsTheReaderFieldsAsJson) {
-  const std::string path = dir.file("frame.fit");
-  test::FitsBuilder f(16, 3, 2);
-  f.card("BZERO", "32768")
-      .card("DATE-OBS", "'2000-01-01T12:00:00'")
-      .card("EXPTIME", "30")
-      .card("FILTER", "'V'")
-      .card("AIRMASS", "1.25")
-      .card("XBINNING", "2")
-      .pixels({-32768, -32000, 0, 100, 200, 32767});
-  test::writeBytes(path, f.bytes());
-  const Result r = runCli("info " + quoted(path), dir);
+// The JSON fields against a frame the test wrote (BZERO 32768 shifts the
+// stored -32768..32767 to 0..65535; the Julian Date keeps 8 decimals) and each
+// plane of a colour cube. Frames, the test's and the sample star field, read
+// the same after convert writes them again.
+TEST_F(CliTest, InfoAndConvertShowWhatTheFrameHolds) {
+  writeBytes(at("@frame.fit"), FitsBuilder(16, 3, 2).card("BZERO", "32768").card("DATE-OBS", "'2000-01-01T12:00:00'")
+                                   .card("EXPTIME", "30").card("FILTER", "'V'").card("AIRMASS", "1.25")
+                                   .card("XBINNING", "2").pixels({-32768, -32000, 0, 100, 200, 32767}).bytes());
+  const CliResult r = run("info @frame.fit");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto j = nlohmann::json::parse(r.out);
-  for (const char* key : {"xsize", "ysize", "bufferbyte", "bitpix", "JDstart", "Datetime",
-                          "Exposure", "FilterName", "FilterType", "Airmass", "PixScale",
-                          "Xbinning", "Ybinning", "Offset1", "Wordmode", "bufferMin",
-                          "bufferMax", "colorimages", "OBSTYPE", "headerlines"}) {
+  const std::pair<const char*, nlohmann::json> fields[] = {
+      {"xsize", 3},       {"ysize", 2},       {"bitpix", 16}, {"bufferMin", 0},  {"bufferMax", 65535},
+      {"Exposure", 30.0}, {"FilterName", "V"}, {"FilterType", 3}, {"Airmass", 1.25}, {"Xbinning", 2},
+      {"JDstart", 2451545.0}, {"Datetime", "2000-01-01T12:00:00.000"}};
+  for (const auto& [key, value] : fields) EXPECT_EQ(j[key], value) << key;
+  for (const char* key : {"bufferbyte", "PixScale", "Ybinning", "Offset1", "Wordmode", "colorimages", "OBSTYPE"}) {
     EXPECT_TRUE(j.contains(key)) << key;
   }
-  EXPECT_EQ(j["xsize"], 3);
-  EXPECT_EQ(j["bitpix"], 16);
-  EXPECT_EQ(j["bufferMin"], 0);
-  EXPECT_EQ(j["bufferMax"], 65535);
-  EXPECT_EQ(j["FilterType"], 3);
-  EXPECT_EQ(j["Xbinning"], 2);
-  EXPECT_EQ(j["Datetime"], "2000-01-01T12:00:00.000");
-  EXPECT_DOUBLE_EQ(j["JDstart"].get<double>(), 2451545.0);
-  // The Julian Date is printed with 8 decimals even when it is a whole day.
-  EXPECT_TRUE(std::regex_search(r.out, std::regex("\"JDstart\": 2451545\\.00000000[,\\n]")))
-      << r.out;
-}
+  EXPECT_NE(r.out.find("\"JDstart\": 2451545.00000000,"), std::string::npos) << r.out;
+  writeBytes(at("@rgb.fit"), FitsBuilder(8, 2, 1, 3).card("CSPACE", "'RGB'").pixels({1, 2, 30, 40, 150, 160}).bytes());
+  EXPECT_EQ(info("@rgb.fit")["colorimages"], 3);
+  for (const auto& [colour, brightest] : {std::pair{"1", 2}, {"2", 40}, {"3", 160}}) {
+    const auto plane = info("@rgb.fit --color " + std::string(colour));
+    EXPECT_TRUE(plane["xsize"] == 2 && plane["bufferMax"] == brightest) << colour << ": " << plane;
+  }
+  EXPECT_EQ(info("@rgb.fit --color 2")["FilterName"], "TG");
 
-TEST_F(CliTest, InfoReadsAColourPlane) {
-  const std::string path = dir.file("rgb.fit");
-  test::FitsBuilder f(8, 2, 1, 3);
-  f.card("CSPACE", "'RGB'").pixels({1, 2, 30, 40, 150, 160});
-  test::writeBytes(path, f.bytes());
-  const Result cube = runCli("info " + quoted(path), dir);
-  ASSERT_EQ(cube.exitCode, 0) << cube.err;
-  EXPECT_EQ(nlohmann::json::parse(cube.out)["colorimages"], 3);
-  const Result green = runCli("info " + quoted(path) + " --color 2", dir);
-  ASSERT_EQ(green.exitCode, 0) << green.err;
-  const auto j = nlohmann::json::parse(green.out);
-  EXPECT_EQ(j["xsize"], 2);
-  EXPECT_EQ(j["bufferMax"], 40);
-  EXPECT_EQ(j["FilterName"], "TG");
-  EXPECT_EQ(runCli("info " + quoted(path) + " --color 4", dir).exitCode, 1);
-}
-
-TEST_F(CliTest, InfoReportsWhyAFileCannotBeRead) {
-  const std::string missing = dir.file("missing.fit");
-  const std::string notFits = dir.file("note.txt");
-  test::writeBytes(notFits, std::string(3000, 'x'));
-  const std::string truncated = dir.file("short.fit");
-  test::writeBytes(truncated, test::FitsBuilder(16, 500, 500).pixels({1, 2}).bytes());
-  const std::string huge = dir.file("huge.fit");
-  test::writeBytes(huge, test::FitsBuilder(16, 50000, 50000).bytes());
-  const std::string bitpix = dir.file("bitpix.fit");
-  test::writeBytes(bitpix, test::FitsBuilder(-64, 1, 1).pixels({1}).bytes());
-
-  const std::pair<std::string, std::string> cases[] = {{missing, "file not found"},
-                                                       {notFits, "not a FITS file"},
-                                                       {truncated, "truncated data"},
-                                                       {huge, "image too large"},
-                                                       {bitpix, "unsupported BITPIX -64"}};
-  for (const auto& [file, reason] : cases) {
-    const Result r = runCli("info " + quoted(file), dir);
-    EXPECT_EQ(r.exitCode, 1) << file;
-    EXPECT_TRUE(r.out.empty()) << r.out;
-    EXPECT_NE(r.err.find(file), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  writeBytes(at("@in.fit"), FitsBuilder(16, 2, 2).card("DATE-OBS", "'2023-10-05T21:13:45.5'").pixels({-5, 0, 10, 300}).bytes());
+  ASSERT_EQ(run("sample @sample.fit").exitCode, 0);
+  EXPECT_GT(info("@sample.fit")["bufferMax"].get<int>(), 5000);
+  for (const std::string name : {"@in.fit", "@sample.fit"}) {
+    ASSERT_EQ(run("convert " + name + " @out.fit").exitCode, 0) << name;
+    const auto before = info(name), after = info("@out.fit");
+    for (const char* key : {"xsize", "ysize", "bufferMin", "bufferMax", "Offset1", "JDstart", "Datetime", "Exposure"}) {
+      EXPECT_EQ(before[key], after[key]) << name << " " << key;
+    }
   }
 }
 
-TEST_F(CliTest, ConvertWritesAFileThatReadsTheSame) {
-  const std::string in = dir.file("in.fit");
-  const std::string out = dir.file("out.fit");
-  test::FitsBuilder f(16, 2, 2);
-  f.card("DATE-OBS", "'2023-10-05T21:13:45.5'").pixels({-5, 0, 10, 300});
-  test::writeBytes(in, f.bytes());
-  const Result r = runCli("convert " + quoted(in) + " " + quoted(out), dir);
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto before = nlohmann::json::parse(runCli("info " + quoted(in), dir).out);
-  const auto after = nlohmann::json::parse(runCli("info " + quoted(out), dir).out);
-  for (const char* key : {"xsize", "ysize", "bufferMin", "bufferMax", "Offset1", "JDstart",
-                          "Datetime"}) {
-    EXPECT_EQ(before[key], after[key]) << key;
+// The ROI table of two single-pixel stars, with a faint third pixel 5 columns
+// from the first, against sums of the pixels by hand: with the apertures of
+// the options, of the configuration or of the ROI file, and with the star
+// information of a project beside the ROI file.
+TEST_F(CliTest, TableCellsAreThePixelSums) {
+  writeBytes(at("@frame.fit"), frameBytes({{30, 30, 10000}, {70, 40, 1000}, {35, 30, 1760}}));
+  writeBytes(at("@field.roi"), roiRecord(30, 30, true, 10.0f) + roiRecord(70, 40, false, 0.0f));
+  const std::string ring = "[Mag]\r\nDefaultROIsize=7\r\nDefaultBGinnerSize=9\r\nDefaultBGouterSize=15\r\nInstmagCorr=0\r\n";
+  const std::string stars = "[ROIfile]\r\n2\r\nComp A\r\nV1234 Cyg\r\n[BVRI]\r\n10,6;10,0;9,7;99\r\n99;99;99;99\r\n[End]\r\n";
+  const struct {
+    std::string ini, project, options;
+    std::vector<std::tuple<std::size_t, std::size_t, std::string>> cells;  // row, column, text
+  } cases[] = {
+      // 5 x 5 box: 25 x 100 sky + 10000; the 7 / 9 ring holds sky only. Counts
+      // per second by default: zero point 10 + 2.5 log10(10000 / 10) = 17.5.
+      {"", "", "--size 5 --inner 7 --outer 9",
+       {{0, 5, "Mag"}, {0, 7, "S/N (error)"}, {1, 1, "12500"}, {1, 2, "2500"}, {1, 3, "10000"}, {1, 4, "10100"},
+        {1, 5, "10.000*"}, {2, 3, "1000"}, {2, 5, "12.500"}, {3, 0, "Magcal=17.50"}, {4, 0, "Sky="}}},
+      // The ROI file's size 5 wins over the configured 7; the 15 / 7 ring of 176
+      // pixels holds the faint one: 25 / 176 * (176 * 100 + 1760) = 2750.
+      // Without the time correction: 10 + 2.5 log10(9750).
+      {ring, "", "", {{1, 1, "12500"}, {1, 2, "2750"}, {3, 0, "Magcal=19.97"}}},
+      {"", stars, "", {{1, 8, "0.600"}, {1, 9, "10.000"}, {1, 10, "9.700"}, {1, 11, ""}}},
+      {"", stars, "--filter 4", {{1, 5, "9.700*"}}},  // R: the comparison's R value
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options + c.ini + c.project);
+    writeBytes(at("@vargaze1.ini"), c.ini);
+    writeBytes(at("@field.vgp"), c.project);
+    const CliResult r = run("table @frame.fit --roi @field.roi --no-center " + c.options);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Rows rows = cellsOf(r.out, ';');
+    ASSERT_EQ(rows.size(), 5u) << r.out;
+    for (const auto& [row, column, text] : c.cells) EXPECT_EQ(rows[row].at(column), text) << row << "," << column;
   }
-  EXPECT_EQ(runCli("convert " + quoted(in), dir).exitCode, 1);
+  // A damaged ROI file: its whole record is measured, and the exit code says so.
+  writeBytes(at("@field.roi"), roiRecord(30, 30, true, 10.0f) + std::string(13, '\x7f'));
+  const CliResult damaged = run("table @frame.fit --roi @field.roi");
+  EXPECT_EQ(damaged.exitCode, 1);
+  EXPECT_EQ(cellsOf(damaged.out, ';').size(), 4u) << damaged.out;  // header, one ROI, Magcal, Sky
 }
 
-TEST_F(CliTest, SampleFrameIsAReadableStarField) {
-  const std::string path = dir.file("sample.fit");
-  ASSERT_EQ(runCli("sample " + quoted(path), dir).exitCode, 0);
-  const Result r = runCli("info " + quoted(path), dir);
+// Gaussian stars, bright enough for the medium sensitivity, none on a column
+// or row that two search windows of the default size 9 share (40, 49, ...);
+// then the same stars 4 columns right and 3 rows up.
+TEST_F(CliTest, FindstarsMarksTheStarsAndCrosscorrFindsTheirShift) {
+  writeBytes(at("@frame.fit"), frameBytes({{25, 20, 60000}, {60, 30, 45000}, {42, 60, 50000}}, true));
+  const CliResult r = run("findstars @frame.fit --max 65000 -o @found.roi");
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto j = nlohmann::json::parse(r.out);
-  EXPECT_EQ(j["xsize"], 256);
-  EXPECT_EQ(j["Datetime"], "2023-10-05T21:13:45.500");
-  EXPECT_GT(j["bufferMax"].get<int>(), 5000);  // the brightest star stands out of the sky
-  EXPECT_DOUBLE_EQ(j["Airmass"].get<double>(), 1.234);
+  EXPECT_NE(r.err.find("3 Sterne gefunden"), std::string::npos) << r.err;
+  const std::string bytes = readBytes(at("@found.roi"));
+  ASSERT_EQ(bytes.size(), 3u * 28);
+  std::set<std::pair<int, int>> positions;
+  for (std::size_t i = 0; i < 3; ++i) {
+    std::int32_t xy[2];
+    std::memcpy(xy, bytes.data() + 28 * i, sizeof xy);
+    positions.emplace(xy[0], xy[1]);
+  }
+  EXPECT_EQ(positions, (std::set<std::pair<int, int>>{{25, 20}, {42, 60}, {60, 30}}));
+  EXPECT_EQ(cellsOf(run("table @frame.fit --roi @found.roi").out, ';').size(), 6u);
+  writeBytes(at("@moved.fit"), frameBytes({{29, 17, 60000}, {64, 27, 45000}, {46, 57, 50000}}, true));
+  EXPECT_EQ(run("process crosscorr @frame.fit @moved.fit").out, "dx=4 dy=-3\n");
+}
+
+// demo prints what it wrote; measure summarises each star as the truth has
+// it: name, type, points, mean and sample deviation, with a run file line per
+// frame. Saved after the folder moved, the project names the frames' new place.
+TEST_F(CliTest, MeasureSummarisesTheDemoAsItsTruth) {
+  const CliResult written = run("demo @night --frames 4 --size 160x130");
+  ASSERT_EQ(written.exitCode, 0) << written.err;
+  const Rows truth = cellsOf(readBytes(at("@night/truth.csv")), ',');
+  std::vector<std::string> names;
+  for (const char* name : {"demo_001.fit", "demo_002.fit", "demo_003.fit", "demo_004.fit", "truth.csv", "demo.roi", "demo.vgp"}) {
+    names.push_back(at("@night/") + name);
+  }
+  EXPECT_EQ(splitLines(written.out), names);
+  const auto frame = info("@night/demo_004.fit");
+  EXPECT_TRUE(frame["xsize"] == 160 && frame["ysize"] == 130) << frame;
+  std::filesystem::rename(at("@night"), at("@moved"));
+  const CliResult r = run("measure @moved/demo.vgp --save");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const Rows summary = cellsOf(r.out, ';');
+  ASSERT_EQ(summary.size(), 6u) << r.out;
+  EXPECT_EQ(summary[0], (std::vector<std::string>{"N", "Name", "Type", "Points", "Mean", "StdDev"}));
+  const char* types[] = {"Var", "Comp", "Comp", "Comp", "Check"};
+  for (std::size_t n = 1; n <= 5; ++n) {
+    double sum = 0.0, squares = 0.0;
+    for (std::size_t f = 1; f <= 4; ++f) sum += number(truth[f][2 + n]);
+    for (std::size_t f = 1; f <= 4; ++f) squares += std::pow(number(truth[f][2 + n]) - sum / 4, 2);
+    const std::vector<std::string>& line = summary[n];
+    ASSERT_EQ(line.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(line.begin(), line.begin() + 4),
+              (std::vector<std::string>{std::to_string(n), truth[0][2 + n], types[n - 1], "4"}));
+    EXPECT_NEAR(number(line[4]), sum / 4, 0.02) << line[1];
+    EXPECT_NEAR(number(line[5]), std::sqrt(squares / 3), 0.02) << line[1];
+  }
+  EXPECT_EQ(splitLines(readBytes(at("@moved/demo.prn"))).size(), 2u + 4u);
+  const std::string saved = readBytes(at("@moved/demo.vgp"));
+  EXPECT_NE(saved.find(at("@moved/demo_001.fit\r\n")), std::string::npos);
+  EXPECT_EQ(saved.find(at("@night/")), std::string::npos);
+}
+
+// colorindex prints the mean V of each star of a colour series as the truth
+// has it; watch measures the two frames new in the folder of a project that
+// knows three.
+TEST_F(CliTest, ColourIndexAndWatch) {
+  const Rows truth = demo("colour", 2);
+  std::string text = readBytes(at("@colour/demo.vgp"));
+  writeBytes(at("@colour/demo.vgp"), text.replace(text.find("BVRImode=0"), 10, "BVRImode=1"));
+  const CliResult colour = run("colorindex @colour/demo.vgp");
+  ASSERT_EQ(colour.exitCode, 0) << colour.err;
+  const Rows table = cellsOf(colour.out, ';');
+  ASSERT_EQ(table.size(), 6u) << colour.out;
+  EXPECT_EQ(table[0], (std::vector<std::string>{"Filt", "V", ""}));  // the demo frames are all V
+  for (std::size_t n = 1; n <= 5; ++n) {
+    EXPECT_EQ(table[n][0], std::to_string(n));
+    EXPECT_NEAR(number(table[n][1]), (number(truth[1][2 + n]) + number(truth[2][2 + n])) / 2, 0.02) << n;
+  }
+  demo("live", 5);
+  text = readBytes(at("@live/demo.vgp"));
+  for (const char* frame : {"@live/demo_004.fit\r\n", "@live/demo_005.fit\r\n"}) text.erase(text.find(at(frame)), at(frame).size());
+  writeBytes(at("@live/demo.vgp"), text);
+  const CliResult watch = run("watch @live/demo.vgp --interval 1 --cycles 3");
+  ASSERT_EQ(watch.exitCode, 0) << watch.err;
+  const Rows summary = cellsOf(watch.out, ';');
+  ASSERT_EQ(summary.size(), 6u) << watch.out;
+  EXPECT_EQ(summary[2][3], "5") << watch.err;
+  EXPECT_EQ(splitLines(readBytes(at("@live/demo.prn"))).size(), 2u + 5u);
+}
+
+// Each export of the demo: per frame the time and the variable's magnitude
+// as the truth has them (the AAVSO report at mid-exposure), in its own
+// delimiter and decimal mark.
+TEST_F(CliTest, ExportsFollowTheTruth) {
+  const Rows truth = demo("n", 3);
+  writeBytes(at("@aavso.ini"), "[Export]\r\nOBSCODE=XYZ\r\n[Time]\r\nMiddletimeCorrection=1\r\n");
+  const struct {
+    std::string arguments;
+    std::size_t skip;  // lines before the data
+    char delimiter;
+    std::size_t columns, jd, mag, truthJd;  // in the data; the truth's JD column
+  } cases[] = {
+      {"aavso @n/demo.vgp --config @aavso.ini --strict", 9, ',', 15, 1, 2, 2},
+      {"short @n/demo.vgp --roi2 5 --airmass --decimal , --delimiter ';'", 0, ';', 4, 0, 1, 1},
+      {"full @n/demo.vgp --roi 1", 2, ',', 10, 0, 6, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const CliResult r = run("export " + c.arguments + " -o @out.txt");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Rows rows = cellsOf(readBytes(at("@out.txt")), c.delimiter);
+    ASSERT_EQ(rows.size(), c.skip + 3);
+    for (std::size_t f = 1; f <= 3; ++f) {
+      const std::vector<std::string>& row = rows[c.skip + f - 1];
+      ASSERT_EQ(row.size(), c.columns);
+      EXPECT_NEAR(number(row[c.jd]), number(truth[f][c.truthJd]), 1e-5);
+      EXPECT_NEAR(number(row[c.mag]), number(truth[f][3]), 0.03);
+    }
+  }
+}
+
+// Each processing command writes its frames, numbered after the series'
+// frames and keeping their dates; JPEG pictures start with the JPEG marker.
+TEST_F(CliTest, ProcessCommandsWriteTheirFrames) {
+  demo("n", 3);
+  const std::pair<std::string, std::vector<std::string>> cases[] = {  // outputs of frame 1, 2, 3
+      {"background @n/demo.vgp -o @b.fit", {"b001.fit", "b002.fit", "b003.fit"}},
+      {"flat @n/demo_002.fit --flat @n/demo_003.fit -o @c.fit", {"", "c.fit"}},
+      {"lines @n/demo_003.fit --roi @n/demo.roi -o @l.fit", {"", "", "l.fit"}},
+      {"jpeg @n/demo.vgp -o @p.jpg", {"p001.JPG", "p002.JPG", "p003.JPG"}},
+  };
+  for (const auto& [arguments, outputs] : cases) {
+    const CliResult r = run("process " + arguments);
+    ASSERT_EQ(r.exitCode, 0) << arguments << ": " << r.err;
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+      if (outputs[i].ends_with(".JPG")) {
+        EXPECT_EQ(readBytes(at("@" + outputs[i])).substr(0, 2), "\xFF\xD8") << outputs[i];
+      } else if (!outputs[i].empty()) {
+        EXPECT_EQ(info("@" + outputs[i])["Datetime"], info("@n/demo_00" + std::to_string(i + 1) + ".fit")["Datetime"]);
+      }
+    }
+  }
 }
 
 }  // namespace
-}  // namespace vargaze
+}  // namespace vargaze::test
