@@ -17,6 +17,8 @@ TEST_F(AavsoExport, FilledTableSavedWithTheChosenDelimiter) {
   ASSERT_EQ(form.FillButtonClick(), FillResult::Completed);
   EXPECT_TRUE(form.timesAtExposureStart);
   EXPECT_FALSE(form.TransformButtonEnabled || form.TableCleared || form.StopButtonVisible);
+  EXPECT_EQ(form.OBSTYPEselect, "CCD");  // the frames say none
+  EXPECT_EQ(delimiterIndexOf('#'), -1);
   form.DelimiterGroupClick(delimiterIndexOf(';'));
   const std::string file = dir.file("night.csv");
   ASSERT_TRUE(form.SaveButtonClick(file));
@@ -94,10 +96,10 @@ TEST_F(AavsoExport, RefusedFillsAndTheEnsemble) {
   EXPECT_EQ(form.FillButtonClick(), FillResult::Refused);
   EXPECT_EQ(form.rows, std::vector<AavsoRow>(1));
   EXPECT_TRUE(form.TableCleared);
+  const std::string same = "Kontrollstern = Vergleichsstern!";
   EXPECT_EQ(ui.messages, (std::vector<std::string>{
                              "JD corr. in sec inkorrekt!", "ROI Nr. (Variabler) nicht vorhanden!",
-                             "ROI Nr. (Kontrollstern) nicht vorhanden!",
-                             "Kontrollstern = Vergleichsstern!", "Kontrollstern = Vergleichsstern!"}));
+                             "ROI Nr. (Kontrollstern) nicht vorhanden!", same, same}));
 }
 
 TEST_F(AavsoExport, FrameThatFailsHasNoRowAndStopKeepsTheRowsFilled) {
@@ -163,9 +165,6 @@ TEST(TransformButton, AsksAndInsertsOrRefuses) {
   const AavsoRow v = row("V", "12.000", "0.010", "11.000", "12.500");
   const AavsoRow b = row("B", "12.800", "0.020", "11.600", "13.100");
   const AavsoRow r = row("R", "11.500", "0.015", "10.600", "12.000");
-  // Instrumental: the same colours; the check magnitudes are not transformed then.
-  const AavsoRow bi = row("B", "12.800", "0.020", "-6.100", "-4.900");
-  const AavsoRow vi = row("V", "12.000", "0.010", "-6.700", "-5.500");
   Settings noTv2 = coefficients();
   noTv2.TF_Tv2 = kCoefficientUnset;
   const std::string ask = "; Transformierte Daten einfügen?";
@@ -178,12 +177,13 @@ TEST(TransformButton, AsksAndInsertsOrRefuses) {
       {"B, V and R, standardized", {v, b, r}, true, true, coefficients(), R::Inserted,
        "Btrans= 12.809 Vtrans= 11.996 Rtrans= 11.509" + ask,
        {"11.996 0.010 YES 12.502", "12.809 0.021 YES 13.100", "11.509 0.015 YES 12.009"}},
-      {"B and V, instrumental", {bi, vi}, false, true, coefficients(), R::Inserted,
-       "Btrans= 12.809 Vtrans= 11.989" + ask, {"12.809 0.021 YES -4.900", "11.989 0.010 YES -5.500"}},
-      {"answered No", {bi, vi}, false, false, coefficients(), R::Declined,
+      {"B and V", {b, v}, false, true, coefficients(), R::Inserted,
+       "Btrans= 12.809 Vtrans= 11.989" + ask, {"12.809 0.021 YES 13.100", "11.989 0.010 YES 12.500"}},
+      {"answered No", {b, v}, false, false, coefficients(), R::Declined,
        "Btrans= 12.809 Vtrans= 11.989" + ask, {}},
       {"V and R", {v, r}, false, true, coefficients(), R::Inserted,
-       "Vtrans2= 12.004 Rtrans= 11.509" + ask, {"12.004 0.010 YES 12.500", "11.509 0.015 YES 12.000"}},
+       "Vtrans2= 12.004 Rtrans= 11.509" + ask,
+       {"12.004 0.010 YES 12.500", "11.509 0.015 YES 12.000"}},
       {"V-R coefficient unset", {v, r}, false, true, noTv2, R::Refused,
        "Transformationskoeffizienten (V,R) nicht vorhanden (Setup/transformation)", {}},
       {"B-V coefficients unset", {v, b}, false, true, Settings{}, R::Refused,

@@ -33,7 +33,8 @@ TEST(ExportHeaderTemplate, WrittenWhenMissingUsedAsItStandsAndFailuresReported) 
                           "#OBSTYPE=CCD", "#DATE=JD", "#SOFTWARE=VARGAZE 3.9.9", "#BAVCAT="};
   EXPECT_EQ(loadHeaderTemplate(dir.path().string(), observer(), ';', ui), fallback);
   EXPECT_EQ(test::readBytes(name), "#TYPE=EXTENDED\r\n#DELIM=;\r\n#BAVOBS=MUS\r\n#OBSCODE=XMU\r\n"
-                                   "#OBSTYPE=CCD\r\n#DATE=JD\r\n#SOFTWARE=VARGAZE 3.9.9\r\n#BAVCAT=\r\n");
+                                   "#OBSTYPE=CCD\r\n#DATE=JD\r\n#SOFTWARE=VARGAZE 3.9.9\r\n"
+                                   "#BAVCAT=\r\n");
   // A hand-edited template is never written back.
   test::writeBytes(name, "#TYPE=EXTENDED\r\n#OBSCODE=OLD\n#MYKEY=kept\r\n");
   EXPECT_EQ(loadHeaderTemplate(dir.path().string() + "/", observer(), ',', ui),
@@ -148,7 +149,8 @@ TEST(ReportCheck, FindingsOfEachCondition) {
        "warning: report: The delimiter \"|\" is meant for BAV reports; for AAVSO use a comma or a "
        "semicolon."},
       {"hash", delimiter('#'),
-       "warning: report: The delimiter \"#\" is not accepted by AAVSO; use a comma or a semicolon."},
+       "warning: report: The delimiter \"#\" is not accepted by AAVSO; use a comma or a "
+       "semicolon."},
       {"blank", delimiter(' '),
        joined({head + "The header line #DELIM= has no value.",
                "warning: report: The delimiter \" \" is not accepted by AAVSO; use a comma or a "
@@ -185,7 +187,8 @@ TEST(ReportCheck, FindingsOfEachCondition) {
       {"not a number", field(3, "?"), row2 + "3 (MAGNITUDE): \"?\" is not a number."},
       {"required na", field(3, "na"),
        row2 + "3 (MAGNITUDE): The field is required; \"na\" is not allowed."},
-      {"optional empty", field(4, ""), row2 + "4 (MAGERR): The field is empty; write \"na\" instead."},
+      {"optional empty", field(4, ""),
+       row2 + "4 (MAGERR): The field is empty; write \"na\" instead."},
       {"required empty", field(5, " "), row2 + "5 (FILTER): The field is empty."},
       {"filter", field(5, "Vj"), row2 + "5 (FILTER): \"Vj\" is not an AAVSO filter."},
       {"trans", field(6, "MAYBE"), row2 + "6 (TRANS): TRANS must be YES or NO, not \"MAYBE\"."},

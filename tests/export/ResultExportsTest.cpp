@@ -36,7 +36,8 @@ TEST_F(ResultExports, FullExportOfOneRoiOverTheSeries) {
                           ";4000;2500;1500;1600;14.012;23;0.048;2.00"};
   const auto line = [&](int i) { return test::jd(600 * i) + ";" + files[i] + target[i] + "\r\n"; };
   const std::string head = "Vargaze Ergebnisse f\xFCr ROI2 RR Lyr\r\nJD;Filename;Counts(star);"
-                           "Counts(background);Star-Background;Max.counts;Mag;SNR;error;Airmass\r\n";
+                           "Counts(background);Star-Background;Max.counts;Mag;SNR;error;"
+                           "Airmass\r\n";
   ASSERT_TRUE(FullExportSave(series, full(2, 1, 0)));
   EXPECT_EQ(written(), head + line(0) + line(1) + line(2));
   EXPECT_EQ(flags.Activeframe, 3);  // the last frame stays on display
@@ -77,7 +78,10 @@ TEST_F(ResultExports, FullExportOfTheFrameShownAndRefusals) {
                            "1;C1;22500;2500;20000;20100;11,200;comp;0,600;11,200;\r\n"
                            "2;RR Lyr.2;12500;2500;10000;10100;11,953;;;;\r\n"
                            "3;K1;7500;2500;5000;5100;12,705;;0,600;12,000;\r\n");
+  ASSERT_TRUE(FullExportSave(series, full(0, 0, 0)));
   const std::string before = written();
+  EXPECT_NE(before.find("\r\n1,C1,22500,2500,20000,20100,11.200,comp,0.600,11.200,\r\n"),
+            std::string::npos) << before;
   win.roi(2).Name = "RR;Lyr";
   const struct { FullExportFields fields; std::string message; } cases[] = {
       {full(0, 1, 0), "Feld \"Name\" in Zeile 4 enthält das Feld-Trennzeichen \";\": \"RR;Lyr\". "
@@ -104,17 +108,19 @@ TEST_F(ResultExports, ShortExportOfTheLightCurve) {
   const std::string first = test::jd(0) + ",13.260\r\n" + test::jd(600) + ",11.953\r\n";
   const struct { const char* what; std::int32_t roi2; bool airmass; std::int32_t decimal,
                  delimiter, points; std::size_t frames; std::string expected; } cases[] = {
-      {"Julian Date and one magnitude", 0, false, 0, 0, 3, 3, first + test::jd(1200) + ",14.012\r\n"},
+      {"Julian Date and one magnitude", 0, false, 0, 0, 3, 3,
+       first + test::jd(1200) + ",14.012\r\n"},
       {"decimal comma, second ROI and airmass", 1, true, 1, 1, 3, 3,
-       test::jd(0, ',') + ";13,260;11,200;1,23\r\n" + test::jd(600, ',') + ";11,953;11,200;1,50\r\n" +
-           test::jd(1200, ',') + ";14,012;11,200;2,00\r\n"},
+       test::jd(0, ',') + ";13,260;11,200;1,23\r\n" + test::jd(600, ',') +
+           ";11,953;11,200;1,50\r\n" + test::jd(1200, ',') + ";14,012;11,200;2,00\r\n"},
       {"only the frames of the last run", 0, false, 0, 0, 2, 3, first},
       {"only the frames of the series", 0, false, 0, 0, 3, 2, first}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     series.curve.NumCurvePoints = c.points;
     series.filelist1.resize(c.frames, files[2]);
-    ASSERT_TRUE(ShortExport(series, {2, c.roi2, c.airmass, c.decimal, c.delimiter, dir.file("out.csv")}));
+    const std::string out = dir.file("out.csv");
+    ASSERT_TRUE(ShortExport(series, {2, c.roi2, c.airmass, c.decimal, c.delimiter, out}));
     EXPECT_EQ(written(), c.expected);
   }
   EXPECT_EQ(formatFixed(2.5, 1), "2.5");  // numbers everywhere else keep the point
@@ -157,8 +163,8 @@ TEST_F(ResultExports, SavesThatFailKeepThePreviousFile) {
        prefix + dir.file("aavso.csv") + "\n", true},
       {"full", [&](const std::string& to) { return FullExportSave(series, {to, 2, 0, 0}); }, 100,
        "Fehler", false},
-      {"short", [&](const std::string& to) { return ShortExport(series, {.FilenameEdit = to}); }, 40,
-       prefix + dir.file("short.csv"), false}};
+      {"short", [&](const std::string& to) { return ShortExport(series, {.FilenameEdit = to}); },
+       40, prefix + dir.file("short.csv"), false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
     const std::string path = dir.file(std::string(c.kind) + ".csv");
