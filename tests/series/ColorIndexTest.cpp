@@ -49,22 +49,17 @@ TEST_F(ColorIndexTest, WritesOneRowPerRoiAndOneColumnPerFilter) {
   EXPECT_TRUE(series.Timer1Enabled);
 }
 
-TEST_F(ColorIndexTest, OtherFiltersAddNoColumnAndALaterFrameOverwrites) {
+TEST_F(ColorIndexTest, OtherFiltersAddNoColumnALaterFrameOverwritesAFailedFrameIsSkipped) {
   openFrames({{"B", 20000.0},
+              {"V", 200.0},    // removed below: reported, the rest measured
               {"C", 200.0},    // code 0: not stored
               {"TG", 200.0},   // code 7: stored, never printed
               {"X", 200.0},    // unknown: not stored
               {"B", 2000.0}});
-  ASSERT_TRUE(BVRIanalyseClick(series));
-  EXPECT_EQ(table(), "Filt;B;\r\n1;12.345;\r\n2;14.845;\r\n");
-}
-
-TEST_F(ColorIndexTest, AFrameThatFailsIsReportedAndTheRestMeasured) {
-  openFrames({{"B", 2000.0}, {"V", 200.0}});
   std::filesystem::remove(dir.file("V1.fit"));
   ASSERT_TRUE(BVRIanalyseClick(series));
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Fehler beim Laden der Datei " + dir.file("V1.fit")});
   EXPECT_EQ(table(), "Filt;B;\r\n1;12.345;\r\n2;14.845;\r\n");
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Fehler beim Laden der Datei " + dir.file("V1.fit")});
 }
 
 TEST_F(ColorIndexTest, RefusalsAndTheProjectSavedFirst) {
@@ -92,7 +87,7 @@ TEST_F(ColorIndexTest, RefusalsAndTheProjectSavedFirst) {
   EXPECT_TRUE(std::filesystem::exists(dir.file("named.prn")));
 }
 
-TEST(BVRIArrayTest, ColumnsFollowRoiOneAndMissingValuesPrintAsHundred) {
+TEST(BVRIArrayTest, ColumnsFollowRoiOneMissingValuesPrintAsHundredOtherCodesAreDropped) {
   BVRIArray table(150);  // more than a hundred ROIs
   table.store(2, 0, 12.5);    // B
   table.store(4, 0, 11.0);    // R
@@ -110,17 +105,15 @@ TEST(BVRIArrayTest, ColumnsFollowRoiOneAndMissingValuesPrintAsHundred) {
   for (std::int32_t code = 2; code <= 5; ++code) all.store(code, 0, 10.0 + code);
   all.store(5, 0, 98.999);  // just below the missing mark
   EXPECT_EQ(all.lines(), (std::vector<std::string>{"Filt;B;V;R;I;", "1;12.000;13.000;14.000;98.999;"}));
-}
 
-TEST(BVRIArrayTest, CodesOutsideTwoToEightAreNotStored) {
-  BVRIArray table(1);
-  for (const std::int32_t code : {-1, 0, 1, 9, 42}) table.store(code, 0, 10.0);
-  table.store(8, 0, 9.5);   // "TR": kept, never printed
-  table.store(2, 5, 11.0);  // no ROI 6
-  EXPECT_EQ(table.value(8, 0), 9.5);
-  EXPECT_EQ(table.value(0, 0), BVRIArray::kNoValue);
-  EXPECT_EQ(table.value(9, 0), BVRIArray::kNoValue);
-  EXPECT_EQ(table.lines(), (std::vector<std::string>{"Filt;", "1;"}));
+  BVRIArray few(1);  // only codes 2..8 of existing ROIs are stored
+  for (const std::int32_t code : {-1, 0, 1, 9, 42}) few.store(code, 0, 10.0);
+  few.store(8, 0, 9.5);   // "TR": kept, never printed
+  few.store(2, 5, 11.0);  // no ROI 6
+  EXPECT_EQ(few.value(8, 0), 9.5);
+  EXPECT_EQ(few.value(0, 0), BVRIArray::kNoValue);
+  EXPECT_EQ(few.value(9, 0), BVRIArray::kNoValue);
+  EXPECT_EQ(few.lines(), (std::vector<std::string>{"Filt;", "1;"}));
 }
 
 }  // namespace
