@@ -1,9 +1,6 @@
-// The series rig of these tests with its parts open to the case tables, the
-// stand-in raw converter and DCF recordings as BMP frames.
+// The series rig with its parts open to the case tables of these tests, the
+// stand-in raw converter, and DCF recordings as BMP frames.
 #pragma once
-
-#include <string>
-#include <vector>
 
 #include "processing/DcfCommand.h"
 #include "support/ImageFileBytes.h"
@@ -12,23 +9,22 @@
 
 namespace vargaze::test {
 
-// A 21 x 21 24-bit BMP frame: sky 10, and when lit a 3 x 3 lamp of 200 at
-// columns and rows 10..12 (symmetric, so the reader's row order does not matter).
+using Texts = std::vector<std::string>;
+
+// A 21 x 21 24-bit BMP: sky 10 and, when lit, a 3 x 3 lamp of 200 at columns
+// and rows 10..12 (symmetric, so the reader's row order does not matter).
 inline std::string dcfFrame(bool lit) {
-  const int rowBytes = (21 * 3 + 3) / 4 * 4;
   std::string out = "BM";
-  for (std::uint32_t v : {54u + rowBytes * 21u, 0u, 54u, 40u, 21u, 21u}) putLe32(out, v);
-  putLe16(out, 1);
-  putLe16(out, 24);
-  out.append(24, '\0');
+  for (std::uint32_t v : {54u + 64 * 21, 0u, 54u, 40u, 21u, 21u, 1u | 24u << 16, 0u, 0u, 0u, 0u,
+                          0u, 0u}) {
+    putLe32(out, v);
+  }
   for (int row = 1; row <= 21; ++row) {
-    std::string line;
     for (int col = 1; col <= 21; ++col) {
       const bool lamp = lit && row >= 10 && row <= 12 && col >= 10 && col <= 12;
-      line.append(3, static_cast<char>(lamp ? 200 : 10));
+      out.append(3, static_cast<char>(lamp ? 200 : 10));
     }
-    line.resize(static_cast<std::size_t>(rowBytes), '\0');
-    out += line;
+    out += '\0';  // rows padded to 64 bytes
   }
   return out;
 }
@@ -38,18 +34,18 @@ class ProcessingRig : public SeriesRig {
   using SeriesRig::addRoi;
   using SeriesRig::dir;
 
-  // Opens frames of twoStars() named `names` as the series.
-  void open(const std::vector<std::string>& names) {
+  // Frames of twoStars() named `names`, opened as the series.
+  void open(const Texts& names) {
     frames = writeFrames(names);
     ASSERT_TRUE(series.openSeries(frames));
   }
-  // Ring ROIs on the sky near the four corners.
+  // Ring ROIs on the sky near the corners.
   void cornerRois(int count = 4) {
     const int at[][2] = {{10, 10}, {90, 10}, {10, 70}, {90, 70}};
     for (int i = 0; i < count; ++i) addRoi(at[i][0], at[i][1]);
   }
-  // DCF frames f1.bmp.. opened as the series and, unless told otherwise,
-  // the marker on the lamp of the first (lit) frame, its sky box around (4, 4).
+  // DCF frames f1.bmp.. opened as the series and, unless told otherwise, the
+  // marker on the lamp of the first (lit) frame with its sky box around (4, 4).
   void openDcf(const std::vector<bool>& lit, bool marker = true) {
     frames.clear();
     for (std::size_t i = 0; i < lit.size(); ++i) {
@@ -62,12 +58,12 @@ class ProcessingRig : public SeriesRig {
     }
   }
   std::string rawFile(const std::string& name) {
-    writeBytes(dir.file(name), "II*\0raw");
+    writeBytes(dir.file(name), "raw");
     return dir.file(name);
   }
   std::string lastMessage() const { return ui.messages.empty() ? "" : ui.messages.back(); }
 
-  std::vector<std::string> frames;  // the files the series should hold
+  Texts frames;  // the files the series should hold
   StandInConverter converter{dir.path().string()};
 };
 

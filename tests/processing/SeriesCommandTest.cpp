@@ -1,8 +1,7 @@
-// The processing commands that work on the series, in one table: what
-// refuses them (with the exact message), a failure that ends them but keeps
-// the files written before, the user's cancel between frames. Afterwards the
-// series holds the same files, byte for byte, and the run flag and colour
-// channel are as before.
+// The processing commands on the series in one table: what refuses them (with
+// the exact message), a failure that ends them but keeps the files written
+// before, the user's cancel between frames. The series keeps its files byte
+// for byte, and the run flag and colour channel are given back.
 #include <filesystem>
 #include <functional>
 
@@ -18,31 +17,30 @@
 namespace vargaze {
 namespace {
 
-namespace fs = std::filesystem;
 using Rig = test::ProcessingRig;
+using test::Texts;
 
 struct Case {
   const char* name;
   std::function<void(Rig&)> setup;
   std::function<bool(Rig&)> run;  // true when the command says it did its work
   bool done;
-  std::vector<std::string> messages = {};  // "@" stands for the test's folder and "/"
-  std::vector<std::string> written = {};     // files in that folder that must exist
-  std::vector<std::string> notWritten = {};  // and files that must not
+  Texts messages = {};    // "@" stands for the test's folder and "/"
+  Texts written = {};     // files in that folder that must exist
+  Texts notWritten = {};  // and files that must not
 };
-
-const char* const kOnlyRaw = "Funktion nur für \".CR2\"-Dateien verfügbar";
 
 void nothing(Rig&) {}
 void twoFrames(Rig& t) { t.open({"a.fit", "b.fit"}); }
-void sky(Rig& t) {
-  twoFrames(t);
-  t.cornerRois();
-}
+void threeRois(Rig& t) { twoFrames(t); t.cornerRois(3); }
+void sky(Rig& t) { twoFrames(t); t.cornerRois(); }
+void skyInARun(Rig& t) { sky(t); t.series.runActive = true; }
 void rawSeries(Rig& t) {
   t.frames = {t.rawFile("A.CR2"), t.rawFile("B.CR2")};
-  t.series.RGBcolornumber = 1;
+  t.series.RGBcolornumber = 1;  // to be given back
 }
+// The user presses cancel while the second round of events is processed.
+void cancelLater(Rig& t) { t.ui.cancelAfterEvents = t.ui.eventsProcessed + 2; }
 void dcfSeriesWith(Rig& t, const std::string& name, const std::string& bytes) {
   t.openDcf({true});
   t.frames.push_back(t.dir.file(name));
@@ -53,14 +51,15 @@ void dcfSeriesWith(Rig& t, const std::string& name, const std::string& bytes) {
 bool subtract(Rig& t) { return Backgroundsubtraction1Click(t.series, t.dir.file("sky.fit")); }
 bool removeLines(Rig& t) { return EliminateLinesClick(t.series); }
 bool correlate(Rig& t) { return test11Click(t.series).has_value(); }
+bool saveTo(Rig& t, const char* name) { return Saveimage1Click(t.series, t.dir.file(name)); }
 bool evaluateDcf(Rig& t) { return getDCFtime1Click(t.series, t.dir.file("dcf.prn")).has_value(); }
-RawToFitsResult convert(Rig& t, const std::vector<std::string>& names, std::uint8_t channel) {
-  std::vector<std::string> chosen;
+RawToFitsResult convert(Rig& t, const Texts& names, std::uint8_t channel = 2) {
+  Texts chosen;
   for (const std::string& name : names) chosen.push_back(t.dir.file(name));
   return RawtoFitskonvertieren1Click(t.series, chosen, [channel] { return channel; });
 }
-bool converted(Rig& t, const std::vector<std::string>& names) {
-  const RawToFitsResult r = convert(t, names, 2);
+bool converted(Rig& t, const Texts& names) {
+  const RawToFitsResult r = convert(t, names);
   return r.listReplaced || !r.written.empty() || r.failed || r.cancelled;
 }
 bool convertedWithoutConverter(Rig& t, std::uint8_t channel) {
@@ -68,23 +67,23 @@ bool convertedWithoutConverter(Rig& t, std::uint8_t channel) {
   return !convert(t, {"A.CR2", "B.CR2"}, channel).failed;
 }
 
+const char* const kOnlyRaw = "Funktion nur für \".CR2\"-Dateien verfügbar";
+
 const Case kCases[] = {
     {"BackgroundWithoutImage", nothing, subtract, false, {"Kein Bild geladen"}, {}, {"sky001.fit"}},
-    {"BackgroundWithoutRoi", twoFrames, subtract, false, {"Kein Background definiert."}, {},
+    {"BackgroundWithoutRoi", twoFrames, subtract, false, {"Kein Background definiert."}},
+    {"BackgroundWithThreeSamples", threeRois, subtract, false, {"zu wenig Messpunkte"}, {},
      {"sky001.fit"}},
-    {"BackgroundWithThreeSamples", [](Rig& t) { twoFrames(t); t.cornerRois(3); }, subtract, false,
-     {"zu wenig Messpunkte"}, {}, {"sky001.fit"}},
     {"BackgroundOntoAFrame", [](Rig& t) { t.open({"sky001.fit", "sky002.fit"}); t.cornerRois(); },
      [](Rig& t) { return Backgroundsubtraction1Click(t.series, t.dir.file("./sky.fit")); }, false,
      {"Zieldatei gehört zur Serie: @./sky001.fit"}},
-    {"BackgroundDuringARun", [](Rig& t) { sky(t); t.series.runActive = true; }, subtract, false, {},
-     {}, {"sky001.fit"}},
-    {"BackgroundFrameMissing", [](Rig& t) { sky(t); fs::remove(t.frames[1]); }, subtract, false,
-     {"Fehler beim Laden der Datei @b.fit"}, {"sky001.fit"}, {"sky002.fit"}},
-    {"BackgroundCancelled", [](Rig& t) { sky(t); t.ui.cancelAfterEvents = t.ui.eventsProcessed + 2; },
-     subtract, false, {}, {"sky001.fit"}, {"sky002.fit"}},
+    {"BackgroundDuringARun", skyInARun, subtract, false, {}, {}, {"sky001.fit"}},
+    {"BackgroundFrameMissing", [](Rig& t) { sky(t); std::filesystem::remove(t.frames[1]); },
+     subtract, false, {"Fehler beim Laden der Datei @b.fit"}, {"sky001.fit"}, {"sky002.fit"}},
+    {"BackgroundCancelled", [](Rig& t) { sky(t); cancelLater(t); }, subtract, false, {},
+     {"sky001.fit"}, {"sky002.fit"}},
     {"JpegExportSkipsAMissingFrame",
-     [](Rig& t) { t.open({"a.fit", "b.fit", "c.fit"}); fs::remove(t.frames[1]); },
+     [](Rig& t) { t.open({"a.fit", "b.fit", "c.fit"}); std::filesystem::remove(t.frames[1]); },
      [](Rig& t) {
        const JpegExportResult r = JPGexport(t.series, t.dir.file("m.jpg"));
        return r.written == 2 && r.skipped == 1 && !r.saveFailed;
@@ -92,14 +91,11 @@ const Case kCases[] = {
      true, {"Fehler beim Laden der Datei @b.fit"}, {"m001.JPG", "m003.JPG"}, {"m002.JPG"}},
     {"LineRemovalWithoutImage", nothing, removeLines, false, {"Kein Bild geladen"}},
     {"LineRemovalWithoutRoi", twoFrames, removeLines, false, {"Kein Background definiert."}},
-    {"LineRemovalWithThreeSamples", [](Rig& t) { twoFrames(t); t.cornerRois(3); }, removeLines,
-     false, {"zu wenig Messpunkte"}},
-    {"LineRemovalDuringARun", [](Rig& t) { sky(t); t.series.runActive = true; }, removeLines, false},
-    {"ImageSaveWithoutImage", nothing,
-     [](Rig& t) { return Saveimage1Click(t.series, t.dir.file("out.fit")); }, false,
+    {"LineRemovalWithThreeSamples", threeRois, removeLines, false, {"zu wenig Messpunkte"}},
+    {"LineRemovalDuringARun", skyInARun, removeLines, false},
+    {"ImageSaveWithoutImage", nothing, [](Rig& t) { return saveTo(t, "out.fit"); }, false,
      {"Kein Bild geladen"}, {}, {"out.fit"}},
-    {"ImageSaveOntoAFrame", twoFrames,
-     [](Rig& t) { return Saveimage1Click(t.series, t.dir.file("./a.fit")); }, false,
+    {"ImageSaveOntoAFrame", twoFrames, [](Rig& t) { return saveTo(t, "./a.fit"); }, false,
      {"Die Datei @./a.fit ist ein Bild der Serie und wird nicht überschrieben"}},
     {"CrossCorrelationWithoutImage", nothing, correlate, false, {"Kein Bild geladen"}},
     {"CrossCorrelationOfOneFrame", [](Rig& t) { t.open({"a.fit"}); }, correlate, false,
@@ -117,9 +113,8 @@ const Case kCases[] = {
     {"RawToFitsAllChannelsWithoutConverter", rawSeries,
      [](Rig& t) { return convertedWithoutConverter(t, kRawChannelAll); }, false,
      {"Fehler beim Laden der Datei @A.CR2"}, {}, {"A_R.fit"}},
-    {"RawToFitsCancelled",
-     [](Rig& t) { rawSeries(t); t.ui.cancelAfterEvents = t.ui.eventsProcessed + 2; },
-     [](Rig& t) { return !convert(t, {"A.CR2", "B.CR2"}, 2).cancelled; }, false, {}, {"A_G.fit"},
+    {"RawToFitsCancelled", [](Rig& t) { rawSeries(t); cancelLater(t); },
+     [](Rig& t) { return !convert(t, {"A.CR2", "B.CR2"}).cancelled; }, false, {}, {"A_G.fit"},
      {"B_G.fit"}},
     {"DcfMarkerWithoutImage", nothing,
      [](Rig& t) { return placeDcfMarker(t.series, 11, 11, 4, 4) != 0; }, false,
@@ -132,33 +127,30 @@ const Case kCases[] = {
      false, {"Kann BMP-Datei nicht laden"}, {}, {"dcf.prn"}},
 };
 
-class SeriesCommandTest : public Rig, public ::testing::WithParamInterface<Case> {
- protected:
-  std::vector<std::string> bytesOfFrames() const {
-    std::vector<std::string> bytes;
-    for (const std::string& f : frames) bytes.push_back(test::readBytes(f));
-    return bytes;
-  }
-};
+class SeriesCommandTest : public Rig, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(SeriesCommandTest, RefusesFailsOrStopsAsExpected) {
   const Case& c = GetParam();
   c.setup(*this);
-  const std::vector<std::string> before = bytesOfFrames();
+  const auto bytes = [this] {
+    Texts all;
+    for (const std::string& f : frames) all.push_back(test::readBytes(f));
+    return all;
+  };
+  const Texts before = bytes();
   const bool running = series.runActive;
   const std::uint8_t channel = series.RGBcolornumber;
   EXPECT_EQ(c.run(*this), c.done);
-  std::vector<std::string> expected = c.messages;
+  Texts expected = c.messages;
   for (std::string& m : expected) {
-    if (const auto at = m.find('@'); at != std::string::npos) m.replace(at, 1, dir.file(""));
+    if (m.find('@') != std::string::npos) m.replace(m.find('@'), 1, dir.file(""));
   }
   EXPECT_EQ(ui.messages, expected);
-  for (const std::string& name : c.written) EXPECT_TRUE(fs::exists(dir.file(name))) << name;
-  for (const std::string& name : c.notWritten) EXPECT_FALSE(fs::exists(dir.file(name))) << name;
+  for (const std::string& f : c.written) EXPECT_TRUE(std::filesystem::exists(dir.file(f))) << f;
+  for (const std::string& f : c.notWritten) EXPECT_FALSE(std::filesystem::exists(dir.file(f))) << f;
   EXPECT_EQ(series.filelist1, frames);
-  EXPECT_EQ(bytesOfFrames(), before);
-  EXPECT_EQ(series.runActive, running);
-  EXPECT_EQ(series.RGBcolornumber, channel);
+  EXPECT_EQ(bytes(), before);
+  EXPECT_EQ(std::pair(series.runActive, series.RGBcolornumber), std::pair(running, channel));
 }
 
 INSTANTIATE_TEST_SUITE_P(Processing, SeriesCommandTest, ::testing::ValuesIn(kCases),
