@@ -122,6 +122,7 @@ TEST(SignalNoiseTest, NoiseModelWorkedFigures) {
 TEST_F(TableRefreshTest, RowsAsTheWindowShowsThem) {
   settings.ArcsecPerPixel = 2.0;
   const auto var = addStar(20, 20, 4000), comp = addStar(60, 20, 9000);
+  const auto faint = addStar(100, 20, 750);  // S/N 750 / sqrt(2539 + 2500 + 750) = 9.86
   makeComparison(comp, 10.0f);
   win.bvri(comp) = BVRIRec{10.65f, 10.0f, 99.0f, 9.5f};
   win.bvri(var) = BVRIRec{12.0f, 11.0f, 10.5f, 10.0f};  // Var: no catalogue shown
@@ -133,11 +134,12 @@ TEST_F(TableRefreshTest, RowsAsTheWindowShowsThem) {
   // Sky 2500 per 10" x 10" box: 25 per square arcsecond below the zero
   // point 19.8856: 16.3908, shown with five significant digits.
   EXPECT_EQ(win.SkymagEdit, "16.39");
-  // Without a comparison star: 1.086 / 42, no sky brightness; raw camera frames show no S/N.
+  EXPECT_EQ(win.table1.cell(faint, 7), "10 (0.110)");  // 1.086 sqrt(1/10² + (1.0857/76)²) = 0.10970
+  // Without a comparison star: 1.086 / S/N, no sky brightness; raw camera frames show no S/N.
   win.roi(comp).ref = false;
   win.roi(comp).rmag = 0.0f;
   win.UpdateROItable(0);
-  EXPECT_EQ(win.table1.cell(var, 7) + "|" + win.SkymagEdit, "42 (0.026)|");
+  EXPECT_EQ(win.table1.cell(var, 7) + "|" + win.table1.cell(faint, 7) + "|" + win.SkymagEdit, "42 (0.026)|10 (0.109)|");
   img.OBSTYPE = "DSLR";
   win.UpdateROItable(0);
   EXPECT_EQ(win.table1.cell(var, 7), "");

@@ -182,6 +182,9 @@ TEST_F(RoiFileTest, ResultsTableLinesAndSaveFailures) {
   EXPECT_EQ(readBytes(dir.file("results.txt")),
             "Vargaze results for m31.fit\r\nN; Counts; PixelMax; Mag; S/N; Refmag; Filter\r\n"
             "1;5230;1800;12.346;45;;V\r\n2;5230;1700;12.346;45;12.346;V\r\n3;5;120; ;2;;V\r\n");
+  win.FilterType = 0;  // the first filter has a name too
+  ASSERT_TRUE(SaveROITable(win, dir.file("results.txt")));
+  EXPECT_TRUE(readBytes(dir.file("results.txt")).ends_with("\r\n3;5;120; ;2;;CV\r\n"));
   for (const auto save : {SaveROI, SaveROITable}) {
     test::expectSaveFaultsReported(dir, save == SaveROI ? "saved.roi" : "saved.txt",
                                    [&](const std::string& target, std::string& message) {

