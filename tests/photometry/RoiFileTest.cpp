@@ -158,8 +158,7 @@ TEST_F(RoiFileTest, HugeFilesAreRefusedUnreadAndTheLimitLoadsBounded) {
     EXPECT_LT(child.rssGrowthKb, 256 * 1024);
   }
   const std::string pipe = test::makePipe(dir, "stars.roi");
-  EXPECT_EQ(test::expectPipeRefused([&](std::string& report) {
-              const bool loaded = LoadROI(win, pipe, false);
+  EXPECT_EQ(test::expectPipeRefused([&](std::string& report) { const bool loaded = LoadROI(win, pipe, false);
               report = lastMessage();
               return loaded;
             }),
