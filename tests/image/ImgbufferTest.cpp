@@ -174,8 +174,9 @@ TEST(ImgbufferCopies, DuplicateGettempAndHeaderUpdate) {
   EXPECT_EQ(copy->fitsheader, img.fitsheader);
   EXPECT_FALSE(temp.hasImage());
 
-  // Sizes, date, exposure (three decimals), camera and filter; no ISOSPEED card
-  // for an empty ISO speed. An unknown date writes no date card; one already there stays.
+  // Sizes, date and exposure (three decimals) after the seven cards of a new image
+  // and GAIN; no ISOSPEED card for an empty ISO speed. An unknown date writes no
+  // date card; one already there stays.
   img.UpdateFitsHeader();
   const FitsHeader& h = img.fitsheader;
   EXPECT_EQ(std::tuple(headerInt(img, "NAXIS1"), headerInt(img, "NAXIS2"), h.endCard(),
