@@ -31,45 +31,38 @@ struct SaveKind {
   std::function<void(Rig&)> change = [](Rig&) {};  // before the full disk: what differs now
 };
 
-RawToFitsResult convert(Rig& t, std::uint8_t channel) {
-  return RawtoFitskonvertieren1Click(t.series, {t.dir.file("A.CR2")}, [=] { return channel; });
-}
 void rawFile(Rig& t) {
   t.frames = {t.rawFile("A.CR2")};
-  t.series.RGBcolornumber = 3;
+  t.series.RGBcolornumber = 3;  // to be given back
 }
+bool converted(Rig& t, std::uint8_t channel) {
+  const RawToFitsResult r = t.convert({"A.CR2"}, channel);
+  return !r.failed && r.written.size() == (channel == kRawChannelAll ? 3u : 1u);
+}
+void threeFrames(Rig& t) { t.open({"a.fit", "b.fit", "c.fit"}); }
 
+// Missing folder, folder target, full disk: the files named in the message
+// (in the test's folder); room for the converter's picture but not for FITS.
 const SaveKind kKinds[] = {
     {"ImageSave", [](Rig& t) { t.open({"a.fit"}); },
      [](Rig& t, const std::string& path) { return Saveimage1Click(t.series, path); }, "saved.fit",
      "no-such-folder/saved.fit", "saved.fit", "saved.fit", 6000,
      [](Rig& t) { t.series.img->putpixel(5, 5, 4321); }},
-    {"BackgroundSeries",
-     [](Rig& t) {
-       t.open({"a.fit", "b.fit", "c.fit"});
-       t.cornerRois();
-     },
+    {"BackgroundSeries", [](Rig& t) { threeFrames(t); t.cornerRois(); },
      [](Rig& t, const std::string& path) { return Backgroundsubtraction1Click(t.series, path); },
      "sky.fit", "no-such-folder/sky001.fit", "sky002.fit", "sky001.fit", 5000},
-    {"JpegExport", [](Rig& t) { t.open({"a.fit", "b.fit", "c.fit"}); },
+    {"JpegExport", threeFrames,
      [](Rig& t, const std::string& path) {
        const JpegExportResult r = JPGexport(t.series, path);
        return !r.saveFailed && r.written == 3;
      },
      "m.jpg", "no-such-folder/m001.JPG", "m002.JPG", "m001.JPG", 200,
      [](Rig& t) { t.series.controls.InvertCheckBox = true; }},
-    {"RawToFitsOneChannel", rawFile,
-     [](Rig& t, const std::string&) {
-       const RawToFitsResult r = convert(t, 1);
-       return !r.failed && !r.written.empty();
-     },
-     "A_R.fit", nullptr, "A_R.fit", "A_R.fit", 1000},  // room for the converter's picture only
-    {"RawToFitsAllChannels", rawFile,
-     [](Rig& t, const std::string&) {
-       const RawToFitsResult r = convert(t, kRawChannelAll);
-       return !r.failed && r.written.size() == 3;
-     },
+    {"RawToFitsOneChannel", rawFile, [](Rig& t, const std::string&) { return converted(t, 1); },
      "A_R.fit", nullptr, "A_R.fit", "A_R.fit", 1000},
+    {"RawToFitsAllChannels", rawFile,
+     [](Rig& t, const std::string&) { return converted(t, kRawChannelAll); }, "A_R.fit", nullptr,
+     "A_R.fit", "A_R.fit", 1000},
     {"DcfResult", [](Rig& t) { t.openDcf({true, false, true}); },
      [](Rig& t, const std::string& path) { return getDCFtime1Click(t.series, path).has_value(); },
      "dcf.prn", "no-such-folder/dcf.prn", "dcf.prn", "dcf.prn", 20},

@@ -250,22 +250,6 @@ void pulse(DcfCollector& c, std::int32_t first, int frames, std::int64_t perFram
   for (int i = 0; i < frames; ++i) c.addLampFrame(first + i, perFrame);
 }
 
-std::vector<std::string> fields(const DCFrec& p) {
-  return {std::to_string(p.fnum), std::to_string(p.fcount), std::to_string(p.counts),
-          std::to_string(p.interval)};
-}
-
-TEST(DcfCollector, ConsecutiveLampFramesFormOnePulse) {
-  DcfCollector c;
-  c.addLampFrame(5, 100);
-  c.addLampFrame(6, 200);
-  c.addLampFrame(7, 300);
-  c.addLampFrame(30, 50);
-  ASSERT_EQ(c.DCFlist.size(), 2u);
-  EXPECT_EQ(fields(c.DCFlist[0]), (std::vector<std::string>{"5", "2", "600", "0"}));
-  EXPECT_EQ(fields(c.DCFlist[1]), (std::vector<std::string>{"30", "0", "50", "25"}));
-}
-
 // 25 frames a second; bit 0 lights 2 frames, bit 1 four, 1000 counts each.
 // Seconds 55-58 of one minute, the dark second 59, then seconds 0-58 of the
 // next with ones in seconds 20, 51, 52 and 55: the year 2 + 4 + 20 = 26.

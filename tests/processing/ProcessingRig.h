@@ -3,6 +3,7 @@
 #pragma once
 
 #include "processing/DcfCommand.h"
+#include "processing/RawToFits.h"
 #include "support/ImageFileBytes.h"
 #include "support/SeriesRig.h"
 #include "support/StandInConverter.h"
@@ -60,6 +61,12 @@ class ProcessingRig : public SeriesRig {
   std::string rawFile(const std::string& name) {
     writeBytes(dir.file(name), "raw");
     return dir.file(name);
+  }
+  // Raw-to-FITS of the files `names` in the folder with the chosen channel.
+  RawToFitsResult convert(const Texts& names, std::uint8_t channel = 2) {
+    Texts chosen;
+    for (const std::string& name : names) chosen.push_back(dir.file(name));
+    return RawtoFitskonvertieren1Click(series, chosen, [channel] { return channel; });
   }
   std::string lastMessage() const { return ui.messages.empty() ? "" : ui.messages.back(); }
 

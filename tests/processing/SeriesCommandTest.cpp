@@ -53,18 +53,13 @@ bool removeLines(Rig& t) { return EliminateLinesClick(t.series); }
 bool correlate(Rig& t) { return test11Click(t.series).has_value(); }
 bool saveTo(Rig& t, const char* name) { return Saveimage1Click(t.series, t.dir.file(name)); }
 bool evaluateDcf(Rig& t) { return getDCFtime1Click(t.series, t.dir.file("dcf.prn")).has_value(); }
-RawToFitsResult convert(Rig& t, const Texts& names, std::uint8_t channel = 2) {
-  Texts chosen;
-  for (const std::string& name : names) chosen.push_back(t.dir.file(name));
-  return RawtoFitskonvertieren1Click(t.series, chosen, [channel] { return channel; });
-}
 bool converted(Rig& t, const Texts& names) {
-  const RawToFitsResult r = convert(t, names);
+  const RawToFitsResult r = t.convert(names);
   return r.listReplaced || !r.written.empty() || r.failed || r.cancelled;
 }
 bool convertedWithoutConverter(Rig& t, std::uint8_t channel) {
   const test::EnvGuard missing("VARGAZE_RAW_CONVERTER", t.dir.file("no-such-program"));
-  return !convert(t, {"A.CR2", "B.CR2"}, channel).failed;
+  return !t.convert({"A.CR2", "B.CR2"}, channel).failed;
 }
 
 const char* const kOnlyRaw = "Funktion nur für \".CR2\"-Dateien verfügbar";
@@ -114,7 +109,7 @@ const Case kCases[] = {
      [](Rig& t) { return convertedWithoutConverter(t, kRawChannelAll); }, false,
      {"Fehler beim Laden der Datei @A.CR2"}, {}, {"A_R.fit"}},
     {"RawToFitsCancelled", [](Rig& t) { rawSeries(t); cancelLater(t); },
-     [](Rig& t) { return !convert(t, {"A.CR2", "B.CR2"}).cancelled; }, false, {}, {"A_G.fit"},
+     [](Rig& t) { return !t.convert({"A.CR2", "B.CR2"}).cancelled; }, false, {}, {"A_G.fit"},
      {"B_G.fit"}},
     {"DcfMarkerWithoutImage", nothing,
      [](Rig& t) { return placeDcfMarker(t.series, 11, 11, 4, 4) != 0; }, false,
