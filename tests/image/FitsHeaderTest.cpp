@@ -93,19 +93,20 @@ FitsHeader sevenCardStore() {
 TEST(FitsHeaderTest, NewCardsGoBeforeEndInTheirColumns) {
   struct Case {
     const char* key;
-    std::string value;
-    std::string info;
+    std::string value, info;
     bool quoted;
-    std::string expected;
+    std::string expected;  // the whole card, before blanks to column 80
   };
   const Case cases[] = {
       {"EXPTIME", "30.000", "Exposure time in seconds", false,
        "EXPTIME = " + blanks(14) + "30.000 /Exposure time in seconds"},
-      {"GAIN", "1.5", std::string(60, 'c'), false, "GAIN    = " + blanks(17) + "1.5 /" + std::string(47, 'c')},
+      {"GAIN", "1.5", std::string(60, 'c'), false,
+       "GAIN    = " + blanks(17) + "1.5 /" + std::string(47, 'c')},
       {"LONGVAL", "123456789012345678901234", "x", false, "LONGVAL = 123456789012345678901234 /x"},
       {"OBJECT", "'M 13'", "target", false, "OBJECT  = 'M 13' /target"},
       {"FILTER", "V", "", true, "FILTER  = 'V'"},
-      {"DATE-OBS", "2023-10-05T21:13:45", "UT start", true, "DATE-OBS= '2023-10-05T21:13:45'/UT start"},
+      {"DATE-OBS", "2023-10-05T21:13:45", "UT start", true,
+       "DATE-OBS= '2023-10-05T21:13:45'/UT start"},
       {"OBSERVER", "O'Neil", "", true, "OBSERVER= 'O''Neil'"},
       {"HISTORY", "second", "ignored comment", false, "HISTORY   second"},
       {"HISTORY", "third", "", true, "HISTORY   third"},
@@ -181,32 +182,27 @@ TEST(FitsHeaderTest, HeaderBlocksOfAFile) {
   const std::string twoBlocks = withFillers(40).bytes();  // END is card 46
   std::string xtension = twoBlocks;
   xtension.replace(0, 8, "XTENSION");
-  const std::pair<std::string, int> cases[] = {
-      {twoBlocks, 46},
-      {withFillers(kFitsCardCount - 6).bytes(), kFitsCardCount},  // END on the last card
-      {withFillers(kFitsCardCount - 5).bytes(false), 0},          // no END in 40 blocks
-      {xtension, 0},
-      {twoBlocks.substr(0, 2000), 0},
-      {"", 0},
-  };
   test::TempDir dir;
-  const std::string path = dir.file("frame.fit");
-  for (const auto& [bytes, end] : cases) {
-    test::writeBytes(path, bytes);
-    FitsHeader h;  // zero bytes, so blanks show that the routine filled them
-    ReadFitsheader(path, h);
-    EXPECT_EQ(h.endCard(), end);
-    const std::size_t kept = end == 0 ? 0 : std::size_t(end + 35) / 36 * 2880;
-    EXPECT_EQ(std::string_view(h.data(), kept), std::string_view(bytes).substr(0, kept));
-    EXPECT_EQ(std::string_view(h.data() + kept, FitsHeader::kByteSize - kept).find_first_not_of(' '),
-              std::string_view::npos);
+  std::vector<std::pair<std::string, int>> files = {{dir.file("absent"), 0}, {dir.path(), 0}};
+  for (const auto& [bytes, end] : std::vector<std::pair<std::string, int>>{
+           {twoBlocks, 46},
+           {withFillers(kFitsCardCount - 6).bytes(), kFitsCardCount},  // END on the last card
+           {withFillers(kFitsCardCount - 5).bytes(false), 0},          // no END in 40 blocks
+           {xtension, 0},
+           {twoBlocks.substr(0, 2000), 0},
+           {"", 0}}) {
+    files.emplace_back(dir.file(std::to_string(files.size())), end);
+    test::writeBytes(files.back().first, bytes);
   }
-  for (const std::string& unreadable : {dir.file("absent.fit"), dir.path().string()}) {
+  for (const auto& [path, end] : files) {
     FitsHeader h;
-    ASSERT_TRUE(setFitskey(h, "SIMPLE", "T"));
-    ReadFitsheader(unreadable, h);
-    EXPECT_EQ(std::string_view(h.data(), FitsHeader::kByteSize).find_first_not_of(' '),
-              std::string_view::npos);
+    ASSERT_TRUE(setFitskey(h, "SIMPLE", "T"));  // to see that the routine fills every card
+    ReadFitsheader(path, h);
+    EXPECT_EQ(h.endCard(), end) << path;
+    const std::size_t kept = std::size_t(end + 35) / 36 * 2880;
+    const std::string_view all(h.data(), FitsHeader::kByteSize);
+    EXPECT_EQ(all.substr(0, kept), kept ? test::readBytes(path).substr(0, kept) : "");
+    EXPECT_EQ(all.find_first_not_of(' ', kept), std::string_view::npos) << path;
   }
 }
 

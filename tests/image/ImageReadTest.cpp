@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -69,8 +70,7 @@ class ImageReadTest : public ::testing::TestWithParam<Format> {
 // Widths 1 to 5 give BMP rows every padding from 0 to 3 bytes.
 TEST_P(ImageReadTest, TestPictureLineByLine) {
   const Format& f = GetParam();
-  // A buffer used before: nothing of that frame may remain.
-  Timgbuffer img;
+  Timgbuffer img;  // used again and again: nothing of an earlier frame may remain
   for (int width = 1; width <= 5; ++width) {
     const std::string path = dir.file("picture" + std::to_string(width));
     test::writeBytes(path, encode(f, width));
@@ -78,12 +78,9 @@ TEST_P(ImageReadTest, TestPictureLineByLine) {
     const bool colour = f.kind != 'F';
     for (int c = 1; c <= (colour ? 3 : 1); ++c) {
       SCOPED_TRACE("width " + std::to_string(width) + ", channel " + std::to_string(c));
-      img.Instrument = "old camera";
-      img.ISOspeed = "800";
-      img.Airmass = 1.7;
-      img.Exposure = 30.0;
+      img.Instrument = img.ISOspeed = img.FilterName = "old";
+      img.Airmass = img.Exposure = 1.7;
       img.Flipped = true;
-      img.FilterName = "V";
       ASSERT_TRUE(read(f, img, path, c)) << img.readError;
       ASSERT_EQ(img.xsize, width);
       ASSERT_EQ(img.ysize, test::kPictureHeight);
@@ -93,18 +90,14 @@ TEST_P(ImageReadTest, TestPictureLineByLine) {
           EXPECT_EQ(img.getpixel(x, y), f.sample(pictureValue(x, y, c))) << x << "," << y;
       EXPECT_EQ(img.bufferMin, f.sample(pictureValue(1, 1, c)));
       EXPECT_EQ(img.bufferMax, f.sample(pictureValue(width, test::kPictureHeight, c)));
-      EXPECT_EQ(img.Offset1, 0.0);
-      EXPECT_EQ(img.filename, path);
-      EXPECT_EQ(img.readError, "");
+      EXPECT_EQ(std::tuple(img.Offset1, img.filename, img.readError), std::tuple(0.0, path, ""));
       bool error = false;
       EXPECT_EQ(getFitskeyInteger(img.fitsheader, "NAXIS1", error), width);
       EXPECT_EQ(getFitskeyInteger(img.fitsheader, "NAXIS2", error), test::kPictureHeight);
       EXPECT_EQ(getFitskeyInteger(img.fitsheader, "BITPIX", error), f.bitpix);
       EXPECT_FALSE(error);
-      EXPECT_EQ(img.Instrument + img.ISOspeed, "");
-      EXPECT_EQ(img.Airmass, -1.0);
-      EXPECT_EQ(img.Exposure, 0.0);
-      EXPECT_FALSE(img.Flipped);
+      EXPECT_EQ(std::tuple(img.Instrument + img.ISOspeed, img.Airmass, img.Exposure, img.Flipped),
+                std::tuple("", -1.0, 0.0, false));
       const char* const planeNames[] = {"TR", "TG", "TB"};
       const std::string filter = colour ? planeNames[c - 1] : "";
       EXPECT_EQ(img.FilterName, filter);
@@ -148,23 +141,25 @@ TEST_F(FitsReadTest, StoredValuesBecomePixels) {
     int bitpix;
     Cards cards;
     std::vector<double> stored;
-    std::vector<int> pixels;
+    std::vector<int> pixels;  // as read, Offset1 included
     double offset;
     std::int32_t bufferbyte;
   };
   const Case cases[] = {
-      {"unsigned words", 16, {{"BZERO", "32768"}}, {-32768, 0, 32767}, {0, 32768, 65535}, 0, kPixel16},
+      {"unsigned words", 16, {{"BZERO", "32768"}}, {-32768, 0, 32767}, {0, 32768, 65535}, 0,
+       kPixel16},
       {"negative words", 16, {}, {-100, 0, 500}, {0, 100, 600}, 100, kPixel16},
       {"positive signed words", 16, {}, {7, 32767}, {7, 32767}, 0, kPixel16},
       // Stored -300 is physical -200, which must not be cut to 0.
       {"BZERO below zero", 16, {{"BZERO", "100"}}, {-300, 0, 1000}, {0, 300, 1300}, 200, kPixel16},
       {"bytes", 8, {}, {3, 200, 17, 255}, {3, 200, 17, 255}, 0, kPixel8},
-      {"unsigned longs", 32, {{"BZERO", "2147483648"}}, {-2147483648.0, -2147483548.0, -2147413648.0},
-       {0, 100, 70000}, 0, kPixel32},
+      {"unsigned longs", 32, {{"BZERO", "2147483648"}},
+       {-2147483648.0, -2147483548.0, -2147413648.0}, {0, 100, 70000}, 0, kPixel32},
       // Rounded ties to even (-2, 10, 10, 1001), then shifted by 2.
       {"floats", -32, {}, {-2.5, 10.4, 10.5, 1000.75}, {0, 12, 12, 1003}, 2, kPixel32},
       {"not finite floats", -32, {}, {nan, 5.0, inf}, {0, 5, 0}, 0, kPixel32},
-      {"scaled words", 16, {{"BSCALE", "2.0"}, {"BZERO", "1000"}}, {10, 21}, {1020, 1042}, 0, kPixel16},
+      {"scaled words", 16, {{"BSCALE", "2.0"}, {"BZERO", "1000"}}, {10, 21}, {1020, 1042}, 0,
+       kPixel16},
       {"scaled floats", -32, {{"BSCALE", "0.5"}}, {10, 21}, {5, 10}, 0, kPixel32},
       {"BSCALE 0 ignored", 16, {{"BSCALE", "0"}}, {4}, {4}, 0, kPixel16},
   };
@@ -233,21 +228,17 @@ TEST_F(FitsReadTest, RgbCubeReadsOnePlaneAtATime) {
   f.pixels({1 - 32768, 2 - 32768, 10 - 32768, 20 - 32768, 100 - 32768, 200 - 32768});
   test::writeBytes(dir.file("rgb.fit"), f.bytes());
   ASSERT_TRUE(img.Readfitsfile(dir.file("rgb.fit")));
-  EXPECT_EQ(img.colorimages, 3);
-  EXPECT_EQ(img.xsize, 0);
-  const int values[][2] = {{1, 2}, {10, 20}, {100, 200}};
-  const char* const names[] = {"TR", "TG", "TB"};
+  EXPECT_EQ(std::tuple(img.colorimages, img.xsize), std::tuple(3, 0));
+  const std::tuple<int, int, const char*> planes[] = {
+      {1, 2, "TR"}, {10, 20, "TG"}, {100, 200, "TB"}};
   for (int color = 1; color <= 3; ++color) {
-    std::unique_ptr<Timgbuffer> plane;
-    ASSERT_TRUE(img.Readcolorfits(color, plane)) << img.readError;
-    EXPECT_EQ(plane->xsize, 2);
-    EXPECT_EQ(plane->ysize, 1);
-    EXPECT_EQ(plane->getpixel(1, 1), values[color - 1][0]);
-    EXPECT_EQ(plane->getpixel(2, 1), values[color - 1][1]);
-    EXPECT_EQ(plane->FilterName, names[color - 1]);
-    EXPECT_EQ(plane->FilterType, 9 - color);
-    EXPECT_EQ(plane->OBSTYPE, "DSLR");
-    EXPECT_TRUE(plane->Wordmode);
+    std::unique_ptr<Timgbuffer> p;
+    ASSERT_TRUE(img.Readcolorfits(color, p)) << img.readError;
+    const auto& [left, right, name] = planes[color - 1];
+    EXPECT_EQ(std::tuple(p->xsize, p->ysize, p->getpixel(1, 1), p->getpixel(2, 1), p->FilterName),
+              std::tuple(2, 1, left, right, name));
+    EXPECT_EQ(std::tuple(p->FilterType, p->OBSTYPE, p->Wordmode),
+              std::tuple(9 - color, "DSLR", true));
   }
   std::unique_ptr<Timgbuffer> plane;
   for (const int outside : {0, 4}) {

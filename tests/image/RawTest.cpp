@@ -21,17 +21,15 @@ namespace {
 namespace fs = std::filesystem;
 
 // Works in another folder for one test.
-class ScopedFolder {
- public:
-  explicit ScopedFolder(const fs::path& folder) : old_(fs::current_path()) { fs::current_path(folder); }
-  ~ScopedFolder() { fs::current_path(old_); }
-
- private:
-  fs::path old_;
+struct ScopedFolder {
+  explicit ScopedFolder(const fs::path& folder) { fs::current_path(folder); }
+  ~ScopedFolder() { fs::current_path(old); }
+  fs::path old = fs::current_path();
 };
 
 const char* const kReport =
-    R"(printf 'Filename: %s\nTimestamp: Sat Dec  5 13:33:08 2026\nCamera: Canon EOS 350D DIGITAL\nISO speed: 400\nShutter: 1/250.0 sec\n' "$3")";
+    R"(printf 'Filename: %s\nTimestamp: Sat Dec  5 13:33:08 2026\nCamera: Canon EOS 350D DIGITAL\n)"
+    R"(ISO speed: 400\nShutter: 1/250.0 sec\n' "$3")";
 
 // A 2 x 1 16-bit PPM: red, green, blue of pixel 1 are 0x0102, 0x0304, 0x0506,
 // of pixel 2 0x0708, 0x090A, 0x0B0C.
@@ -126,7 +124,8 @@ TEST_F(RawConverterTest, StalePpmIsNotTakenForTheOutput) {
   // No PPM, an old one backdated or written just now, one the converter writes with an old date.
   for (int step = 0; step < 4; ++step) {
     if (step == 1 || step == 2) writeStalePpm(raw, step == 1);
-    if (step == 3) prepare(standIn(kWritePpm + std::string("; touch -d '5 minutes ago' \"${4%.*}.ppm\"")));
+    const char* const backdate = R"(; touch -d '5 minutes ago' "${4%.*}.ppm")";
+    if (step == 3) prepare(standIn(kWritePpm + std::string(backdate)));
     EXPECT_FALSE(ConvertRaw1(raw, info, error)) << step;
     EXPECT_NE(error.find("no new PPM file " + rawPpmFilename(raw)), std::string::npos) << error;
   }
@@ -156,7 +155,8 @@ TEST_F(RawConverterTest, MissingConverterRawFileOrInfoFolder) {
   const std::string raw = prepare(standIn(kWritePpm));
   converter.set(dir.file("no-such-converter"));
   EXPECT_FALSE(ConvertRaw1(raw, info, error));
-  EXPECT_NE(error.find("cannot start the raw converter " + dir.file("no-such-converter")), std::string::npos);
+  EXPECT_NE(error.find("cannot start the raw converter " + dir.file("no-such-converter")),
+            std::string::npos);
   prepare(standIn(kWritePpm));
   EXPECT_FALSE(ConvertRaw1(dir.file("absent.CR2"), info, error));
   EXPECT_NE(error.find("raw file not found"), std::string::npos) << error;
@@ -224,21 +224,24 @@ TEST_F(RawInfoTest, CameraTimeLessTheOffsetIsUt) {
   const double second = 1.0 / 86400;
   struct Case {
     const char* stamp;
-    double offset;
+    double offset;  // of the camera clock ahead of UT, in days
     const char* datetime;
     double jd;
   };
   const Case cases[] = {
-      {"Sat Dec  5 13:33:08 2026", kOneHour, "2026-12-05T12:33:08", kJD2026 + 338 + hours(12, 33, 8)},
-      // 5.5 hours ahead of UT, back over midnight and the new year (2024 starts 8766 days after 2000).
+      {"Sat Dec  5 13:33:08 2026", kOneHour, "2026-12-05T12:33:08",
+       kJD2026 + 338 + hours(12, 33, 8)},
+      // 5.5 hours ahead of UT, back over midnight and the new year (2024: 8766 days after 2000).
       {"Mon Jan  1 00:10:00 2024", 5.5 * kOneHour, "2023-12-31T18:40:00",
        kJD2000 + 8766 + hours(0, 10, 0) - 5.5 / 24},
       // West of Greenwich: time is added (1 July 2026 is day 181 of the year).
-      {"Tue Jun 30 22:00:00 2026", -3 * kOneHour, "2026-07-01T01:00:00", kJD2026 + 181 + hours(1, 0, 0)},
+      {"Tue Jun 30 22:00:00 2026", -3 * kOneHour, "2026-07-01T01:00:00",
+       kJD2026 + 181 + hours(1, 0, 0)},
       // 0.6 s more round to the next minute, never to ":60".
       {"Sat Dec  5 13:33:59 2026", -0.6 * second, "2026-12-05T13:34:00",
        kJD2026 + 338 + hours(13, 33, 59.6)},
-      {"Thu Dec 31 23:59:59 2026", -0.6 * second, "2027-01-01T00:00:00", kJD2026 + 365 - 0.4 * second},
+      {"Thu Dec 31 23:59:59 2026", -0.6 * second, "2027-01-01T00:00:00",
+       kJD2026 + 365 - 0.4 * second},
       {"Fri Oct 16 02:03:04 2026", 0, "2026-10-16T02:03:04", kJD2026 + 288 + hours(2, 3, 4)},
   };
   for (const Case& c : cases) {
@@ -286,7 +289,8 @@ TEST_F(RawInfoTest, ShortLinesFieldWidthsAndLineEnds) {
   ASSERT_TRUE(read("Camera: " + name + "xyz\nISO speed: 1234567\n"));
   EXPECT_EQ(img.Instrument, name);
   EXPECT_EQ(img.ISOspeed, "123456");
-  ASSERT_TRUE(read("Timestamp: Sat Dec  5 13:33:08 2026\r\nShutter: 2.0 sec\r\nISO speed: 100\r\n"));
+  ASSERT_TRUE(
+      read("Timestamp: Sat Dec  5 13:33:08 2026\r\nShutter: 2.0 sec\r\nISO speed: 100\r\n"));
   EXPECT_EQ(img.Datetime, "2026-12-05T12:33:08");
   EXPECT_EQ(img.Exposure, 2.0);
   EXPECT_EQ(img.ISOspeed, "100");

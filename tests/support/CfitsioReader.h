@@ -1,5 +1,5 @@
-// CFITSIO as an independent reference: the physical pixel values, size and
-// keywords of a FITS file as CFITSIO reads them, and files written by it.
+// CFITSIO as an independent reference: a FITS file's size, header card count,
+// DATE-OBS and physical pixel values as CFITSIO reads them, and files it writes.
 #pragma once
 
 #include <fitsio.h>
@@ -14,6 +14,7 @@ struct CfitsioImage {
   long width = 0;
   long height = 0;
   int keys = 0;                // header cards before END
+  std::string dateObs;         // empty when there is none
   std::vector<double> values;  // physical values, line after line
 };
 
@@ -23,32 +24,21 @@ inline CfitsioImage readWithCfitsio(const std::string& path) {
   int status = 0;
   int more = 0;
   long axes[2] = {0, 0};
+  char date[FLEN_VALUE] = "";
   fits_open_file(&f, path.c_str(), READONLY, &status);
   fits_get_hdrspace(f, &image.keys, &more, &status);
+  if (status == 0 && fits_read_key(f, TSTRING, "DATE-OBS", date, nullptr, &status) == KEY_NO_EXIST)
+    status = 0;
+  image.dateObs = date;
   fits_get_img_size(f, 2, axes, &status);
   image.width = axes[0];
   image.height = axes[1];
   image.values.resize(static_cast<std::size_t>(axes[0] * axes[1]));
   int anynull = 0;
-  if (!image.values.empty()) {
-    fits_read_img(f, TDOUBLE, 1, axes[0] * axes[1], nullptr, image.values.data(), &anynull,
-                  &status);
-  }
+  fits_read_img(f, TDOUBLE, 1, axes[0] * axes[1], nullptr, image.values.data(), &anynull, &status);
   fits_close_file(f, &status);
   EXPECT_EQ(status, 0) << "CFITSIO status reading " << path;
   return image;
-}
-
-// A string keyword as CFITSIO reads it (quotes removed); fails the test when absent.
-inline std::string cfitsioString(const std::string& path, const char* key) {
-  fitsfile* f = nullptr;
-  int status = 0;
-  char value[FLEN_VALUE] = "";
-  fits_open_file(&f, path.c_str(), READONLY, &status);
-  fits_read_key(f, TSTRING, key, value, nullptr, &status);
-  fits_close_file(f, &status);
-  EXPECT_EQ(status, 0) << key << " in " << path;
-  return value;
 }
 
 // Writes `values` (line after line) with CFITSIO as BITPIX `bitpix`, with BZERO when not 0.

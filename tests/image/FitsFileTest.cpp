@@ -1,13 +1,20 @@
-// Our FITS reading against CFITSIO's: files CFITSIO writes, real camera and
-// observatory frames (tests/data/real) and their header cards.
+// FITS files against an independent implementation: files CFITSIO writes and
+// real camera and observatory frames (tests/data/real) read with CFITSIO's
+// values; files we write pass fitsverify and read back with ours in CFITSIO
+// and in our reader. A write that fails keeps the previous file.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <tuple>
 #include <vector>
 
 #include "image/Imgbuffer.h"
 #include "support/CfitsioReader.h"
+#include "support/FaultInjection.h"
 #include "support/TempDir.h"
 
 namespace vargaze {
@@ -89,20 +96,16 @@ TEST(RealFramesTest, MetadataAsTheHeadersStateIt) {
   ASSERT_TRUE(img.Readfitsfile(realFrame("msumastro/maximdl_6_16_header.fit")));
   // The camera software wrote JD = 2456581.7823379631 for the exposure start.
   EXPECT_NEAR(img.JDstart, 2456581.7823379631, 1e-6);
-  EXPECT_EQ(img.FilterType, 2);
-  EXPECT_DOUBLE_EQ(img.Exposure, 90.0);
+  EXPECT_EQ(std::tuple(img.FilterType, img.Exposure, img.Xbinning, img.Wordmode),
+            std::tuple(2, 90.0, 1, true));
   EXPECT_NEAR(img.Airmass, 1.4496400175438251, 1e-12);
-  EXPECT_EQ(img.Xbinning, 1);
-  EXPECT_TRUE(img.Wordmode);
-
   ASSERT_TRUE(img.Readfitsfile(realFrame("msumastro/maximdl_5_21_header.fit")));
   EXPECT_NEAR(img.JDstart, 2456362.6495370371, 1e-6);
   EXPECT_EQ(img.FilterType, 4);
   EXPECT_GT(img.Offset1, 0.0);  // negative values were shifted
   EXPECT_EQ(img.bufferMin, 0);
-
   ASSERT_TRUE(img.Readfitsfile(realFrame("indi/x0cj010ct_d0h.fit")));
-  EXPECT_DOUBLE_EQ(img.Exposure, 723.0);
+  EXPECT_EQ(img.Exposure, 723.0);
 
   const std::pair<const char*, const char*> dates[] = {
       {"msumastro/maximdl_6_16_header.fit", "2013-10-16T06:46:34.000"},
@@ -120,8 +123,7 @@ TEST(RealFramesTest, MetadataAsTheHeadersStateIt) {
     ASSERT_TRUE(img.Readfitsfile(realFrame(file))) << file << ": " << img.readError;
     EXPECT_EQ(img.Datetime.substr(0, std::string(datetime).size()), datetime) << file;
   }
-
-  EXPECT_FALSE(img.Readfitsfile(realFrame("astropy/test0.fits")));  // primary unit without pixels
+  EXPECT_FALSE(img.Readfitsfile(realFrame("astropy/test0.fits")));  // a header without pixels
   EXPECT_EQ(img.readError.substr(0, 13), "no image data");
 }
 
@@ -155,7 +157,118 @@ TEST(RealFramesTest, HeaderCardsAgreeWithCfitsio) {
     bool error = true;
     EXPECT_EQ(getFitskeyInteger(h, "NAXIS1", error), reference.width) << path;
     EXPECT_FALSE(error);
-    EXPECT_EQ(getFitskeyString(h, "DATE-OBS"), test::cfitsioString(path, "DATE-OBS")) << path;
+    EXPECT_EQ(getFitskeyString(h, "DATE-OBS"), reference.dateObs) << path;
+  }
+}
+
+// fitsverify's one-line verdict for a file.
+std::string fitsverify(const std::string& path) {
+  const std::string command = "fitsverify -q '" + path + "' 2>&1";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::string out;
+  std::array<char, 256> buf{};
+  while (pipe && fgets(buf.data(), int(buf.size()), pipe.get())) out += buf.data();
+  return out;
+}
+
+// An image whose pixel (x, y) holds value(x, y); physical values are those less `offset`.
+Timgbuffer image(int width, int height, int code, const std::function<int(int, int)>& value,
+                 double offset = 0) {
+  Timgbuffer img;
+  img.init(width, height, code);
+  for (int y = 1; y <= height; ++y)
+    for (int x = 1; x <= width; ++x) img.putpixel(x, y, value(x, y));
+  img.Offset1 = offset;
+  return img;
+}
+
+TEST(FitsWriteTest, PassesFitsverifyAndReadsBackInCfitsioAndOurReader) {
+  std::vector<Timgbuffer> images;
+  images.push_back(
+      image(40, 30, kPixel16, [](int x, int y) { return (x * 1777 + y * 313) % 65536; }));
+  Timgbuffer& words = images[0];  // with metadata
+  words.putpixel(1, 1, 65535);
+  words.putpixel(2, 1, 0);
+  words.Datetime = "2023-10-05T21:13:45.500";
+  words.Exposure = 30.25;
+  words.FilterName = "V";
+  words.Instrument = "Test camera";
+  images.push_back(image(3, 3, kPixel16, [](int, int) { return 1; }));
+  images.back().Datetime = "date?";  // no date: no DATE-OBS = 'date?' either
+  images.push_back(image(5, 4, kPixel8, [](int x, int y) { return x * 50 + y; }));
+  setFitskey(images.back().fitsheader, "NAXIS", "3");  // a colour plane: written as a plain image
+  setFitskey(images.back().fitsheader, "NAXIS3", "3");
+  setFitskey(images.back().fitsheader, "CSPACE", "'RGB'");
+  images.push_back(image(5, 4, kPixel32, [](int x, int y) { return x * 100000 - y * 7; }));
+  // Negative images as the reader leaves them: stored = physical + Offset1.
+  images.push_back(image(3, 1, kPixel16, [](int x, int) { return x * 100; }, 150));
+  images.push_back(image(3, 1, kPixel32, [](int x, int) { return x * 100; }, 150));
+
+  test::TempDir dir;
+  const std::string path = dir.file("ours.fit");
+  for (const Timgbuffer& img : images) {
+    SCOPED_TRACE(std::to_string(img.xsize) + " x " + std::to_string(img.ysize) + ", code " +
+                 std::to_string(img.bufferbyte));
+    ASSERT_TRUE(img.Writefitsfile(path));
+    const std::string bytes = test::readBytes(path);
+    EXPECT_EQ(bytes.size() % 2880, 0u);
+    EXPECT_EQ(bytes.substr(0, 30), "SIMPLE  =                    T");
+    EXPECT_EQ(bytes.substr(0, 2880).find('\0'), std::string::npos);  // blanks after END
+    const std::string verdict = fitsverify(path);
+    EXPECT_NE(verdict.find("verification OK"), std::string::npos) << verdict;
+    EXPECT_EQ(verdict.find("error"), std::string::npos) << verdict;
+    const test::CfitsioImage reference = test::readWithCfitsio(path);
+    ASSERT_EQ(reference.width, img.xsize);
+    ASSERT_EQ(reference.height, img.ysize);
+    Timgbuffer back;
+    ASSERT_TRUE(back.Readfitsfile(path)) << back.readError;
+    EXPECT_EQ(back.bufferbyte, img.bufferbyte);
+    for (int y = 1; y <= img.ysize; ++y) {
+      for (int x = 1; x <= img.xsize; ++x) {
+        const double physical = img.getpixel(x, y) - img.Offset1;
+        EXPECT_EQ(reference.values[std::size_t((y - 1) * img.xsize + x - 1)], physical);
+        EXPECT_EQ(back.getpixel(x, y) - back.Offset1, physical) << x << "," << y;
+      }
+    }
+    const std::string date = img.Datetime == "date?" ? "" : img.Datetime;
+    EXPECT_EQ(getFitskeyString(back.fitsheader, "DATE-OBS"), date);
+    EXPECT_EQ(back.Datetime, date.empty() ? "date?" : date);
+    EXPECT_EQ(back.colorimages, 0);
+    EXPECT_EQ(getFitskeyString(back.fitsheader, "NAXIS3"), "");
+    EXPECT_EQ(getFitskeyString(back.fitsheader, "CSPACE"), "");
+    bool error = false;
+    EXPECT_EQ(getFitskeyInteger(back.fitsheader, "NAXIS", error), 2);
+    EXPECT_EQ(std::tuple(back.Exposure, back.FilterName), std::tuple(img.Exposure, img.FilterName));
+    EXPECT_EQ(getFitskeyString(back.fitsheader, "INSTRUME"), img.Instrument);
+    // The writer works on a copy: the buffer's own header is unchanged.
+    EXPECT_EQ(getFitskeyString(img.fitsheader, "EXPTIME"), "");
+  }
+}
+
+// A missing folder, a target name that is a folder, a disk that fills up in
+// the middle of the pixels or of the header.
+TEST(FitsWriteTest, FailuresAreReportedAndKeepThePreviousFile) {
+  const auto value = [](int x, int y) { return (x * 131 + y * 71) % 60000; };
+  const Timgbuffer large = image(400, 300, kPixel16, value);  // 240 000 bytes of pixels
+  const test::SaveAction save = [&](const std::string& path, std::string& message) {
+    return large.Writefitsfile(path, message);
+  };
+  test::TempDir dir;
+  test::expectMissingFolderReported(dir, "frame.fit", save);
+  test::expectFolderTargetReported(dir, "frame.fit", save);
+
+  const std::string path = dir.file("frame.fit");
+  std::string error;
+  ASSERT_TRUE(image(40, 30, kPixel16, value).Writefitsfile(path, error)) << error;
+  for (const std::int64_t limit : {50'000, 1000}) {
+    const std::string message = test::expectFullDiskKeepsFile(path, limit, save);
+    EXPECT_NE(message.find("File too large"), std::string::npos) << message;
+    EXPECT_NE(message.find(path), std::string::npos) << message;
+    Timgbuffer back;
+    ASSERT_TRUE(back.Readfitsfile(path)) << back.readError;
+    EXPECT_EQ(back.xsize, 40);
+    EXPECT_EQ(back.ysize, 30);
+    EXPECT_EQ(back.getpixel(7, 9), value(7, 9));
   }
 }
 
