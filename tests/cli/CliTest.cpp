@@ -71,34 +71,34 @@ class CliTest : public ::testing::Test {
     return text;
   }
   CliResult run(const std::string& arguments) const { return runCli(at(arguments), dir); }
-  nlohmann::json info(const std::string& file) const {
-    const CliResult r = run("info " + file);
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    return nlohmann::json::parse(r.out);
+  // Runs a command that must succeed.
+  CliResult ok(const std::string& arguments) const {
+    const CliResult r = run(arguments);
+    EXPECT_EQ(r.exitCode, 0) << arguments << ": " << r.err;
+    return r;
   }
+  nlohmann::json info(const std::string& file) const { return nlohmann::json::parse(ok("info " + file).out); }
+  Rows rowsOf(const std::string& file, char delimiter) const { return cellsOf(readBytes(at(file)), delimiter); }
   // A demo series in @name; returns the rows of its truth.csv.
   Rows demo(const std::string& name, int frames) const {
-    const CliResult r = run("demo @" + name + " --frames " + std::to_string(frames) + " --size 256x192");
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    return cellsOf(readBytes(at("@" + name + "/truth.csv")), ',');
+    ok("demo @" + name + " --frames " + std::to_string(frames) + " --size 256x192");
+    return rowsOf("@" + name + "/truth.csv", ',');
   }
   TempDir dir;
 };
 
 // Exit code 1, the file and the reason on the last line of stderr, stdout
-// empty, and nothing written but the run file and the export header template.
+// empty, and nothing written but the export header template. (The engine's
+// own refusals are tested with the engine.)
 TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
   demo("n", 3);
-  writeBytes(at("@note.txt"), std::string(3000, 'x'));
   writeBytes(at("@plain"), "x");
   const std::string frame = "@n/demo_001.fit", project = "@n/demo.vgp";
   const std::pair<std::string, std::string> cases[] = {
       {"info @missing.fit", "@missing.fit: file not found"},
-      {"info @note.txt", "@note.txt: not a FITS file"},
       {"info " + frame + " --color 4", "--color takes 1, 2 or 3"},
       {"convert " + frame, "usage: vargaze-cli convert IN OUT"},
       {"demo @out --frames 1", "the number of frames must be 2 to 999, not 1"},
-      {"demo @out --frames many", "--frames takes a whole number, not 'many'"},
       {"demo @out --size 127x300", "the frame size must be 128x128 to 4096x4096, not 127x300"},
       {"demo @out --size 300", "--size takes WIDTHxHEIGHT"},
       {"demo @out --colour 2", "unknown option --colour"},
@@ -115,11 +115,6 @@ TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
       {"export aavso " + project + " -o @r.txt --strict", "2 finding(s) in the report; nothing saved"},
       {"export aavso " + project + " -o @r.txt --var 9", project + ": the export table was not filled"},
       {"export aavso " + project + " -o @r.txt --delimiter :", "--delimiter takes , ; or |"},
-      {"export short " + project + " -o @r.txt --decimal , --delimiter ,", "Feld-Trennzeichen darf nicht Komma"},
-      {"export full " + project + " -o @r.txt --roi 7", "ROI Nr. 7 nicht vorhanden"},
-      {"process background " + project + " -o @out/b.fit", "Fehler beim Speichern der Datei @out/b001.fit"},
-      {"process background " + project + " -o @n/demo_.fit", "Zieldatei gehört zur Serie: " + frame},
-      {"process flat " + frame + " --flat @n/demo_002.fit -o " + frame, "Die Datei " + frame + " ist ein Bild der Serie"},
       {"process lines " + frame + " --roi @n/demo.roi -o " + frame, frame + ": the output would replace the image"},
       {"process crosscorr " + frame, "usage: vargaze-cli process crosscorr"},
       {"process raw2fits --channel X a.CR2", "--channel takes R, G, B or RGB"},
@@ -136,18 +131,15 @@ TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
     const CliResult r = run(arguments);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
-    ASSERT_FALSE(r.err.empty());
-    EXPECT_EQ(r.err.back(), '\n');
+    ASSERT_TRUE(r.err.ends_with('\n')) << r.err;
     EXPECT_NE(splitLines(r.err).back().find(at(reason)), std::string::npos) << r.err;
     for (const std::string& name : tree()) {
-      EXPECT_TRUE(before.count(name) || name == at("@n/demo.prn") || name == at("@exportfileheader.txt")) << name;
+      EXPECT_TRUE(before.count(name) || name == at("@exportfileheader.txt")) << name;
     }
     EXPECT_EQ(readBytes(at(frame)), frameBefore);
   }
   EXPECT_EQ(splitLines(run("no-such-command").err).front(), "vargaze-cli: unknown command 'no-such-command'");
-  const CliResult help = run("--help");
-  EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("demo DIR [--frames N] [--size WxH]"), std::string::npos);
+  EXPECT_NE(ok("--help").out.find("demo DIR [--frames N] [--size WxH]"), std::string::npos);
 }
 
 // The JSON fields against a frame the test wrote (BZERO 32768 shifts the
@@ -157,19 +149,15 @@ TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
 TEST_F(CliTest, InfoAndConvertShowWhatTheFrameHolds) {
   writeBytes(at("@frame.fit"), FitsBuilder(16, 3, 2).card("BZERO", "32768").card("DATE-OBS", "'2000-01-01T12:00:00'")
                                    .card("EXPTIME", "30").card("FILTER", "'V'").card("AIRMASS", "1.25")
-                                   .card("XBINNING", "2").pixels({-32768, -32000, 0, 100, 200, 32767}).bytes());
-  const CliResult r = run("info @frame.fit");
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto j = nlohmann::json::parse(r.out);
+                                   .card("XBINNING", "2").card("YBINNING", "3").pixels({-32768, -32000, 0, 100, 200, 32767}).bytes());
+  const std::string text = ok("info @frame.fit").out;
+  const auto j = nlohmann::json::parse(text);
   const std::pair<const char*, nlohmann::json> fields[] = {
-      {"xsize", 3},       {"ysize", 2},       {"bitpix", 16}, {"bufferMin", 0},  {"bufferMax", 65535},
-      {"Exposure", 30.0}, {"FilterName", "V"}, {"FilterType", 3}, {"Airmass", 1.25}, {"Xbinning", 2},
-      {"JDstart", 2451545.0}, {"Datetime", "2000-01-01T12:00:00.000"}};
+      {"xsize", 3},       {"ysize", 2},        {"bitpix", 16},     {"bufferMin", 0},  {"bufferMax", 65535},
+      {"Exposure", 30.0}, {"FilterName", "V"}, {"FilterType", 3},  {"Airmass", 1.25}, {"Xbinning", 2},
+      {"Ybinning", 3},    {"JDstart", 2451545.0}, {"Datetime", "2000-01-01T12:00:00.000"}};
   for (const auto& [key, value] : fields) EXPECT_EQ(j[key], value) << key;
-  for (const char* key : {"bufferbyte", "PixScale", "Ybinning", "Offset1", "Wordmode", "colorimages", "OBSTYPE"}) {
-    EXPECT_TRUE(j.contains(key)) << key;
-  }
-  EXPECT_NE(r.out.find("\"JDstart\": 2451545.00000000,"), std::string::npos) << r.out;
+  EXPECT_NE(text.find("\"JDstart\": 2451545.00000000,"), std::string::npos) << text;
   writeBytes(at("@rgb.fit"), FitsBuilder(8, 2, 1, 3).card("CSPACE", "'RGB'").pixels({1, 2, 30, 40, 150, 160}).bytes());
   EXPECT_EQ(info("@rgb.fit")["colorimages"], 3);
   for (const auto& [colour, brightest] : {std::pair{"1", 2}, {"2", 40}, {"3", 160}}) {
@@ -177,15 +165,14 @@ TEST_F(CliTest, InfoAndConvertShowWhatTheFrameHolds) {
     EXPECT_TRUE(plane["xsize"] == 2 && plane["bufferMax"] == brightest) << colour << ": " << plane;
   }
   EXPECT_EQ(info("@rgb.fit --color 2")["FilterName"], "TG");
-
   writeBytes(at("@in.fit"), FitsBuilder(16, 2, 2).card("DATE-OBS", "'2023-10-05T21:13:45.5'").pixels({-5, 0, 10, 300}).bytes());
-  ASSERT_EQ(run("sample @sample.fit").exitCode, 0);
+  ok("sample @sample.fit");
   EXPECT_GT(info("@sample.fit")["bufferMax"].get<int>(), 5000);
   for (const std::string name : {"@in.fit", "@sample.fit"}) {
-    ASSERT_EQ(run("convert " + name + " @out.fit").exitCode, 0) << name;
+    ok("convert " + name + " @out.fit");
     const auto before = info(name), after = info("@out.fit");
     for (const char* key : {"xsize", "ysize", "bufferMin", "bufferMax", "Offset1", "JDstart", "Datetime", "Exposure"}) {
-      EXPECT_EQ(before[key], after[key]) << name << " " << key;
+      EXPECT_TRUE(before.contains(key) && before[key] == after[key]) << name << " " << key;
     }
   }
 }
@@ -212,17 +199,15 @@ TEST_F(CliTest, TableCellsAreThePixelSums) {
       // pixels holds the faint one: 25 / 176 * (176 * 100 + 1760) = 2750.
       // Without the time correction: 10 + 2.5 log10(9750).
       {ring, "", "", {{1, 1, "12500"}, {1, 2, "2750"}, {3, 0, "Magcal=19.97"}}},
-      {"", stars, "", {{1, 8, "0.600"}, {1, 9, "10.000"}, {1, 10, "9.700"}, {1, 11, ""}}},
-      {"", stars, "--filter 4", {{1, 5, "9.700*"}}},  // R: the comparison's R value
+      // Filter R: the comparison's R value as its magnitude.
+      {"", stars, "--filter 4", {{1, 5, "9.700*"}, {1, 8, "0.600"}, {1, 9, "10.000"}, {1, 10, "9.700"}, {1, 11, ""}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.options + c.ini + c.project);
     writeBytes(at("@vargaze1.ini"), c.ini);
     writeBytes(at("@field.vgp"), c.project);
-    const CliResult r = run("table @frame.fit --roi @field.roi --no-center " + c.options);
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    const Rows rows = cellsOf(r.out, ';');
-    ASSERT_EQ(rows.size(), 5u) << r.out;
+    const Rows rows = cellsOf(ok("table @frame.fit --roi @field.roi --no-center " + c.options).out, ';');
+    ASSERT_EQ(rows.size(), 5u);
     for (const auto& [row, column, text] : c.cells) EXPECT_EQ(rows[row].at(column), text) << row << "," << column;
   }
   // A damaged ROI file: its whole record is measured, and the exit code says so.
@@ -237,9 +222,7 @@ TEST_F(CliTest, TableCellsAreThePixelSums) {
 // then the same stars 4 columns right and 3 rows up.
 TEST_F(CliTest, FindstarsMarksTheStarsAndCrosscorrFindsTheirShift) {
   writeBytes(at("@frame.fit"), frameBytes({{25, 20, 60000}, {60, 30, 45000}, {42, 60, 50000}}, true));
-  const CliResult r = run("findstars @frame.fit --max 65000 -o @found.roi");
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.err.find("3 Sterne gefunden"), std::string::npos) << r.err;
+  EXPECT_NE(ok("findstars @frame.fit --max 65000 -o @found.roi").err.find("3 Sterne gefunden"), std::string::npos);
   const std::string bytes = readBytes(at("@found.roi"));
   ASSERT_EQ(bytes.size(), 3u * 28);
   std::set<std::pair<int, int>> positions;
@@ -249,121 +232,101 @@ TEST_F(CliTest, FindstarsMarksTheStarsAndCrosscorrFindsTheirShift) {
     positions.emplace(xy[0], xy[1]);
   }
   EXPECT_EQ(positions, (std::set<std::pair<int, int>>{{25, 20}, {42, 60}, {60, 30}}));
-  EXPECT_EQ(cellsOf(run("table @frame.fit --roi @found.roi").out, ';').size(), 6u);
+  EXPECT_EQ(cellsOf(ok("table @frame.fit --roi @found.roi").out, ';').size(), 6u);
   writeBytes(at("@moved.fit"), frameBytes({{29, 17, 60000}, {64, 27, 45000}, {46, 57, 50000}}, true));
-  EXPECT_EQ(run("process crosscorr @frame.fit @moved.fit").out, "dx=4 dy=-3\n");
+  EXPECT_EQ(ok("process crosscorr @frame.fit @moved.fit").out, "dx=4 dy=-3\n");
 }
 
 // demo prints what it wrote; measure summarises each star as the truth has
-// it: name, type, points, mean and sample deviation, with a run file line per
-// frame. Saved after the folder moved, the project names the frames' new place.
+// it (name, type, points, mean, sample deviation) with a run file line per
+// frame; saved after the folder moved, the project names the frames' new
+// place; colorindex of the series as a colour series gives each star's V of
+// the last frame.
 TEST_F(CliTest, MeasureSummarisesTheDemoAsItsTruth) {
-  const CliResult written = run("demo @night --frames 4 --size 160x130");
-  ASSERT_EQ(written.exitCode, 0) << written.err;
-  const Rows truth = cellsOf(readBytes(at("@night/truth.csv")), ',');
-  std::vector<std::string> names;
-  for (const char* name : {"demo_001.fit", "demo_002.fit", "demo_003.fit", "demo_004.fit", "truth.csv", "demo.roi", "demo.vgp"}) {
-    names.push_back(at("@night/") + name);
-  }
-  EXPECT_EQ(splitLines(written.out), names);
+  const std::vector<std::string> printed = splitLines(ok("demo @night --frames 4 --size 160x130").out);
+  ASSERT_EQ(printed.size(), 4u + 3u);  // the frames, truth.csv, demo.roi, demo.vgp
+  EXPECT_TRUE(printed.front() == at("@night/demo_001.fit") && printed.back() == at("@night/demo.vgp")) << printed.back();
   const auto frame = info("@night/demo_004.fit");
   EXPECT_TRUE(frame["xsize"] == 160 && frame["ysize"] == 130) << frame;
+  const Rows truth = rowsOf("@night/truth.csv", ',');
   std::filesystem::rename(at("@night"), at("@moved"));
-  const CliResult r = run("measure @moved/demo.vgp --save");
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const Rows summary = cellsOf(r.out, ';');
-  ASSERT_EQ(summary.size(), 6u) << r.out;
+  const Rows summary = cellsOf(ok("measure @moved/demo.vgp --save").out, ';');
+  ASSERT_EQ(summary.size(), 6u);
   EXPECT_EQ(summary[0], (std::vector<std::string>{"N", "Name", "Type", "Points", "Mean", "StdDev"}));
   const char* types[] = {"Var", "Comp", "Comp", "Comp", "Check"};
   for (std::size_t n = 1; n <= 5; ++n) {
-    double sum = 0.0, squares = 0.0;
-    for (std::size_t f = 1; f <= 4; ++f) sum += number(truth[f][2 + n]);
-    for (std::size_t f = 1; f <= 4; ++f) squares += std::pow(number(truth[f][2 + n]) - sum / 4, 2);
+    double mean = 0.0, squares = 0.0;
+    for (std::size_t f = 1; f <= 4; ++f) mean += number(truth[f][2 + n]) / 4;
+    for (std::size_t f = 1; f <= 4; ++f) squares += std::pow(number(truth[f][2 + n]) - mean, 2);
     const std::vector<std::string>& line = summary[n];
     ASSERT_EQ(line.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(line.begin(), line.begin() + 4),
               (std::vector<std::string>{std::to_string(n), truth[0][2 + n], types[n - 1], "4"}));
-    EXPECT_NEAR(number(line[4]), sum / 4, 0.02) << line[1];
+    EXPECT_NEAR(number(line[4]), mean, 0.02) << line[1];
     EXPECT_NEAR(number(line[5]), std::sqrt(squares / 3), 0.02) << line[1];
   }
   EXPECT_EQ(splitLines(readBytes(at("@moved/demo.prn"))).size(), 2u + 4u);
   const std::string saved = readBytes(at("@moved/demo.vgp"));
   EXPECT_NE(saved.find(at("@moved/demo_001.fit\r\n")), std::string::npos);
   EXPECT_EQ(saved.find(at("@night/")), std::string::npos);
-}
-
-// colorindex prints the mean V of each star of a colour series as the truth
-// has it; watch measures the two frames new in the folder of a project that
-// knows three.
-TEST_F(CliTest, ColourIndexAndWatch) {
-  const Rows truth = demo("colour", 2);
-  std::string text = readBytes(at("@colour/demo.vgp"));
-  writeBytes(at("@colour/demo.vgp"), text.replace(text.find("BVRImode=0"), 10, "BVRImode=1"));
-  const CliResult colour = run("colorindex @colour/demo.vgp");
-  ASSERT_EQ(colour.exitCode, 0) << colour.err;
-  const Rows table = cellsOf(colour.out, ';');
-  ASSERT_EQ(table.size(), 6u) << colour.out;
+  std::string text = readBytes(at("@moved/demo.vgp"));
+  writeBytes(at("@moved/demo.vgp"), text.replace(text.find("BVRImode=0"), 10, "BVRImode=1"));
+  const Rows table = cellsOf(ok("colorindex @moved/demo.vgp").out, ';');
+  ASSERT_EQ(table.size(), 6u);
   EXPECT_EQ(table[0], (std::vector<std::string>{"Filt", "V", ""}));  // the demo frames are all V
   for (std::size_t n = 1; n <= 5; ++n) {
     EXPECT_EQ(table[n][0], std::to_string(n));
-    EXPECT_NEAR(number(table[n][1]), (number(truth[1][2 + n]) + number(truth[2][2 + n])) / 2, 0.02) << n;
+    EXPECT_NEAR(number(table[n][1]), number(truth[4][2 + n]), 0.03) << n;
   }
+}
+
+// watch measures the two frames new in the folder of a project that knows
+// three.
+TEST_F(CliTest, WatchMeasuresNewFrames) {
   demo("live", 5);
-  text = readBytes(at("@live/demo.vgp"));
+  std::string text = readBytes(at("@live/demo.vgp"));
   for (const char* frame : {"@live/demo_004.fit\r\n", "@live/demo_005.fit\r\n"}) text.erase(text.find(at(frame)), at(frame).size());
   writeBytes(at("@live/demo.vgp"), text);
-  const CliResult watch = run("watch @live/demo.vgp --interval 1 --cycles 3");
-  ASSERT_EQ(watch.exitCode, 0) << watch.err;
+  const CliResult watch = ok("watch @live/demo.vgp --interval 1 --cycles 3");
   const Rows summary = cellsOf(watch.out, ';');
-  ASSERT_EQ(summary.size(), 6u) << watch.out;
+  ASSERT_EQ(summary.size(), 6u);
   EXPECT_EQ(summary[2][3], "5") << watch.err;
   EXPECT_EQ(splitLines(readBytes(at("@live/demo.prn"))).size(), 2u + 5u);
 }
 
-// Each export of the demo: per frame the time and the variable's magnitude
-// as the truth has them (the AAVSO report at mid-exposure), in its own
-// delimiter and decimal mark.
-TEST_F(CliTest, ExportsFollowTheTruth) {
+// Each export of the demo, per frame, in its own delimiter and decimal mark:
+// the time and the variable's magnitude as the truth has them (the AAVSO
+// report at mid-exposure). Each processing command writes frames numbered
+// after the series' and keeping their dates, or JPEG pictures.
+TEST_F(CliTest, ExportsFollowTheTruthAndProcessingWritesFrames) {
   const Rows truth = demo("n", 3);
   writeBytes(at("@aavso.ini"), "[Export]\r\nOBSCODE=XYZ\r\n[Time]\r\nMiddletimeCorrection=1\r\n");
-  const struct {
-    std::string arguments;
-    std::size_t skip;  // lines before the data
-    char delimiter;
-    std::size_t columns, jd, mag, truthJd;  // in the data; the truth's JD column
-  } cases[] = {
+  // Arguments, lines before the data, delimiter, columns; the columns of the
+  // JD and the magnitude, and the truth's JD column.
+  const std::tuple<std::string, std::size_t, char, std::size_t, std::size_t, std::size_t, std::size_t> exports[] = {
       {"aavso @n/demo.vgp --config @aavso.ini --strict", 9, ',', 15, 1, 2, 2},
       {"short @n/demo.vgp --roi2 5 --airmass --decimal , --delimiter ';'", 0, ';', 4, 0, 1, 1},
       {"full @n/demo.vgp --roi 1", 2, ',', 10, 0, 6, 1},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.arguments);
-    const CliResult r = run("export " + c.arguments + " -o @out.txt");
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    const Rows rows = cellsOf(readBytes(at("@out.txt")), c.delimiter);
-    ASSERT_EQ(rows.size(), c.skip + 3);
+  for (const auto& [arguments, skip, delimiter, columns, jd, mag, truthJd] : exports) {
+    ok("export " + arguments + " -o @out.txt");
+    const Rows rows = rowsOf("@out.txt", delimiter);
+    ASSERT_EQ(rows.size(), skip + 3) << arguments;
     for (std::size_t f = 1; f <= 3; ++f) {
-      const std::vector<std::string>& row = rows[c.skip + f - 1];
-      ASSERT_EQ(row.size(), c.columns);
-      EXPECT_NEAR(number(row[c.jd]), number(truth[f][c.truthJd]), 1e-5);
-      EXPECT_NEAR(number(row[c.mag]), number(truth[f][3]), 0.03);
+      const std::vector<std::string>& row = rows[skip + f - 1];
+      ASSERT_EQ(row.size(), columns) << arguments;
+      EXPECT_NEAR(number(row[jd]), number(truth[f][truthJd]), 1e-5) << arguments;
+      EXPECT_NEAR(number(row[mag]), number(truth[f][3]), 0.03) << arguments;
     }
   }
-}
-
-// Each processing command writes its frames, numbered after the series'
-// frames and keeping their dates; JPEG pictures start with the JPEG marker.
-TEST_F(CliTest, ProcessCommandsWriteTheirFrames) {
-  demo("n", 3);
-  const std::pair<std::string, std::vector<std::string>> cases[] = {  // outputs of frame 1, 2, 3
+  const std::pair<std::string, std::vector<std::string>> processing[] = {  // outputs of frame 1, 2, 3
       {"background @n/demo.vgp -o @b.fit", {"b001.fit", "b002.fit", "b003.fit"}},
       {"flat @n/demo_002.fit --flat @n/demo_003.fit -o @c.fit", {"", "c.fit"}},
       {"lines @n/demo_003.fit --roi @n/demo.roi -o @l.fit", {"", "", "l.fit"}},
       {"jpeg @n/demo.vgp -o @p.jpg", {"p001.JPG", "p002.JPG", "p003.JPG"}},
   };
-  for (const auto& [arguments, outputs] : cases) {
-    const CliResult r = run("process " + arguments);
-    ASSERT_EQ(r.exitCode, 0) << arguments << ": " << r.err;
+  for (const auto& [arguments, outputs] : processing) {
+    ok("process " + arguments);
     for (std::size_t i = 0; i < outputs.size(); ++i) {
       if (outputs[i].ends_with(".JPG")) {
         EXPECT_EQ(readBytes(at("@" + outputs[i])).substr(0, 2), "\xFF\xD8") << outputs[i];
