@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 #include "photometry/RoiFile.h"
@@ -332,12 +333,13 @@ TEST_F(ProjectFileTest, MoreThanThreeFramesAskForTheLightCurveUnlessColourIndex)
   Reloaded colour;
   ASSERT_EQ(LoadProjectfile(colour.series, project), ProjectLoadResult::Loaded);
   EXPECT_TRUE(colour.ui.questions.empty());
-  const SeriesMenuState menu = SetSeriesMode(colour.series.BVRImode);
-  EXPECT_FALSE(menu.Analyse1Enabled || menu.Autolightcurve1Enabled || menu.Datenexport1Enabled);
-  EXPECT_TRUE(menu.BVRIanalyseVisible);
-  const SeriesMenuState timeSeries = SetSeriesMode(false);
-  EXPECT_TRUE(timeSeries.Analyse1Enabled && timeSeries.Autolightcurve1Enabled && timeSeries.Datenexport1Enabled);
-  EXPECT_FALSE(timeSeries.BVRIanalyseVisible);
+  for (const bool colourIndex : {true, false}) {  // the menu offers one kind of measurement
+    const SeriesMenuState menu = SetSeriesMode(colourIndex);
+    EXPECT_EQ(std::vector<bool>({menu.Analyse1Enabled, menu.Autolightcurve1Enabled, menu.Datenexport1Enabled,
+                                 menu.BVRIanalyseVisible}),
+              std::vector<bool>({!colourIndex, !colourIndex, !colourIndex, colourIndex}));
+  }
+  EXPECT_TRUE(colour.series.BVRImode);
 }
 
 TEST_F(ProjectFileTest, WritesTheCurveFileBesideTheProjectUnlessColourIndex) {
