@@ -236,27 +236,4 @@ inline std::string expectPipeRefused(const std::function<bool(std::string& repor
   return child.report;
 }
 
-// Root may write into any folder, so the read-only folder shows nothing then.
-inline bool runningAsRoot() { return ::geteuid() == 0; }
-
-// The target's folder is read-only: refused with a message, the previous file
-// stays. Only meaningful when not running as root (the caller skips then).
-inline void expectReadOnlyFolderKeepsFile(const std::string& path, const SaveAction& save) {
-  SCOPED_TRACE("read-only target folder");
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  const std::string before = readBytes(path);
-  ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-  std::string message;
-  const bool saved = save(path, message);
-  ::chmod(folder.c_str(), 0755);
-  EXPECT_FALSE(saved);
-  EXPECT_FALSE(message.empty());
-  EXPECT_EQ(readBytes(path), before);
-}
-
-#define VARGAZE_SKIP_READ_ONLY_AS_ROOT()                                                  \
-  if (::vargaze::test::runningAsRoot())                                                  \
-  GTEST_SKIP() << "read-only folder variant skipped: running as root, which writes into " \
-                  "read-only folders anyway (the other fault variants ran)"
-
 }  // namespace vargaze::test
