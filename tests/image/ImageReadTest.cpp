@@ -167,9 +167,8 @@ TEST_F(FitsReadTest, StoredValuesBecomePixels) {
     SCOPED_TRACE(c.what);
     ASSERT_TRUE(read(c.bitpix, c.cards, c.stored)) << img.readError;
     for (int x = 1; x <= img.xsize; ++x) EXPECT_EQ(img.getpixel(x, 1), c.pixels[x - 1]) << x;
-    EXPECT_EQ(img.xsize, static_cast<int>(c.pixels.size()));
-    EXPECT_EQ(img.Offset1, c.offset);
-    EXPECT_EQ(img.bufferbyte, c.bufferbyte);
+    EXPECT_EQ(std::tuple(img.xsize, img.Offset1, img.bufferbyte),
+              std::tuple(int(c.pixels.size()), c.offset, c.bufferbyte));
     EXPECT_EQ(img.bufferMin, *std::min_element(c.pixels.begin(), c.pixels.end()));
     EXPECT_EQ(img.bufferMax, *std::max_element(c.pixels.begin(), c.pixels.end()));
     EXPECT_TRUE(img.Wordmode || c.bufferbyte != kPixel16);  // every word is >= 0 now
@@ -183,16 +182,11 @@ TEST_F(FitsReadTest, MetadataCards) {
                  {"PIXSCALE", "1.25 / arcsec per pixel"}};
   cards.resize(cards.size() + 40, {"HISTORY", "filler"});  // 52 cards + END: two blocks
   ASSERT_TRUE(read(16, cards, {5}));
-  EXPECT_DOUBLE_EQ(img.Exposure, 12.25);
-  EXPECT_EQ(img.FilterName, " v      ");
-  EXPECT_EQ(img.FilterType, 3);
-  EXPECT_EQ(img.Xbinning, 2);
-  EXPECT_EQ(img.Ybinning, 3);
-  EXPECT_DOUBLE_EQ(img.Airmass, 1.5);
-  EXPECT_DOUBLE_EQ(img.PixScale, 1.25);
-  EXPECT_EQ(img.headerlines, 53);
-  EXPECT_EQ(img.imageblock, 2 * 2880);
-  EXPECT_EQ(img.getpixel(1, 1), 5);
+  EXPECT_EQ(std::tuple(img.Exposure, img.FilterName, img.FilterType, img.Xbinning, img.Ybinning),
+            std::tuple(12.25, " v      ", 3, 2, 3));
+  EXPECT_EQ(std::tuple(img.Airmass, img.PixScale), std::tuple(1.5, 1.25));
+  EXPECT_EQ(std::tuple(img.headerlines, img.imageblock, img.getpixel(1, 1)),
+            std::tuple(53, 2 * 2880, 5));
 
   const std::pair<const char*, int> filters[] = {{"'Clear'", 0}, {"'B'", 2},  {"'V'", 3},
                                                  {"'G'", 3},     {"'R'", 4},  {"'I'", 5},
