@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "processing/CrossCorrelation.h"
 #include "processing/DcfPulses.h"
@@ -20,10 +21,7 @@ namespace {
 
 TRoi1 skyRoi(std::int32_t xb, std::int32_t yb, std::int64_t bcounts, std::int32_t d = 5) {
   TRoi1 r;
-  r.xb = xb;
-  r.yb = yb;
-  r.bcounts = bcounts;
-  r.d = d;
+  std::tie(r.xb, r.yb, r.bcounts, r.d) = std::tuple(xb, yb, bcounts, d);
   return r;
 }
 
@@ -36,9 +34,7 @@ std::vector<TRoi1> cornerSamples(int w, int h, std::int64_t level) {
 Timgbuffer imageOf(std::int32_t bufferbyte, int w, int h, const std::function<int(int, int)>& v) {
   Timgbuffer img;
   img.init(w, h, bufferbyte);
-  for (int y = 1; y <= h; ++y) {
-    for (int x = 1; x <= w; ++x) img.putpixel(x, y, v(x, y));
-  }
+  for (int i = 0; i < w * h; ++i) img.putpixel(i % w + 1, i / w + 1, v(i % w + 1, i / w + 1));
   return img;
 }
 
@@ -147,21 +143,6 @@ TEST(LineRemoval, StripesTakeTheCommonLevelAndTheSkyStays) {
   }
   EXPECT_EQ(img.Offset1, 0.0);
   EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST(LineRemoval, TheCommandWorksOnTheImageOnDisplayWithItsRois) {
-  test::SeriesBench b;
-  *b.series.img = imageOf(kPixel16, 30, 20, [](int, int y) { return y == 6 ? 1040 : 1000; });
-  b.series.imageLoaded = true;
-  b.win.setImage(b.series.img.get());
-  b.win.ROIlist = cornerSamples(30, 20, 1000);
-  b.win.BVRIlist.resize(4);
-  b.win.ROIindex = 4;
-  b.series.controls.LowerScrollBar = 300;
-  ASSERT_TRUE(EliminateLinesClick(b.series));
-  EXPECT_EQ(b.series.img->getpixel(9, 6), 1002);  // (19 * 1000 + 1040) div 20
-  EXPECT_EQ(b.series.controls.LowerScrollBar, 0);
-  EXPECT_EQ(b.series.img->bufferMax, 1002);
 }
 
 struct Field {

@@ -88,6 +88,14 @@ const Case kCases[] = {
     {"LineRemovalWithoutRoi", twoFrames, removeLines, false, {"Kein Background definiert."}},
     {"LineRemovalWithThreeSamples", threeRois, removeLines, false, {"zu wenig Messpunkte"}},
     {"LineRemovalDuringARun", skyInARun, removeLines, false},
+    // Done: the display levels follow, from a stale maximum and contrast bar.
+    {"LineRemovalRelevelsTheDisplay",
+     [](Rig& t) { sky(t); t.series.img->bufferMax = 0; t.series.controls.LowerScrollBar = 300; },
+     [](Rig& t) {
+       return EliminateLinesClick(t.series) && t.series.img->bufferMax == 20100 &&
+              t.series.controls.LowerScrollBar == 0;
+     },
+     true},
     {"ImageSaveWithoutImage", nothing, [](Rig& t) { return saveTo(t, "out.fit"); }, false,
      {"Kein Bild geladen"}, {}, {"out.fit"}},
     {"ImageSaveOntoAFrame", twoFrames, [](Rig& t) { return saveTo(t, "./a.fit"); }, false,
@@ -124,7 +132,7 @@ const Case kCases[] = {
 
 class SeriesCommandTest : public Rig, public ::testing::WithParamInterface<Case> {};
 
-TEST_P(SeriesCommandTest, RefusesFailsOrStopsAsExpected) {
+TEST_P(SeriesCommandTest, EndsAsExpected) {
   const Case& c = GetParam();
   c.setup(*this);
   const auto bytes = [this] {
