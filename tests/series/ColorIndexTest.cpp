@@ -51,15 +51,16 @@ TEST_F(ColorIndexTest, WritesOneRowPerRoiAndOneColumnPerFilter) {
 
 TEST_F(ColorIndexTest, OtherFiltersAddNoColumnALaterFrameOverwritesAFailedFrameIsSkipped) {
   openFrames({{"B", 20000.0},
-              {"V", 200.0},    // removed below: reported, the rest measured
-              {"C", 200.0},    // code 0: not stored
-              {"TG", 200.0},   // code 7: stored, never printed
-              {"X", 200.0},    // unknown: not stored
+              {"V", 200.0},   // removed below: reported, the rest measured
+              {"C", 200.0},   // code 0: not stored
+              {"TG", 200.0},  // code 7: stored, never printed
+              {"X", 200.0},   // unknown: not stored
               {"B", 2000.0}});
   std::filesystem::remove(dir.file("V1.fit"));
   ASSERT_TRUE(BVRIanalyseClick(series));
   EXPECT_EQ(table(), "Filt;B;\r\n1;12.345;\r\n2;14.845;\r\n");
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Fehler beim Laden der Datei " + dir.file("V1.fit")});
+  EXPECT_EQ(ui.messages,
+            std::vector<std::string>{"Fehler beim Laden der Datei " + dir.file("V1.fit")});
 }
 
 TEST_F(ColorIndexTest, RefusalsAndTheProjectSavedFirst) {
@@ -69,16 +70,19 @@ TEST_F(ColorIndexTest, RefusalsAndTheProjectSavedFirst) {
   EXPECT_FALSE(BVRIanalyseClick(series));
   addRoi(30, 30);
   EXPECT_FALSE(BVRIanalyseClick(series));
-  EXPECT_EQ(ui.messages, (std::vector<std::string>{
-                             "Keine ROI definiert.",
-                             "Farbindex-Tabelle erst ab 2 Bilddateien verfügbar."}));
+  EXPECT_EQ(ui.messages,
+            (std::vector<std::string>{"Keine ROI definiert.",
+                                      "Farbindex-Tabelle erst ab 2 Bilddateien verfügbar."}));
   EXPECT_FALSE(std::filesystem::exists(dir.file("colour.prn")));
 
   win.ClearROIs();
   openFrames({{"B", 2000.0}, {"V", 200.0}});
   series.ProjectFilename.clear();
   int asked = 0;
-  EXPECT_FALSE(BVRIanalyseClick(series, [&] { ++asked; return false; }));  // declined
+  EXPECT_FALSE(BVRIanalyseClick(series, [&] {
+    ++asked;
+    return false;
+  }));  // declined
   EXPECT_EQ(asked, 1);
   ASSERT_TRUE(BVRIanalyseClick(series, [&] {
     series.ProjectFilename = dir.file("named.vgp");
@@ -88,11 +92,11 @@ TEST_F(ColorIndexTest, RefusalsAndTheProjectSavedFirst) {
 }
 
 TEST(BVRIArrayTest, ColumnsFollowRoiOneMissingValuesPrintAsHundredOtherCodesAreDropped) {
-  BVRIArray table(150);  // more than a hundred ROIs
-  table.store(2, 0, 12.5);    // B
-  table.store(4, 0, 11.0);    // R
-  table.store(3, 1, 13.25);   // V of ROI 2 only: no V column
-  table.store(5, 0, 99.0);    // "no magnitude" of a star too faint: no I column
+  BVRIArray table(150);      // more than a hundred ROIs
+  table.store(2, 0, 12.5);   // B
+  table.store(4, 0, 11.0);   // R
+  table.store(3, 1, 13.25);  // V of ROI 2 only: no V column
+  table.store(5, 0, 99.0);   // "no magnitude" of a star too faint: no I column
   table.store(2, 149, 15.125);
   const std::vector<std::string> lines = table.lines();
   ASSERT_EQ(lines.size(), 151u);
@@ -104,7 +108,8 @@ TEST(BVRIArrayTest, ColumnsFollowRoiOneMissingValuesPrintAsHundredOtherCodesAreD
   BVRIArray all(1);
   for (std::int32_t code = 2; code <= 5; ++code) all.store(code, 0, 10.0 + code);
   all.store(5, 0, 98.999);  // just below the missing mark
-  EXPECT_EQ(all.lines(), (std::vector<std::string>{"Filt;B;V;R;I;", "1;12.000;13.000;14.000;98.999;"}));
+  EXPECT_EQ(all.lines(),
+            (std::vector<std::string>{"Filt;B;V;R;I;", "1;12.000;13.000;14.000;98.999;"}));
 
   BVRIArray few(1);  // only codes 2..8 of existing ROIs are stored
   for (const std::int32_t code : {-1, 0, 1, 9, 42}) few.store(code, 0, 10.0);

@@ -23,11 +23,14 @@ class FaultInjectionSeriesTest : public test::SeriesRig {
  protected:
   void SetUp() override {
     std::vector<std::string> names;
-    for (int i = 0; i < 6; ++i) names.push_back("frame-with-a-long-name-" + std::to_string(i) + ".fit");
+    for (int i = 0; i < 6; ++i)
+      names.push_back("frame-with-a-long-name-" + std::to_string(i) + ".fit");
     openWithRois(writeFrames(names));
   }
 
-  std::string lastMessage() const { return ui.messages.empty() ? "no message" : ui.messages.back(); }
+  std::string lastMessage() const {
+    return ui.messages.empty() ? "no message" : ui.messages.back();
+  }
 
   // A save as a SaveAction: its message is the last one shown.
   test::SaveAction action(bool (*save)(Series&, const std::string&)) {

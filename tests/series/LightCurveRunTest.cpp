@@ -17,7 +17,9 @@ namespace {
 using test::readBytes;
 
 // The magnitude of a star of `net` counts against ROI 1 (20000 counts, 11.2).
-double magnitudeOf(double net) { return 11.2 + 2.5 * std::log10(20000.0 / net); }
+double magnitudeOf(double net) {
+  return 11.2 + 2.5 * std::log10(20000.0 / net);
+}
 
 class LightCurveRunTest : public test::SeriesRig {
  protected:
@@ -25,7 +27,8 @@ class LightCurveRunTest : public test::SeriesRig {
   // the target of frame i at 2000 (i + 1) counts.
   std::vector<std::string> writeSeries(int n) {
     std::vector<std::string> paths;
-    for (int i = 0; i < n; ++i) paths.push_back(writeTimed("f" + std::to_string(i) + ".fit", i, 2000.0 * (i + 1)));
+    for (int i = 0; i < n; ++i)
+      paths.push_back(writeTimed("f" + std::to_string(i) + ".fit", i, 2000.0 * (i + 1)));
     return paths;
   }
   std::string writeTimed(const std::string& name, int minute, double target) {
@@ -45,12 +48,14 @@ TEST_F(LightCurveRunTest, RunFileAndCurveOfThreeFrames) {
   const auto paths = writeSeries(3);
   openNight(paths);
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
+  const auto line = [&](int i, const std::string& rest) {
+    return "\"" + paths[static_cast<std::size_t>(i)] + "\";" + rest + "\r\n";
+  };
   EXPECT_EQ(readBytes(dir.file("night.prn")),
             "\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";\r\n"
-            "\"------\";0;11.200;\"?\"\r\n"
-            "\"" + paths[0] + "\";10371.33333;11.200;13.700\r\n"
-            "\"" + paths[1] + "\";10371.33403;11.200;12.947\r\n"
-            "\"" + paths[2] + "\";10371.33472;11.200;12.507\r\n");
+            "\"------\";0;11.200;\"?\"\r\n" +
+                line(0, "10371.33333;11.200;13.700") + line(1, "10371.33403;11.200;12.947") +
+                line(2, "10371.33472;11.200;12.507"));
   EXPECT_EQ(series.curve.NumCurvePoints, 3);
   EXPECT_EQ(flags.Activeframe, 1);
   for (int i = 0; i < 3; ++i) {
@@ -148,7 +153,8 @@ TEST(RunFileTest, HeaderReferenceAndFrameLinesAndCurveFileNames) {
   TRoi1 check;
   check.rmag = 12.0f;  // a check star's magnitude is not a reference
   EXPECT_EQ(runReferenceLine({comp, check}), "\"------\";0;11.200;\"?\"");
-  EXPECT_EQ(runFrameLine("b.fit", 2455234.123456789, 8, {12.3456f}), "\"b.fit\";2455234.12345679;12.346");
+  EXPECT_EQ(runFrameLine("b.fit", 2455234.123456789, 8, {12.3456f}),
+            "\"b.fit\";2455234.12345679;12.346");
 
   Settings settings;
   settings.CurveFileExt = ".csv";

@@ -82,19 +82,20 @@ TEST_F(LiveModeTest, NewFramesAreTakenOnceStableOthersIgnored) {
   EXPECT_EQ(shown(), "on, timer, green, stop button");
   EXPECT_EQ(series.ProjectFilename, dir.file("autolightcurve.vgp"));
   EXPECT_FALSE(fs::exists(dir.file("autolightcurve.vgp")));  // written only on save
-  EXPECT_EQ(runLines().size(), 5u);  // the series was measured first
+  EXPECT_EQ(runLines().size(), 5u);                          // the series was measured first
 
   writeNew(4);
   test::writeFrame(dir.file("F001.fit"), twoStars(timeOf(5)));  // differs only in letter case
-  for (const char* other : {"notes.txt", "preview.jpg", "PREVIEW.JPG"}) writeBytes(dir.file(other), "x");
+  for (const char* other : {"notes.txt", "preview.jpg", "PREVIEW.JPG"})
+    writeBytes(dir.file(other), "x");
   EXPECT_EQ(live.scanFolder(), (std::vector<std::string>{dir.file("F001.fit"), frame(4)}));
   EXPECT_EQ(live.cycle(), 0);  // first seen now
   advance(1);
   EXPECT_EQ(live.cycle(), 0);  // stable for only 1 s
   advance(1);
   EXPECT_EQ(live.cycle(), 2);
-  EXPECT_EQ(series.filelist1,
-            (std::vector<std::string>{frame(1), frame(2), frame(3), dir.file("F001.fit"), frame(4)}));
+  EXPECT_EQ(series.filelist1, (std::vector<std::string>{frame(1), frame(2), frame(3),
+                                                        dir.file("F001.fit"), frame(4)}));
   EXPECT_EQ(series.FramesLoaded, 5);
   EXPECT_EQ(series.curve.NumCurvePoints, 5);
   EXPECT_NEAR(series.curve.XTimes[4], 2460371.3333333 + 4.0 / 1440 - 2450000, 1e-6);
@@ -119,7 +120,7 @@ TEST_F(LiveModeTest, FramesThatDoNotLoadAreTriedAgainQuietly) {
   EXPECT_EQ(live.cycle(), 0);  // both stable, neither loads
   series.controls.FlatCheck = false;
   advance(10);
-  EXPECT_EQ(live.cycle(), 1);  // the unchanged frame 4, tried again
+  EXPECT_EQ(live.cycle(), 1);   // the unchanged frame 4, tried again
   writeBytes(frame(5), whole);  // the camera finishes writing
   EXPECT_EQ(live.cycle(), 0);   // changed: seen anew
   advance(1);
@@ -283,8 +284,8 @@ TEST_F(LiveModeTest, HundredCyclesWithNewFramesLeaveNoDescriptorOpen) {
   ASSERT_EQ(series.curve.YMags.size(), frames);
   for (const std::vector<float>& mags : series.curve.YMags) EXPECT_EQ(mags.size(), 2u);
   EXPECT_EQ(runLines().size(), 2 + frames);
-  EXPECT_EQ(live.scanFolder(),
-            (std::vector<std::string>{frame(next - 1), dir.file("results.csv"), dir.file("zz_cut.fit")}));
+  EXPECT_EQ(live.scanFolder(), (std::vector<std::string>{frame(next - 1), dir.file("results.csv"),
+                                                         dir.file("zz_cut.fit")}));
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -305,7 +306,7 @@ TEST_F(LiveModeTest, ManyFullRunsAndFailedRunsLeaveNoDescriptorOpen) {
   }
   EXPECT_EQ(openDescriptors(), before);
   EXPECT_EQ(ui.messages, std::vector<std::string>(20, "Fehler beim Laden der Datei " + paths[1]));
-  EXPECT_EQ(series.curve.NumCurvePoints, 3);  // the last completed curve stays
+  EXPECT_EQ(series.curve.NumCurvePoints, 3);         // the last completed curve stays
   EXPECT_EQ(runLines("night.prn").size(), 2u + 1u);  // frame 1 measured before the stop
   EXPECT_FALSE(series.runActive);
 }

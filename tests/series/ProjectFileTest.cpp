@@ -158,7 +158,8 @@ TEST_F(ProjectFileTest, FramesAreLookedForBesideAMovedProject) {
   Reloaded other;
   ASSERT_EQ(LoadProjectfile(other.series, dir.file("new/field.vgp")), ProjectLoadResult::Loaded);
   EXPECT_EQ(other.series.filelist1,
-            (std::vector<std::string>{dir.file("new/a.fit"), dir.file("new/b.fit"), dir.file("new/c.fit")}));
+            (std::vector<std::string>{dir.file("new/a.fit"), dir.file("new/b.fit"),
+                                      dir.file("new/c.fit")}));
   EXPECT_EQ(other.series.imagepath, dir.file("new/"));
   EXPECT_EQ(other.series.img->filename, dir.file("new/a.fit"));
   EXPECT_EQ(other.win.count(), 2);
@@ -187,12 +188,15 @@ TEST_F(ProjectFileTest, HandWrittenProjectsLoad) {
     std::vector<std::string> messages;
   };
   const Case cases[] = {
-      {"no ROI section, a curve count without its title", "[Curvefile]\r\n5\r\n",
+      {"no ROI section, a curve count without its title",
+       "[Curvefile]\r\n5\r\n",
        "3 frames (3 shifts) of width 100; rois; title '' chart '' filter 3 colour 0 flip 0 turn 0 "
-       "binning 1 centring 1 rings 9/15 track -1;-1 levels 1000/0", {}},
+       "binning 1 centring 1 rings 9/15 track -1;-1 levels 1000/0",
+       {}},
       {"decimal commas",
        "[ROIfile]\r\nzwei\r\n[BVRI]\r\n12,345;11,200;0,000;0,000\r\n13|12,5|99|99\r\n"
-       "[Tracking]\r\n30,50;29,75\r\n[levels]\r\n0,25\r\n0,04\r\n[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n[end]\r\n",
+       "[Tracking]\r\n30,50;29,75\r\n[levels]\r\n0,25\r\n0,04\r\n"
+       "[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n[end]\r\n",
        "3 frames (3 shifts) of width 100; rois '' 12.345/11.2/0/0 @20/30 '' 13/12.5/99/99 @20/30; "
        "title '' chart '' filter 3 colour 0 flip 0 turn 0 binning 1 centring 1 rings 20/30 "
        "track 30.5;29.75 levels 500/200",
@@ -202,23 +206,27 @@ TEST_F(ProjectFileTest, HandWrittenProjectsLoad) {
        "[levels]\r\n0\r\nkaputt\r\n[BVRI]\r\nB;V;11.5;x\r\n[Filter]\r\nV\r\nBVRImode=1\r\n"
        "[image]\r\nImgBinning=zwei\r\nImgBinning=300\r\n"
        "[ROIcenter]\r\nROID2=neun\r\nROID3=15.5\r\n[Tracking]\r\nx;y\r\n[end]\r\n",
-       "3 frames (3 shifts) of width 100; rois 'Comp A' 99/99/11.5/99 @9/15 'RR Lyr' 99/99/99/99 @9/15; "
-       "title 'Titel' chart '' filter 3 colour 1 flip 0 turn 0 binning 1 centring 1 rings 9/15 "
-       "track -1;-1 levels 1000/0",
+       "3 frames (3 shifts) of width 100; rois 'Comp A' 99/99/11.5/99 @9/15 "
+       "'RR Lyr' 99/99/99/99 @9/15; title 'Titel' chart '' filter 3 colour 1 flip 0 turn 0 "
+       "binning 1 centring 1 rings 9/15 track -1;-1 levels 1000/0",
        countUnread},
-      {"orientation and binning", "[image]\r\nflipvertical=1\r\nrotate180=1\r\nImgBinning=2\r\n[end]\r\n",
+      {"orientation and binning",
+       "[image]\r\nflipvertical=1\r\nrotate180=1\r\nImgBinning=2\r\n[end]\r\n",
        "3 frames (3 shifts) of width 50; rois; title '' chart '' filter 3 colour 0 flip 1 turn 1 "
-       "binning 2 centring 1 rings 9/15 track -1;-1 levels 1000/0", {}},
+       "binning 2 centring 1 rings 9/15 track -1;-1 levels 1000/0",
+       {}},
       {"section headers are never names; a repeated section is not read again",
        "[ROIfile]\r\n2\r\nOnly one\r\n[compstars]\r\nAAVSOchartID=A1\r\n"
        "[compstars]\r\nAAVSOchartID=B2\r\n[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n",
        "3 frames (3 shifts) of width 100; rois 'Only one' 99/99/99/99 @9/15 '' 99/99/99/99 @9/15; "
        "title '' chart 'A1' filter 3 colour 0 flip 0 turn 0 binning 1 centring 1 "
-       "rings 9/15 track -1;-1 levels 1000/0", {}},  // ring sizes of a section cut short do not apply
+       "rings 9/15 track -1;-1 levels 1000/0",
+       {}},  // ring sizes of a section cut short do not apply
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    writeBytes(project, "[files]\r\n" + paths[0] + "\r\n\r\n" + paths[1] + "\r\n" + paths[2] + "\r\n" + c.text);
+    writeBytes(project, "[files]\r\n" + paths[0] + "\r\n\r\n" + paths[1] + "\r\n" + paths[2] +
+                            "\r\n" + c.text);
     Reloaded r;
     ASSERT_TRUE(r.series.openSeries({paths[0]}));
     r.win.Newroi(10, 10);
@@ -252,8 +260,8 @@ TEST_F(ProjectFileTest, UnusableFilesAreRefusedWithTheirMessage) {
       {"no such file", std::nullopt, ProjectLoadResult::ReadError, "read error"},
       {"empty file", "", ProjectLoadResult::ReadError, "read error"},
       {"no frames", "[ROIfile]\r\n2\r\nA\r\nB\r\n", ProjectLoadResult::ReadError, "read error"},
-      {"blank frame lines only", "[files]\r\n\r\n  \r\n[ROIfile]\r\n2\r\n", ProjectLoadResult::ReadError,
-       "read error"},
+      {"blank frame lines only", "[files]\r\n\r\n  \r\n[ROIfile]\r\n2\r\n",
+       ProjectLoadResult::ReadError, "read error"},
       {"frame 1 found nowhere",
        "[files]\r\n" + dir.file("gone/x1.fit") + "\r\n" + dir.file("gone/x2.fit") + "\r\n",
        ProjectLoadResult::DisplayFailed, "Fehler beim Laden der Datei " + dir.file("x1.fit")},
@@ -271,7 +279,7 @@ TEST_F(ProjectFileTest, UnusableFilesAreRefusedWithTheirMessage) {
     EXPECT_EQ(r.ui.messages, std::vector<std::string>{c.message});
     EXPECT_TRUE(r.series.Timer1Enabled);
     const bool unchanged = c.result == ProjectLoadResult::ReadError;
-    EXPECT_EQ(restored(r) == before, unchanged);  // a read error changes nothing
+    EXPECT_EQ(restored(r) == before, unchanged);                // a read error changes nothing
     EXPECT_EQ(r.series.filelist1.size(), unchanged ? 3u : 2u);  // a failed display keeps the list
     EXPECT_EQ(r.win.count(), unchanged ? 2 : 0);
     EXPECT_EQ(r.series.ProjectFilename, unchanged ? project : "");
@@ -296,11 +304,13 @@ TEST_F(ProjectFileTest, EveryCutOfASavedProjectLoadsOrIsRefusedCleanly) {
       ++loaded;
       EXPECT_EQ(other.series.ProjectFilename, project);
       EXPECT_TRUE(other.series.imageLoaded);
-      EXPECT_EQ(other.series.FramesLoaded, static_cast<std::int32_t>(other.series.filelist1.size()));
+      EXPECT_EQ(other.series.FramesLoaded,
+                static_cast<std::int32_t>(other.series.filelist1.size()));
     } else {
       ++refused;
       // Cut inside the first frame name: that frame is not found, or no frame at all.
-      EXPECT_TRUE(result == ProjectLoadResult::ReadError || result == ProjectLoadResult::DisplayFailed);
+      EXPECT_TRUE(result == ProjectLoadResult::ReadError ||
+                  result == ProjectLoadResult::DisplayFailed);
       EXPECT_TRUE(other.series.ProjectFilename.empty());
       EXPECT_EQ(other.win.count(), 0);
     }
@@ -335,8 +345,8 @@ TEST_F(ProjectFileTest, MoreThanThreeFramesAskForTheLightCurveUnlessColourIndex)
   EXPECT_TRUE(colour.ui.questions.empty());
   for (const bool colourIndex : {true, false}) {  // the menu offers one kind of measurement
     const SeriesMenuState menu = SetSeriesMode(colourIndex);
-    EXPECT_EQ(std::vector<bool>({menu.Analyse1Enabled, menu.Autolightcurve1Enabled, menu.Datenexport1Enabled,
-                                 menu.BVRIanalyseVisible}),
+    EXPECT_EQ(std::vector<bool>({menu.Analyse1Enabled, menu.Autolightcurve1Enabled,
+                                 menu.Datenexport1Enabled, menu.BVRIanalyseVisible}),
               std::vector<bool>({!colourIndex, !colourIndex, !colourIndex, colourIndex}));
   }
   EXPECT_TRUE(colour.series.BVRImode);
@@ -346,7 +356,8 @@ TEST_F(ProjectFileTest, WritesTheCurveFileBesideTheProjectUnlessColourIndex) {
   openWithRois(writeFrames({"f1.fit", "f2.fit"}));
   const std::string night = dir.file("night.vgp");
   ASSERT_TRUE(SaveProject(series, night));
-  EXPECT_NE(readBytes(night).find("[Tracking]\r\n-1.00;-1.00\r\n"), std::string::npos);  // no round star
+  EXPECT_NE(readBytes(night).find("[Tracking]\r\n-1.00;-1.00\r\n"),
+            std::string::npos);  // no round star
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
   fs::remove(dir.file("night.prn"));  // the run file shares the name
   ASSERT_TRUE(SaveProject(series, night));
@@ -379,8 +390,9 @@ TEST_F(ProjectFileTest, RefusedSavesAndLoads) {
     SCOPED_TRACE(name);
     writeBytes(dir.file(name), "old");
     EXPECT_FALSE(SaveProject(series, dir.file(name)));
-    EXPECT_EQ(ui.messages.back(), "Projektdatei " + dir.file(name) +
-                                      " würde von der ROI- oder Kurvendatei überschrieben; bitte .vgp verwenden.");
+    EXPECT_EQ(ui.messages.back(),
+              "Projektdatei " + dir.file(name) +
+                  " würde von der ROI- oder Kurvendatei überschrieben; bitte .vgp verwenden.");
     EXPECT_EQ(readBytes(dir.file(name)), "old");
   }
   EXPECT_TRUE(series.ProjectFilename.empty());
@@ -405,7 +417,8 @@ TEST_F(ProjectFileTest, RefusedSavesAndLoads) {
 }
 
 TEST(ProjectParseTest, NamesBeyondTheRoiCountAreIgnored) {
-  const ProjectData data = parseProject({"[files]", "/a/1.fit", "[ROIfile]", "1", "first", "second"});
+  const ProjectData data =
+      parseProject({"[files]", "/a/1.fit", "[ROIfile]", "1", "first", "second"});
   EXPECT_EQ(data.roiCount, 1);
   EXPECT_EQ(data.names, std::vector<std::string>{"first"});
 }

@@ -31,7 +31,8 @@ class ResourceLimitsSeriesTest : public test::SeriesRig {
   // makes the lines longer). Only the first frame exists. Returns the size.
   std::uintmax_t writeHugeProject(const std::string& project, std::int64_t frames) {
     const std::string prefix = dir.file("f");
-    const std::size_t digits = std::max<std::size_t>(7, 62 - std::min<std::size_t>(62, prefix.size() + 6));
+    const std::size_t digits =
+        std::max<std::size_t>(7, 62 - std::min<std::size_t>(62, prefix.size() + 6));
     std::ofstream out(project, std::ios::binary);
     out << "[files]\r\n";
     for (std::int64_t i = 0; i < frames; ++i) {

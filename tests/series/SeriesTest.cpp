@@ -145,8 +145,8 @@ TEST_F(CameraFramesTest, RawFrameIsConvertedTurnedAndDated) {
   EXPECT_EQ(img.getpixel(2, 1), 2);
   EXPECT_EQ(img.FilterName, "TG");
   EXPECT_EQ(img.OBSTYPE, "DSLR");
-  EXPECT_EQ(img.Datetime, "2026-12-05T12:33:08");  // camera time minus one hour
-  EXPECT_DOUBLE_EQ(img.Exposure, 0.004);            // 1/250 s
+  EXPECT_EQ(img.Datetime, "2026-12-05T12:33:08");              // camera time minus one hour
+  EXPECT_DOUBLE_EQ(img.Exposure, 0.004);                       // 1/250 s
   EXPECT_FALSE(std::filesystem::exists(rawPpmFilename(raw)));  // the step picture is removed
 
   test::writeBytes(rawPpmFilename(raw), "an older picture");
