@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "base/Numbers.h"
 #include "base/Strings.h"
@@ -83,16 +84,12 @@ TEST_F(RawConverterTest, ConvertsOverAStaleFileAndTheReadersTakeTheOutput) {
                                        "Shutter: 1/250.0 sec\n");
   Timgbuffer img;
   ASSERT_TRUE(img.ReadPPMfile(rawPpmFilename(raw), 2)) << img.readError;
-  EXPECT_EQ(img.xsize, 2);
-  EXPECT_EQ(img.ysize, 1);
-  EXPECT_EQ(img.getpixel(1, 1), 0x0304);
-  EXPECT_EQ(img.getpixel(2, 1), 0x090A);
+  EXPECT_EQ(std::tuple(img.xsize, img.ysize, img.getpixel(1, 1), img.getpixel(2, 1)),
+            std::tuple(2, 1, 0x0304, 0x090A));  // the green samples
   ASSERT_TRUE(img.SetRawInfo(info, 1.0 / 24.0));  // the camera clock one hour ahead of UT
-  EXPECT_EQ(img.filename, raw);
-  EXPECT_EQ(img.Datetime, "2026-12-05T12:33:08");
+  EXPECT_EQ(std::tuple(img.filename, img.Datetime, img.Instrument, img.ISOspeed, img.FilterName),
+            std::tuple(raw, "2026-12-05T12:33:08", "Canon EOS 350D DIGITAL", "400", "TG"));
   EXPECT_DOUBLE_EQ(img.Exposure, 0.004);
-  EXPECT_EQ(img.Instrument + "|" + img.ISOspeed + "|" + img.FilterName,
-            "Canon EOS 350D DIGITAL|400|TG");
   EXPECT_EQ(getFitskeyString(img.fitsheader, "DATE-OBS"), img.Datetime);
   EXPECT_EQ(getFitskeyString(img.fitsheader, "INSTRUME"), img.Instrument);
   EXPECT_EQ(Trim(getFitskeyString(img.fitsheader, "ISOSPEED")), "400");
@@ -131,16 +128,26 @@ TEST_F(RawConverterTest, StalePpmIsNotTakenForTheOutput) {
   }
 }
 
-TEST_F(RawConverterTest, FailedRunsAreReported) {
-  const std::pair<std::string, std::string> cases[] = {
-      {standIn("exit 3"), "exit status 3 (conversion of "},
-      {standIn(kWritePpm, "echo 'Cannot decode file' >&2; exit 1"),
+TEST_F(RawConverterTest, FailuresAreReported) {
+  const std::string missing = dir.file("no-such-converter");
+  const std::string absent = dir.file("absent.CR2");
+  // Script ("" for a converter that does not exist), raw file and info file
+  // when not the usual ones, the reason.
+  const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+      {standIn("exit 3"), "", "", "exit status 3 (conversion of "},
+      {standIn(kWritePpm, "echo 'Cannot decode file' >&2; exit 1"), "", "",
        "exit status 1 (camera information of"},
-      {standIn("kill -9 $$"), "ended by signal 9"},
+      {standIn("kill -9 $$"), "", "", "ended by signal 9"},
+      {"", "", "", "cannot start the raw converter " + missing},
+      {standIn(kWritePpm), absent, "", "raw file not found: " + absent},
+      {standIn(kWritePpm), "", dir.file("no-folder/rawinfo.txt"),
+       "cannot write the information file"},
   };
-  for (const auto& [script, reason] : cases) {
-    const std::string raw = prepare(script);
-    EXPECT_FALSE(ConvertRaw1(raw, info, error));
+  for (const auto& [script, rawName, infoName, reason] : cases) {
+    std::string raw = prepare(script.empty() ? standIn(kWritePpm) : script);
+    if (script.empty()) converter.set(missing);
+    if (!rawName.empty()) raw = rawName;
+    EXPECT_FALSE(ConvertRaw1(raw, infoName.empty() ? info : infoName, error));
     EXPECT_NE(error.find(reason), std::string::npos) << error;
     EXPECT_FALSE(fs::exists(rawPpmFilename(raw)));
   }
@@ -149,20 +156,6 @@ TEST_F(RawConverterTest, FailedRunsAreReported) {
   EXPECT_FALSE(ConvertRaw1(raw, info, error, std::chrono::milliseconds(300)));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_NE(error.find("did not finish within 0.3 s"), std::string::npos) << error;
-}
-
-TEST_F(RawConverterTest, MissingConverterRawFileOrInfoFolder) {
-  const std::string raw = prepare(standIn(kWritePpm));
-  converter.set(dir.file("no-such-converter"));
-  EXPECT_FALSE(ConvertRaw1(raw, info, error));
-  EXPECT_NE(error.find("cannot start the raw converter " + dir.file("no-such-converter")),
-            std::string::npos);
-  prepare(standIn(kWritePpm));
-  EXPECT_FALSE(ConvertRaw1(dir.file("absent.CR2"), info, error));
-  EXPECT_NE(error.find("raw file not found"), std::string::npos) << error;
-  EXPECT_FALSE(ConvertRaw1(raw, dir.file("no-folder/rawinfo.txt"), error));
-  EXPECT_NE(error.find("cannot write the information file"), std::string::npos) << error;
-  EXPECT_FALSE(fs::exists(rawPpmFilename(raw)));
 }
 
 TEST(RawPpmFilenameTest, ExtensionOfTheFileNameOnly) {
