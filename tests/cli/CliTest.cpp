@@ -138,14 +138,14 @@ TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
     }
     EXPECT_EQ(readBytes(at(frame)), frameBefore);
   }
-  EXPECT_EQ(splitLines(run("no-such-command").err).front(), "vargaze-cli: unknown command 'no-such-command'");
+  const CliResult unknown = run("no-such-command");
+  EXPECT_TRUE(unknown.exitCode == 1 && unknown.err.starts_with("vargaze-cli: unknown command 'no-such-command'\n"));
   EXPECT_NE(ok("--help").out.find("demo DIR [--frames N] [--size WxH]"), std::string::npos);
 }
 
 // The JSON fields against a frame the test wrote (BZERO 32768 shifts the
 // stored -32768..32767 to 0..65535; the Julian Date keeps 8 decimals) and each
-// plane of a colour cube. Frames, the test's and the sample star field, read
-// the same after convert writes them again.
+// plane of a colour cube. The sample star field reads the same after convert.
 TEST_F(CliTest, InfoAndConvertShowWhatTheFrameHolds) {
   writeBytes(at("@frame.fit"), FitsBuilder(16, 3, 2).card("BZERO", "32768").card("DATE-OBS", "'2000-01-01T12:00:00'")
                                    .card("EXPTIME", "30").card("FILTER", "'V'").card("AIRMASS", "1.25")
@@ -165,15 +165,12 @@ TEST_F(CliTest, InfoAndConvertShowWhatTheFrameHolds) {
     EXPECT_TRUE(plane["xsize"] == 2 && plane["bufferMax"] == brightest) << colour << ": " << plane;
   }
   EXPECT_EQ(info("@rgb.fit --color 2")["FilterName"], "TG");
-  writeBytes(at("@in.fit"), FitsBuilder(16, 2, 2).card("DATE-OBS", "'2023-10-05T21:13:45.5'").pixels({-5, 0, 10, 300}).bytes());
   ok("sample @sample.fit");
-  EXPECT_GT(info("@sample.fit")["bufferMax"].get<int>(), 5000);
-  for (const std::string name : {"@in.fit", "@sample.fit"}) {
-    ok("convert " + name + " @out.fit");
-    const auto before = info(name), after = info("@out.fit");
-    for (const char* key : {"xsize", "ysize", "bufferMin", "bufferMax", "Offset1", "JDstart", "Datetime", "Exposure"}) {
-      EXPECT_TRUE(before.contains(key) && before[key] == after[key]) << name << " " << key;
-    }
+  ok("convert @sample.fit @copy.fit");
+  const auto sample = info("@sample.fit"), copy = info("@copy.fit");
+  EXPECT_GT(sample["bufferMax"].get<int>(), 5000);
+  for (const char* key : {"xsize", "ysize", "bufferMin", "bufferMax", "Offset1", "JDstart", "Datetime", "Exposure", "Airmass"}) {
+    EXPECT_TRUE(sample.contains(key) && sample[key] == copy[key]) << key;
   }
 }
 
@@ -225,13 +222,10 @@ TEST_F(CliTest, FindstarsMarksTheStarsAndCrosscorrFindsTheirShift) {
   EXPECT_NE(ok("findstars @frame.fit --max 65000 -o @found.roi").err.find("3 Sterne gefunden"), std::string::npos);
   const std::string bytes = readBytes(at("@found.roi"));
   ASSERT_EQ(bytes.size(), 3u * 28);
-  std::set<std::pair<int, int>> positions;
-  for (std::size_t i = 0; i < 3; ++i) {
-    std::int32_t xy[2];
-    std::memcpy(xy, bytes.data() + 28 * i, sizeof xy);
-    positions.emplace(xy[0], xy[1]);
+  for (const auto& [x, y] : {std::pair{25, 20}, {60, 30}, {42, 60}}) {  // x, y, x, y: ring mode on the star
+    const std::size_t found = bytes.find(roiRecord(x, y, false, 0.0f).substr(0, 16));
+    EXPECT_TRUE(found != std::string::npos && found % 28 == 0) << x << "," << y;
   }
-  EXPECT_EQ(positions, (std::set<std::pair<int, int>>{{25, 20}, {42, 60}, {60, 30}}));
   EXPECT_EQ(cellsOf(ok("table @frame.fit --roi @found.roi").out, ';').size(), 6u);
   writeBytes(at("@moved.fit"), frameBytes({{29, 17, 60000}, {64, 27, 45000}, {46, 57, 50000}}, true));
   EXPECT_EQ(ok("process crosscorr @frame.fit @moved.fit").out, "dx=4 dy=-3\n");
@@ -243,13 +237,13 @@ TEST_F(CliTest, FindstarsMarksTheStarsAndCrosscorrFindsTheirShift) {
 // place; colorindex of the series as a colour series gives each star's V of
 // the last frame.
 TEST_F(CliTest, MeasureSummarisesTheDemoAsItsTruth) {
-  const std::vector<std::string> printed = splitLines(ok("demo @night --frames 4 --size 160x130").out);
+  const std::vector<std::string> printed = splitLines(ok("demo @new/night --frames 4 --size 160x130").out);
   ASSERT_EQ(printed.size(), 4u + 3u);  // the frames, truth.csv, demo.roi, demo.vgp
-  EXPECT_TRUE(printed.front() == at("@night/demo_001.fit") && printed.back() == at("@night/demo.vgp")) << printed.back();
-  const auto frame = info("@night/demo_004.fit");
+  EXPECT_TRUE(printed.front() == at("@new/night/demo_001.fit") && printed.back() == at("@new/night/demo.vgp")) << printed.back();
+  const auto frame = info("@new/night/demo_004.fit");
   EXPECT_TRUE(frame["xsize"] == 160 && frame["ysize"] == 130) << frame;
-  const Rows truth = rowsOf("@night/truth.csv", ',');
-  std::filesystem::rename(at("@night"), at("@moved"));
+  const Rows truth = rowsOf("@new/night/truth.csv", ',');
+  std::filesystem::rename(at("@new/night"), at("@moved"));
   const Rows summary = cellsOf(ok("measure @moved/demo.vgp --save").out, ';');
   ASSERT_EQ(summary.size(), 6u);
   EXPECT_EQ(summary[0], (std::vector<std::string>{"N", "Name", "Type", "Points", "Mean", "StdDev"}));
@@ -263,12 +257,12 @@ TEST_F(CliTest, MeasureSummarisesTheDemoAsItsTruth) {
     EXPECT_EQ(std::vector<std::string>(line.begin(), line.begin() + 4),
               (std::vector<std::string>{std::to_string(n), truth[0][2 + n], types[n - 1], "4"}));
     EXPECT_NEAR(number(line[4]), mean, 0.02) << line[1];
-    EXPECT_NEAR(number(line[5]), std::sqrt(squares / 3), 0.02) << line[1];
+    EXPECT_NEAR(number(line[5]), std::sqrt(squares / 3), 0.01) << line[1];
   }
   EXPECT_EQ(splitLines(readBytes(at("@moved/demo.prn"))).size(), 2u + 4u);
   const std::string saved = readBytes(at("@moved/demo.vgp"));
   EXPECT_NE(saved.find(at("@moved/demo_001.fit\r\n")), std::string::npos);
-  EXPECT_EQ(saved.find(at("@night/")), std::string::npos);
+  EXPECT_EQ(saved.find(at("@new/")), std::string::npos);
   std::string text = readBytes(at("@moved/demo.vgp"));
   writeBytes(at("@moved/demo.vgp"), text.replace(text.find("BVRImode=0"), 10, "BVRImode=1"));
   const Rows table = cellsOf(ok("colorindex @moved/demo.vgp").out, ';');
@@ -296,7 +290,7 @@ TEST_F(CliTest, WatchMeasuresNewFrames) {
 
 // Each export of the demo, per frame, in its own delimiter and decimal mark:
 // the time and the variable's magnitude as the truth has them (the AAVSO
-// report at mid-exposure). Each processing command writes frames numbered
+// report at mid-exposure when configured so). Each processing command writes frames numbered
 // after the series' and keeping their dates, or JPEG pictures.
 TEST_F(CliTest, ExportsFollowTheTruthAndProcessingWritesFrames) {
   const Rows truth = demo("n", 3);
@@ -305,6 +299,7 @@ TEST_F(CliTest, ExportsFollowTheTruthAndProcessingWritesFrames) {
   // JD and the magnitude, and the truth's JD column.
   const std::tuple<std::string, std::size_t, char, std::size_t, std::size_t, std::size_t, std::size_t> exports[] = {
       {"aavso @n/demo.vgp --config @aavso.ini --strict", 9, ',', 15, 1, 2, 2},
+      {"aavso @n/demo.vgp", 9, ',', 15, 1, 2, 1},  // saved with its findings: no observer code, the starts
       {"short @n/demo.vgp --roi2 5 --airmass --decimal , --delimiter ';'", 0, ';', 4, 0, 1, 1},
       {"full @n/demo.vgp --roi 1", 2, ',', 10, 0, 6, 1},
   };
