@@ -41,6 +41,8 @@ bool converted(Rig& t, std::uint8_t channel) {
 }
 void threeFrames(Rig& t) { t.open({"a.fit", "b.fit", "c.fit"}); }
 
+void PrintTo(const SaveKind& c, std::ostream* os) { *os << c.name; }
+
 // Missing folder, folder target, full disk: the files named in the message
 // (in the test's folder); room for the converter's picture but not for FITS.
 const SaveKind kKinds[] = {

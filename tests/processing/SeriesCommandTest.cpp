@@ -1,7 +1,8 @@
 // The processing commands on the series in one table: what refuses them (with
 // the exact message), a failure that ends them but keeps the files written
-// before, the user's cancel between frames. The series keeps its files byte
-// for byte, and the run flag and colour channel are given back.
+// before, the user's cancel between frames (and the display after a line
+// removal). The series keeps its files byte for byte, and the run flag and
+// colour channel are given back.
 #include <filesystem>
 #include <functional>
 
@@ -63,6 +64,8 @@ bool convertedWithoutConverter(Rig& t, std::uint8_t channel) {
 }
 
 const char* const kOnlyRaw = "Funktion nur für \".CR2\"-Dateien verfügbar";
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 const Case kCases[] = {
     {"BackgroundWithoutImage", nothing, subtract, false, {"Kein Bild geladen"}, {}, {"sky001.fit"}},
