@@ -342,6 +342,7 @@ TEST_F(ProjectFileTest, MoreThanThreeFramesAskForTheLightCurveUnlessColourIndex)
   writeBytes(project, four + "[Filter]\r\n2\r\nBVRImode=1\r\n");
   Reloaded colour;
   ASSERT_EQ(LoadProjectfile(colour.series, project), ProjectLoadResult::Loaded);
+  EXPECT_TRUE(colour.series.BVRImode);
   EXPECT_TRUE(colour.ui.questions.empty());
   for (const bool colourIndex : {true, false}) {  // the menu offers one kind of measurement
     const SeriesMenuState menu = SetSeriesMode(colourIndex);
@@ -349,7 +350,6 @@ TEST_F(ProjectFileTest, MoreThanThreeFramesAskForTheLightCurveUnlessColourIndex)
                                  menu.Datenexport1Enabled, menu.BVRIanalyseVisible}),
               std::vector<bool>({!colourIndex, !colourIndex, !colourIndex, colourIndex}));
   }
-  EXPECT_TRUE(colour.series.BVRImode);
 }
 
 TEST_F(ProjectFileTest, WritesTheCurveFileBesideTheProjectUnlessColourIndex) {
