@@ -126,9 +126,10 @@ struct ClosingUi : test::RecordingUi {
   int stops = 0;
 };
 
-TEST_F(CommandResultTest, RawToFitsOneChannelOfTheChosenRawFiles) {
+TEST_F(CommandResultTest, RawToFitsOneOrAllChannelsOfTheRawFiles) {
   ClosingUi closing;
   Series own{settings, closing, win};
+  ASSERT_TRUE(own.openSeries(writeFrames({"a.fit"})));
   const Texts raws = {rawFile("IMG_0001.CR2"), rawFile("img_0002.cr2")};  // any case
   own.RGBcolornumber = 3;
   const RawToFitsResult r = RawtoFitskonvertieren1Click(
@@ -136,6 +137,7 @@ TEST_F(CommandResultTest, RawToFitsOneChannelOfTheChosenRawFiles) {
   EXPECT_TRUE(r.listReplaced);
   EXPECT_EQ(own.filelist1, raws);
   EXPECT_EQ(own.FramesLoaded, 2);
+  EXPECT_FALSE(own.imageLoaded);  // the old image is not a frame of the new list
   EXPECT_EQ(r.written, (Texts{dir.file("IMG_0001_R.fit"), dir.file("img_0002_R.fit")}));
   const Timgbuffer red = readBack("IMG_0001_R.fit");
   // Portrait turned to landscape, bottom sample first.
@@ -145,17 +147,11 @@ TEST_F(CommandResultTest, RawToFitsOneChannelOfTheChosenRawFiles) {
   EXPECT_EQ(own.RGBcolornumber, 3);  // the series' channel is given back
   EXPECT_EQ(std::vector({closing.stops, closing.progressDone}), std::vector({1, 2}));
   EXPECT_FALSE(std::filesystem::exists(rawPpmFilename(raws[0])));
-  EXPECT_FALSE(own.imageLoaded);  // the old image is not a frame of the new list
   EXPECT_EQ(settings.StartupDir, dir.file(""));
-}
 
-TEST_F(CommandResultTest, RawToFitsAllThreeChannelsMarkedAndOnlyNewPicturesRemoved) {
-  const std::string raw = rawFile("IMG_0001.CR2");
-  const std::string kept = rawFile("IMG_0002.CR2");
-  test::writeBytes(rawPpmFilename(kept), "older");
-  const RawToFitsResult r =
-      RawtoFitskonvertieren1Click(series, {raw, kept}, [] { return kRawChannelAll; });
-  ASSERT_EQ(r.written.size(), 6u);
+  // All three channels of the series now loaded; a picture there before stays.
+  test::writeBytes(rawPpmFilename(raws[1]), "older");
+  ASSERT_EQ(RawtoFitskonvertieren1Click(own, {}, [] { return kRawChannelAll; }).written.size(), 6u);
   for (int c = 0; c < 3; ++c) {
     const std::string colour(1, "RGB"[c]);
     const Timgbuffer plane = readBack("IMG_0001_" + colour + ".fit");
@@ -164,8 +160,8 @@ TEST_F(CommandResultTest, RawToFitsAllThreeChannelsMarkedAndOnlyNewPicturesRemov
               std::vector({4 + c, 1 + c}));
     EXPECT_EQ(plane.Datetime.substr(0, 19), "2026-12-05T13:33:08");
   }
-  EXPECT_FALSE(std::filesystem::exists(rawPpmFilename(raw)));
-  EXPECT_TRUE(std::filesystem::exists(rawPpmFilename(kept)));
+  EXPECT_FALSE(std::filesystem::exists(rawPpmFilename(raws[0])));
+  EXPECT_TRUE(std::filesystem::exists(rawPpmFilename(raws[1])));
 }
 
 // Master flat: left half 1000, right half 2000. Mean 1500, sample deviation
