@@ -24,7 +24,9 @@ struct SaveKind {
   // True when every file was written; raw-to-FITS names its files itself.
   std::function<bool(Rig&, const std::string& chosen)> save;
   const char* chosen;         // the name the save is given
-  const char* missingFolder;  // the file reported when the folder is missing; nullptr: not asked
+  // The file reported when the folder is missing; nullptr for raw-to-FITS,
+  // which writes beside the raw file, in a folder that exists.
+  const char* missingFolder;
   const char* folderTarget;   // a file of the save that is made a folder
   const char* fullDisk;       // the file the full disk hits, with an earlier version of it
   std::int64_t room;          // bytes the disk has left
@@ -43,8 +45,7 @@ void threeFrames(Rig& t) { t.open({"a.fit", "b.fit", "c.fit"}); }
 
 void PrintTo(const SaveKind& c, std::ostream* os) { *os << c.name; }
 
-// Missing folder, folder target, full disk: the files named in the message
-// (in the test's folder); room for the converter's picture but not for FITS.
+// Raw-to-FITS: room for the converter's picture, not for a FITS file.
 const SaveKind kKinds[] = {
     {"ImageSave", [](Rig& t) { t.open({"a.fit"}); },
      [](Rig& t, const std::string& path) { return Saveimage1Click(t.series, path); }, "saved.fit",
