@@ -1,7 +1,7 @@
 // FITS files against an independent implementation: files CFITSIO writes and
 // real camera and observatory frames (tests/data/real) read with CFITSIO's
-// values; files we write pass fitsverify and read back with ours in CFITSIO
-// and in our reader. A write that fails keeps the previous file.
+// values; files we write (a real frame among them) pass fitsverify and read
+// back with ours in CFITSIO and in our reader. A failed write keeps the old file.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -127,23 +127,6 @@ TEST(RealFramesTest, MetadataAsTheHeadersStateIt) {
   EXPECT_EQ(img.readError.substr(0, 13), "no image data");
 }
 
-TEST(RealFramesTest, ConvertedFrameKeepsHeaderCardsAndPhysicalValues) {
-  test::TempDir dir;
-  const std::string out = dir.file("converted.fit");
-  Timgbuffer img;
-  ASSERT_TRUE(img.Readfitsfile(realFrame("neoexchange/hotpants_test_frame.fits")));
-  ASSERT_TRUE(img.Writefitsfile(out));
-  Timgbuffer back;
-  ASSERT_TRUE(back.Readfitsfile(out)) << back.readError;
-  EXPECT_EQ(back.Datetime, img.Datetime);
-  EXPECT_EQ(getFitskeyString(back.fitsheader, "UTSTART"), "11:39:16.659");
-  const test::CfitsioImage reference = test::readWithCfitsio(out);
-  for (int i = 0; i < img.pixelCount(); ++i) {
-    ASSERT_EQ(reference.values[std::size_t(i)],
-              img.getpixel(i % img.xsize + 1, i / img.xsize + 1) - img.Offset1);
-  }
-}
-
 // The header cards alone (ReadFitsheader) agree with CFITSIO's reading.
 TEST(RealFramesTest, HeaderCardsAgreeWithCfitsio) {
   for (const char* name : {"neoexchange/hotpants_test_frame.fits",
@@ -203,20 +186,27 @@ TEST(FitsWriteTest, PassesFitsverifyAndReadsBackInCfitsioAndOurReader) {
   // Negative images as the reader leaves them: stored = physical + Offset1.
   images.push_back(image(3, 1, kPixel16, [](int x, int) { return x * 100; }, 150));
   images.push_back(image(3, 1, kPixel32, [](int x, int) { return x * 100; }, 150));
+  // A real frame keeps its header cards (UTSTART) and physical values.
+  const std::string frame = realFrame("neoexchange/hotpants_test_frame.fits");
+  ASSERT_TRUE(images.emplace_back().Readfitsfile(frame));
 
   test::TempDir dir;
   const std::string path = dir.file("ours.fit");
   for (const Timgbuffer& img : images) {
     SCOPED_TRACE(std::to_string(img.xsize) + " x " + std::to_string(img.ysize) + ", code " +
                  std::to_string(img.bufferbyte));
+    const FitsHeader header = img.fitsheader;
     ASSERT_TRUE(img.Writefitsfile(path));
+    EXPECT_EQ(img.fitsheader, header);  // the writer works on a copy
     const std::string bytes = test::readBytes(path);
     EXPECT_EQ(bytes.size() % 2880, 0u);
     EXPECT_EQ(bytes.substr(0, 30), "SIMPLE  =                    T");
     EXPECT_EQ(bytes.substr(0, 2880).find('\0'), std::string::npos);  // blanks after END
+    // The real frame's own cards may draw warnings, never errors.
+    const bool real = &img == &images.back();
     const std::string verdict = fitsverify(path);
-    EXPECT_NE(verdict.find("verification OK"), std::string::npos) << verdict;
-    EXPECT_EQ(verdict.find("error"), std::string::npos) << verdict;
+    EXPECT_NE(verdict.find(real ? " and 0 errors" : "verification OK"), std::string::npos)
+        << verdict;
     const test::CfitsioImage reference = test::readWithCfitsio(path);
     ASSERT_EQ(reference.width, img.xsize);
     ASSERT_EQ(reference.height, img.ysize);
@@ -240,8 +230,7 @@ TEST(FitsWriteTest, PassesFitsverifyAndReadsBackInCfitsioAndOurReader) {
     EXPECT_EQ(getFitskeyInteger(back.fitsheader, "NAXIS", error), 2);
     EXPECT_EQ(std::tuple(back.Exposure, back.FilterName), std::tuple(img.Exposure, img.FilterName));
     EXPECT_EQ(getFitskeyString(back.fitsheader, "INSTRUME"), img.Instrument);
-    // The writer works on a copy: the buffer's own header is unchanged.
-    EXPECT_EQ(getFitskeyString(img.fitsheader, "EXPTIME"), "");
+    EXPECT_EQ(getFitskeyString(back.fitsheader, "UTSTART"), real ? "11:39:16.659" : "");
   }
 }
 

@@ -17,32 +17,26 @@ namespace {
 std::string blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
 std::string card(const std::string& text) { return text + blanks(80 - int(text.size())); }
 
-// A blank store holding the given cards from card 1 on, then END.
-FitsHeader storeWith(const std::vector<std::string>& cards) {
-  FitsHeader h;
+TEST(FitsHeaderTest, ValuesOfHandMadeCards) {
+  FitsHeader h;  // blanks, the cards from card 1 on, then END
   h.fillBlank();
   int n = 1;
-  for (const std::string& c : cards) h.setCard(n++, c);
+  for (const char* c : {"NAXIS1  =                 1024 / length of data axis 1",
+                        "EXPTIME =                 30.0",
+                        "GAIN    = 2",
+                        "FILTER  = 'V '               / filter name",
+                        "CCD-TEMP=                -10.5 / sensor's temperature",
+                        "OBJECT  = 'Barnard''s star' / target",
+                        "TARGET  = 'open",
+                        "BZERO   =                    1",
+                        "BZERO   =                    2",
+                        "ISOSPEED= '800'",
+                        "BITPIX  =                 16.5",
+                        "EMPTY   =                      / nothing",
+                        "BIG     =          99999999999"}) {
+    h.setCard(n++, c);
+  }
   h.setCard(n, "END");
-  return h;
-}
-
-TEST(FitsHeaderTest, ValuesOfHandMadeCards) {
-  const FitsHeader h = storeWith({
-      "NAXIS1  =                 1024 / length of data axis 1",
-      "EXPTIME =                 30.0",
-      "GAIN    = 2",
-      "FILTER  = 'V '               / filter name",
-      "CCD-TEMP=                -10.5 / sensor's temperature",
-      "OBJECT  = 'Barnard''s star' / target",
-      "TARGET  = 'open",
-      "BZERO   =                    1",
-      "BZERO   =                    2",
-      "ISOSPEED= '800'",
-      "BITPIX  =                 16.5",
-      "EMPTY   =                      / nothing",
-      "BIG     =          99999999999",
-  });
   const std::pair<const char*, std::string> strings[] = {
       {"NAXIS1", blanks(16) + "1024 "},  // untrimmed, up to the "/"
       {"  EXPTIME   ", blanks(16) + "30.0" + blanks(50)},
