@@ -265,8 +265,7 @@ TEST_F(RawInfoTest, UnreadableTimeStampsGiveNoDate) {
     img.JDstart = 2450000.0;
     img.Datetime = "old";
     ASSERT_TRUE(read(report(stamp, "1.0")));
-    EXPECT_EQ(img.JDstart, 0.0) << stamp;
-    EXPECT_EQ(img.Datetime, "date?") << stamp;
+    EXPECT_EQ(std::tuple(img.JDstart, img.Datetime), std::tuple(0.0, "date?")) << stamp;
   }
   EXPECT_EQ(getFitskeyString(img.fitsheader, "DATE-OBS"), "");
 }
@@ -274,19 +273,16 @@ TEST_F(RawInfoTest, UnreadableTimeStampsGiveNoDate) {
 TEST_F(RawInfoTest, ShortLinesFieldWidthsAndLineEnds) {
   img.Instrument = "old";
   ASSERT_TRUE(read("Timestamp:\nCamera:\nISO speed:\nShutter:\nFilename:\n"));
-  EXPECT_EQ(img.Instrument + img.ISOspeed + img.filename, "");
-  EXPECT_EQ(img.Exposure, 0.0);
-  EXPECT_EQ(img.Datetime, "date?");
+  EXPECT_EQ(std::tuple(img.Instrument + img.ISOspeed + img.filename, img.Exposure, img.Datetime),
+            std::tuple("", 0.0, "date?"));
   // 39 letters and an e-acute (two bytes) make 40 characters; the rest is cut.
   const std::string name = std::string(39, 'a') + "\xC3\xA9";
   ASSERT_TRUE(read("Camera: " + name + "xyz\nISO speed: 1234567\n"));
-  EXPECT_EQ(img.Instrument, name);
-  EXPECT_EQ(img.ISOspeed, "123456");
+  EXPECT_EQ(std::tuple(img.Instrument, img.ISOspeed), std::tuple(name, "123456"));
   ASSERT_TRUE(
       read("Timestamp: Sat Dec  5 13:33:08 2026\r\nShutter: 2.0 sec\r\nISO speed: 100\r\n"));
-  EXPECT_EQ(img.Datetime, "2026-12-05T12:33:08");
-  EXPECT_EQ(img.Exposure, 2.0);
-  EXPECT_EQ(img.ISOspeed, "100");
+  EXPECT_EQ(std::tuple(img.Datetime, img.Exposure, img.ISOspeed),
+            std::tuple("2026-12-05T12:33:08", 2.0, "100"));
 }
 
 TEST_F(RawInfoTest, AFileThatCannotBeReadChangesNothing) {
@@ -295,8 +291,7 @@ TEST_F(RawInfoTest, AFileThatCannotBeReadChangesNothing) {
   EXPECT_FALSE(img.SetRawInfo(dir.file("absent.txt"), kOneHour));
   EXPECT_FALSE(img.SetRawInfo(dir.path().string(), kOneHour));
   EXPECT_FALSE(read(std::string(2 << 20, 'x')));  // far larger than any converter report
-  EXPECT_EQ(img.Exposure, 12.5);
-  EXPECT_EQ(img.Datetime, "2020-01-01T00:00:00.000");
+  EXPECT_EQ(std::tuple(img.Exposure, img.Datetime), std::tuple(12.5, "2020-01-01T00:00:00.000"));
 }
 
 }  // namespace

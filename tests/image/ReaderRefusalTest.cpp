@@ -103,18 +103,13 @@ std::string fits(int bitpix, int width, int height, std::vector<double> pixels =
 TEST_F(ReaderRefusalTest, Fits) {
   std::string xtension = fits(16, 1, 1, {1});
   xtension.replace(0, 6, "XTENSI");
-  FitsBuilder noEnd(16, 1, 1);
-  for (int i = 0; i < 1500; ++i) noEnd.card("HISTORY", "no end in sight");
-  FitsBuilder twoBlocks(16, 1, 1);
-  for (int i = 0; i < 40; ++i) twoBlocks.card("HISTORY", "more than one block");
+  const auto withHistory = [](int cards) {
+    FitsBuilder f(16, 1, 1);
+    for (int i = 0; i < cards; ++i) f.card("HISTORY", "filler");
+    return f;
+  };
   std::string junk(5000, '\0');
   for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = char((i * 7919) % 251);
-  FitsBuilder textBitpix(16, 1, 1);
-  textBitpix.card("BITPIX", "'sixteen'");
-  FitsBuilder twoPlanes(16, 100, 100, 3);
-  twoPlanes.card("CSPACE", "'RGB'").pixels(std::vector<double>(2 * 100 * 100, 5.0));
-  FitsBuilder beyond32Bits(16, 0, 1);
-  beyond32Bits.card("NAXIS1", "4294967297");  // must not wrap round to 1
   expectRefused(
       Reader::Fits, fits(16, 2, 2, {1, 2, 3, 4}),
       {
@@ -122,16 +117,18 @@ TEST_F(ReaderRefusalTest, Fits) {
           {xtension, "not a FITS file (the first card is not SIMPLE)"},
           {"SIMPLE  =                    T" + std::string(50, ' ') + junk,
            "truncated header (no END card before the end of file)"},
-          {noEnd.bytes(false), "no END card within 40 header blocks"},
-          {twoBlocks.bytes().substr(0, 2880 + 1000), "truncated header"},
+          {withHistory(1500).bytes(false), "no END card within 40 header blocks"},
+          {withHistory(40).bytes().substr(0, 2880 + 1000), "truncated header"},
           {fits(12, 1, 1, {1}), "unsupported BITPIX 12"},
           {fits(-64, 1, 1, {1.5}), "unsupported BITPIX -64"},
-          {textBitpix.bytes(), "unsupported BITPIX"},
+          {FitsBuilder(16, 1, 1).card("BITPIX", "'sixteen'").bytes(), "unsupported BITPIX"},
           {fits(16, -10, 10), "no image data (NAXIS1 = -10, NAXIS2 = 10)"},
           {fits(16, -70000, -70000), "no image data (NAXIS1 = -70000, NAXIS2 = -70000)"},
           {fits(16, 0, 0), "no image data (NAXIS1 = 0, NAXIS2 = 0)"},
           {fits(16, -2000000000, -2), "no image data"},
-          {beyond32Bits.bytes(), "no image data (NAXIS1 = 0, NAXIS2 = 1)"},
+          // NAXIS1 beyond 32 bits must not wrap round to 1.
+          {FitsBuilder(16, 0, 1).card("NAXIS1", "4294967297").bytes(),
+           "no image data (NAXIS1 = 0, NAXIS2 = 1)"},
           {fits(16, 2000000000, 2000000000),
            "image too large (2000000000 x 2000000000 pixels, at most 100000000)"},
           {fits(-32, 2147483647, 1), "image too large (2147483647 x 1 pixels"},
@@ -142,7 +139,11 @@ TEST_F(ReaderRefusalTest, Fits) {
           // The largest image the buffer takes: its 200 MB must not be taken.
           {fits(16, 10000, 10000), "truncated data (2880 bytes, 200002880 needed)"},
           // Two of three planes: 2880 + 40000 bytes padded to blocks, 2880 + 60000 needed.
-          {twoPlanes.bytes(), "truncated data (43200 bytes, 62880 needed)"},
+          {FitsBuilder(16, 100, 100, 3)
+               .card("CSPACE", "'RGB'")
+               .pixels(std::vector<double>(2 * 100 * 100, 5.0))
+               .bytes(),
+           "truncated data (43200 bytes, 62880 needed)"},
           {fits(-32, 2, 1, {1.0, 1e12}), "value out of range"},
           {FitsBuilder(16, 1, 1).card("BSCALE", "2.0").pixels({-20000}).bytes(),
            "value out of range"},
