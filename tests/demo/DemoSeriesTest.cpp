@@ -34,14 +34,14 @@ TEST(DemoSeriesTest, WrittenFramesAndTruthAgreeWithTheDesign) {
   const TempDir dir;
   const fs::path before = fs::current_path();
   fs::current_path(dir.path());
+  const fs::path folder = fs::current_path() / "night";  // as the system spells the folder
   const std::vector<std::string> written = demo::writeDemoSeries(kOptions, "night");
   fs::current_path(before);
   std::vector<std::string> names;
   for (int i = 0; i < design.frames; ++i) names.push_back(demo::frameTruth(design, i).fileName);
   names.insert(names.end(), {demo::kTruthFileName, demo::kRoiFileName, demo::kProjectFileName});
-  for (std::string& name : names) name = dir.file("night/" + name);
+  for (std::string& name : names) name = (folder / name).string();
   ASSERT_EQ(written, names);
-
   const std::vector<std::string> lines = crlfLines(readBytes(written[std::size_t(design.frames)]));
   ASSERT_EQ(lines.size(), design.frames + 1u);
   std::string header = "file,JD start,JD middle";
