@@ -1,6 +1,8 @@
 // Splitting text into lines for comparisons.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,15 @@ inline std::vector<std::string> splitLines(const std::string& text) {
 
 // Lines of a file written with CR LF ends: every line must end with CR LF,
 // text after the last CR LF or a bare LF fails the test.
-std::vector<std::string> crlfLines(const std::string& bytes);
+inline std::vector<std::string> crlfLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(bytes.substr(start, end - start));
+    EXPECT_EQ(lines.back().find('\n'), std::string::npos) << "bare LF in line " << lines.size();
+  }
+  EXPECT_EQ(start, bytes.size()) << "text after the last CR LF";
+  return lines;
+}
 
 }  // namespace vargaze::test
