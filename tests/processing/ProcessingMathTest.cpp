@@ -1,7 +1,6 @@
 // The arithmetic of the processing commands against values worked out by
 // hand or built into the test images: the sky plane and the line removal on
-// it, the frame shift of star fields moved by a known amount, DCF77 pulses
-// from made-up lamp sequences.
+// it, the frame shift of star fields moved by a known amount, DCF77 pulses.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -23,12 +22,6 @@ TRoi1 skyRoi(std::int32_t xb, std::int32_t yb, std::int64_t bcounts, std::int32_
   TRoi1 r;
   std::tie(r.xb, r.yb, r.bcounts, r.d) = std::tuple(xb, yb, bcounts, d);
   return r;
-}
-
-// Four sky samples of `level` counts per pixel near the corners of the image.
-std::vector<TRoi1> cornerSamples(int w, int h, std::int64_t level) {
-  return {skyRoi(3, 3, 25 * level), skyRoi(w - 2, 3, 25 * level), skyRoi(3, h - 2, 25 * level),
-          skyRoi(w - 2, h - 2, 25 * level)};
 }
 
 Timgbuffer imageOf(std::int32_t bufferbyte, int w, int h, const std::function<int(int, int)>& v) {
@@ -60,13 +53,10 @@ TEST(PlaneFit, HandSolvedPlanes) {
        {{10, 10, 990}, {50, 10, 1070}, {10, 50, 870}, {50, 50, 950}}, BackgroundPlane{1000, 2, -3}},
       // Normal equations by hand: a = -1, bx = by = 2, residuals +1, -1, -1, +1.
       {"off the plane", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 4}}, BackgroundPlane{-1, 2, 2}},
-      {"constant sky", {{5, 5, 733}, {90, 7, 733}, {40, 60, 733}, {88, 71, 733}, {3, 50, 733}},
-       BackgroundPlane{733, 0, 0}},
       // On y = 2x + 1, with sums that do not cancel exactly in floating point.
       {"collinear: flat", {{3, 7, 100}, {17, 35, 250}, {123, 247, 300}, {1001, 2003, 999}},
        BackgroundPlane{0, 0, 0}},
       {"three are too few", {{10, 10, 5}, {50, 10, 6}, {10, 50, 7}}, std::nullopt},
-      {"none", {}, std::nullopt},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -79,7 +69,7 @@ TEST(PlaneFit, HandSolvedPlanes) {
   }
 }
 
-TEST(RemovePlane, AKnownPlaneLeavesThePedestalAndStarsTheirNetCounts) {
+TEST(RemovePlane, AKnownPlaneLeavesThePedestalAndResultsStayInThePixelType) {
   Timgbuffer img = imageOf(kPixel16, 12, 9, [](int x, int y) { return 2000 + 7 * x - 4 * y; });
   img.Offset1 = 32768.0;
   img.putpixel(6, 5, 2000 + 42 - 20 + 900);
@@ -88,26 +78,13 @@ TEST(RemovePlane, AKnownPlaneLeavesThePedestalAndStarsTheirNetCounts) {
     for (int x = 1; x <= 12; ++x) EXPECT_EQ(img.getpixel(x, y), x == 6 && y == 5 ? 1000 : 100);
   }
   EXPECT_EQ(img.Offset1, 0.0);
-}
-
-TEST(RemovePlane, ResultsAreClampedToThePixelType) {
-  const struct {
-    std::int32_t type;
-    std::vector<int> before;
-    float a;  // a flat plane: adds pedestal - a
-    int pedestal;
-    std::vector<int> after;
-  } rows[] = {{kPixel16, {50, 65500}, -200, 0, {250, 65535}},
-              {kPixel8, {80, 160, 240}, 150, 200, {130, 210, 255}},
-              {kPixel8, {130}, 200, 0, {0}},
-              {kPixel32, {2147483000, 5}, -1000, 0, {2147483647, 1005}}};
-  for (const auto& r : rows) {
-    const int n = static_cast<int>(r.before.size());
-    Timgbuffer img = imageOf(r.type, n, 1, [&](int x, int) { return r.before[x - 1]; });
-    removePlane(img, BackgroundPlane{r.a, 0, 0}, r.pedestal);
-    std::vector<int> after;
-    for (int x = 1; x <= n; ++x) after.push_back(img.getpixel(x, 1));
-    EXPECT_EQ(after, r.after) << "pixel type " << r.type;
+  // A flat plane a with pedestal 0 adds -a, up to the ends of each pixel type.
+  for (const auto& [type, before, a, after] :
+       {std::tuple(kPixel8, 240, -20, 255), std::tuple(kPixel8, 130, 200, 0),
+        std::tuple(kPixel16, 65500, -200, 65535), std::tuple(kPixel32, 2147483000, -1000, 2147483647)}) {
+    Timgbuffer one = imageOf(type, 1, 1, [&](int, int) { return before; });
+    removePlane(one, BackgroundPlane{float(a), 0, 0}, 0);
+    EXPECT_EQ(one.getpixel(1, 1), after) << "pixel type " << type;
   }
 }
 
@@ -116,7 +93,6 @@ TEST(SkyThreshold, TwiceTheNoiseAboveThePedestal) {
   EXPECT_DOUBLE_EQ(skyThreshold(0.0f, 0), 30.0);
   // Below zero the plane carries no photon noise: SD = 15.
   EXPECT_DOUBLE_EQ(skyThreshold(-1510.0f, 1510), 1540.0);
-  EXPECT_DOUBLE_EQ(skyThreshold(-100.0f, 100), 130.0);
 }
 
 TEST(LineRemoval, StripesTakeTheCommonLevelAndTheSkyStays) {
@@ -128,7 +104,8 @@ TEST(LineRemoval, StripesTakeTheCommonLevelAndTheSkyStays) {
   img.Offset1 = 32768.0;
   img.putpixel(8, 10, 20);  // a cold pixel in the dark row
   test::RecordingUi ui;
-  ASSERT_TRUE(EliminateLines(img, cornerSamples(30, 20, 1000), ui));
+  ASSERT_TRUE(EliminateLines(img, {skyRoi(3, 3, 25000), skyRoi(28, 3, 25000),
+                                   skyRoi(3, 18, 25000), skyRoi(28, 18, 25000)}, ui));
   // Plane a = 1000, pedestal 1000, threshold 1059.6; row levels 1050 (row 5),
   // (29 * 950 + 20) div 30 = 919 (row 10), none for row 15, else 1000 (the
   // star of row 3 left out); common level (17 * 1000 + 1050 + 919) div 19 = 998.
@@ -153,28 +130,23 @@ struct Field {
 };
 
 // Stars of peak 3000 and sigma 1.5 on a sky of 100, every one moved by (dx, dy).
-std::function<int(int, int)> starSky(const Field& f, int dx, int dy) {
-  return [=](int x, int y) {
-    double v = 100.0;
-    for (const auto& [sx, sy] : f.stars) {
-      v += 3000.0 * std::exp(-(std::pow(x - sx - dx, 2) + std::pow(y - sy - dy, 2)) / 4.5);
-    }
-    return static_cast<int>(std::round(v));
-  };
-}
-
 std::string writeField(const test::TempDir& dir, const std::string& name, const Field& f, int dx,
                        int dy, int bitpix = 16) {
-  const auto sky = starSky(f, dx, dy);
-  std::vector<double> p;
-  for (int i = 0; i < f.width * f.height; ++i) p.push_back(sky(i % f.width + 1, i / f.width + 1));
+  std::vector<double> p(std::size_t(f.width * f.height), 100.0);
+  for (int i = 0; i < f.width * f.height; ++i) {
+    for (const auto& [sx, sy] : f.stars) {
+      const int x = i % f.width + 1 - sx - dx, y = i / f.width + 1 - sy - dy;
+      p[std::size_t(i)] += 3000.0 * std::exp(-(x * x + y * y) / 4.5);
+    }
+    p[std::size_t(i)] = std::round(p[std::size_t(i)]);
+  }
   test::writeBytes(dir.file(name), test::FitsBuilder(bitpix, f.width, f.height).pixels(p).bytes());
   return dir.file(name);
 }
 
-Profile spikes(std::vector<std::pair<int, int>> at) {
+Profile spike(int at) {
   Profile p(101, 0);
-  for (const auto& [k, v] : at) p[std::size_t(k)] = v;
+  p[std::size_t(at)] = 9;
   return p;
 }
 
@@ -191,25 +163,23 @@ TEST(CrossCorrelation, ProfilesAndBestShiftByHand) {
   EXPECT_EQ(yProfile(img), (Profile{0, 0, 90, 30}));      // raw column maxima
 
   // Length 100, range 20: only positions 21..80 of profile 1 enter the sums.
-  EXPECT_EQ(bestShift(spikes({{15, 9}}), spikes({{18, 9}}), 100, 20), 0);
-  EXPECT_EQ(bestShift(spikes({{30, 9}}), spikes({{33, 9}}), 100, 20), 3);
-  EXPECT_EQ(bestShift(spikes({{50, 9}}), spikes({{75, 9}}), 100, 20), 0);
-  // Equal sums: the smaller shift.
-  EXPECT_EQ(bestShift(spikes({{50, 9}}), spikes({{47, 9}, {53, 9}}), 100, 20), -3);
+  EXPECT_EQ(bestShift(spike(15), spike(18), 100, 20), 0);
+  EXPECT_EQ(bestShift(spike(30), spike(33), 100, 20), 3);
+  EXPECT_EQ(bestShift(spike(50), spike(75), 100, 20), 0);
+  Profile twin = spike(47);
+  twin[53] = 9;
+  EXPECT_EQ(bestShift(spike(50), twin, 100, 20), -3);  // equal sums: the smaller shift
 }
 
 TEST(CrossCorrelation, FilesOfStarFieldsMovedByAKnownShift) {
   test::TempDir dir;
   const Field f;
   const Field low{200, 60, {{60, 20}, {90, 35}, {120, 28}, {150, 40}}};
-  Field taller = f;
-  ++taller.height;
   const std::string a = writeField(dir, "a.fit", f, 0, 0);
   test::SeriesBench b;
   ASSERT_TRUE(b.series.openSeries(
       {a, writeField(dir, "b.fit", f, 7, 0), writeField(dir, "c.fit", f, 3, 0)}));
   EXPECT_TRUE(test11Click(b.series));  // the first two frames
-  EXPECT_TRUE(crossCorrelateFiles(a, a, b.ui));
   EXPECT_TRUE(crossCorrelateFiles(writeField(dir, "a32.fit", f, 0, 0, 32),
                                   writeField(dir, "b32.fit", f, -7, 4, 32), b.ui));
   // 200 x 60: range 40, and 60 rows leave no position for the y sums.
@@ -217,30 +187,30 @@ TEST(CrossCorrelation, FilesOfStarFieldsMovedByAKnownShift) {
                                   writeField(dir, "low2.fit", low, 5, 3), b.ui));
   EXPECT_FALSE(crossCorrelateFiles(dir.file("none.fit"), a, b.ui));
   EXPECT_FALSE(crossCorrelateFiles(a, dir.file("none.fit"), b.ui));
-  EXPECT_FALSE(crossCorrelateFiles(a, writeField(dir, "tall.fit", taller, 0, 0), b.ui));
+  EXPECT_FALSE(crossCorrelateFiles(a, writeField(dir, "tall.fit", Field{120, 101}, 0, 0), b.ui));
   EXPECT_FALSE(crossCorrelateFiles(a, dir.file("a32.fit"), b.ui));
   EXPECT_EQ(b.ui.messages, (std::vector<std::string>{
-                               "dx= 7 dy= 0", "dx= 0 dy= 0", "dx= -7 dy= 4", "dx= 5 dy= 0",
+                               "dx= 7 dy= 0", "dx= -7 dy= 4", "dx= 5 dy= 0",
                                "Kann FITS-Datei 1 nicht laden", "Kann FITS-Datei 2 nicht laden",
                                "Bilddateien inkompatibel", "Bilddateien inkompatibel"}));
   EXPECT_EQ(std::vector({correlationRange(200), correlationRange(123)}), std::vector({40, 25}));
 }
 
-// A pulse of `frames` lamp-on frames of `perFrame` net counts each.
-void pulse(DcfCollector& c, std::int32_t first, int frames, std::int64_t perFrame) {
-  for (int i = 0; i < frames; ++i) c.addLampFrame(first + i, perFrame);
+// A pulse of `frames` lamp-on frames of 1000 net counts each.
+void pulse(DcfCollector& c, std::int32_t first, int frames) {
+  for (int i = 0; i < frames; ++i) c.addLampFrame(first + i, 1000);
 }
 
-// 25 frames a second; bit 0 lights 2 frames, bit 1 four, 1000 counts each.
-// Seconds 55-58 of one minute, the dark second 59, then seconds 0-58 of the
-// next with ones in seconds 20, 51, 52 and 55: the year 2 + 4 + 20 = 26.
+// 25 frames a second; bit 0 lights 2 frames, bit 1 four. Seconds 55-58 of one
+// minute, the dark second 59, then seconds 0-58 of the next with ones in
+// seconds 20, 51, 52 and 55: the year 2 + 4 + 20 = 26.
 TEST(DcfEvaluation, MinuteMarkBitsAndYear) {
   DcfCollector c;
   const std::set<int> ones = {20, 51, 52, 55};
   int k = 0;
-  for (int s = 55; s <= 58; ++s, ++k) pulse(c, 1 + 25 * k, 2, 1000);
+  for (int s = 55; s <= 58; ++s, ++k) pulse(c, 1 + 25 * k, 2);
   ++k;  // second 59: no pulse
-  for (int s = 0; s <= 58; ++s, ++k) pulse(c, 1 + 25 * k, ones.count(s) ? 4 : 2, 1000);
+  for (int s = 0; s <= 58; ++s, ++k) pulse(c, 1 + 25 * k, ones.count(s) ? 4 : 2);
   const DcfResult r = evaluateDcf(c.DCFlist);
   // 62 intervals: 61 of 25 frames and one of 50 -> 1575 / 62 = 25.4. Completed
   // sums of pulses 2..63: 4 of 4000 and 58 of 2000 -> 132000 / 62 = 2129.
@@ -260,7 +230,7 @@ TEST(DcfEvaluation, MinuteMarkBitsAndYear) {
   DcfCollector late;
   late.addLampFrame(2, 1000);
   for (std::size_t i = 1; i < c.DCFlist.size(); ++i) {
-    pulse(late, c.DCFlist[i].fnum, c.DCFlist[i].fcount + 1, 1000);
+    pulse(late, c.DCFlist[i].fnum, c.DCFlist[i].fcount + 1);
   }
   const DcfResult lateResult = evaluateDcf(late.DCFlist);
   EXPECT_EQ(std::vector<std::int64_t>(
@@ -271,21 +241,12 @@ TEST(DcfEvaluation, MinuteMarkBitsAndYear) {
   const DcfResult cut = evaluateDcf({c.DCFlist.begin(), c.DCFlist.begin() + 4 + 57});
   EXPECT_EQ(cut.dcfbit.size(), 56u);
   EXPECT_EQ(dcfResultLines(cut).back(), "Jahr=unbekannt");
-}
 
-TEST(DcfEvaluation, WithoutGapNoBitsAndASinglePulseWithoutMeans) {
-  DcfCollector c;
-  for (int k = 0; k < 70; ++k) pulse(c, 1 + 25 * k, k % 3 == 0 ? 4 : 2, 500);
-  const DcfResult r = evaluateDcf(c.DCFlist);
-  EXPECT_EQ(r.m1, 25);
-  EXPECT_TRUE(r.dcfbit.empty());
-  EXPECT_FALSE(r.year.has_value());
-  EXPECT_EQ(std::vector({r.pulses[3].fcount, r.pulses[4].fcount}), std::vector({1, 0}));
-
+  // A single pulse has no interval and no means.
   DcfCollector single;
-  pulse(single, 10, 3, 700);
+  pulse(single, 10, 3);
   EXPECT_EQ(dcfResultLines(evaluateDcf(single.DCFlist)),
-            (std::vector<std::string>{"10, 1, 2100, 0", "mittl. intervall=0 mittl. counts=0",
+            (std::vector<std::string>{"10, 1, 3000, 0", "mittl. intervall=0 mittl. counts=0",
                                       "Jahr=unbekannt"}));
 }
 
