@@ -1,7 +1,6 @@
 // The automatic light-curve mode on a temporary folder, driven by a clock the
-// test moves: new frames taken once stable, files skipped or retried,
-// stopping, refusals, run file failures, and long sessions that must leave
-// no descriptor open.
+// test moves: one night's timeline, run file failures, and long sessions that
+// must leave no descriptor open.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,7 +9,6 @@
 
 #include "series/LightCurveRun.h"
 #include "series/LiveMode.h"
-#include "series/ProjectFile.h"
 #include "support/FaultInjection.h"
 #include "support/Lines.h"
 #include "support/SeriesRig.h"
@@ -41,12 +39,12 @@ class LiveModeTest : public test::SeriesRig {
     std::snprintf(name, sizeof name, "f%03d.fit", i);
     return dir.file(name);
   }
-  static std::string timeOf(int i) {
+  std::string frameOf(int i) const {
     char date[32];
     std::snprintf(date, sizeof date, "2024-03-01T20:%02d:00", i);
-    return date;
+    return test::frameBytes(twoStars(date));
   }
-  void writeNew(int i) { test::writeFrame(frame(i), twoStars(timeOf(i))); }
+  void writeNew(int i) { writeBytes(frame(i), frameOf(i)); }
   // Frames 1..count with two ROIs.
   std::vector<std::string> openNight(int count = 3) {
     std::vector<std::string> paths;
@@ -74,8 +72,20 @@ class LiveModeTest : public test::SeriesRig {
   LiveMode live;
 };
 
-TEST_F(LiveModeTest, NewFramesAreTakenOnceStableOthersIgnored) {
+TEST_F(LiveModeTest, OneNight) {
+  openNight(1);
+  EXPECT_FALSE(live.start());
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Lichtkurve erst ab 2 Bilddateien verfügbar."});
+  win.ClearROIs();
+  EXPECT_FALSE(live.start());
+  EXPECT_EQ(ui.messages.back(), "Keine ROI definiert.");
+  ui.messages.clear();
   openNight();
+  series.BVRImode = true;  // the run file would be the colour table
+  EXPECT_FALSE(live.start());
+  EXPECT_TRUE(series.ProjectFilename.empty());  // no leftover "autolightcurve" name
+  series.BVRImode = false;
+
   settings.AutocurveRefreshSec = 5;
   EXPECT_EQ(live.intervalMs(), 5000);
   ASSERT_TRUE(live.toggle());
@@ -84,8 +94,9 @@ TEST_F(LiveModeTest, NewFramesAreTakenOnceStableOthersIgnored) {
   EXPECT_FALSE(fs::exists(dir.file("autolightcurve.vgp")));  // written only on save
   EXPECT_EQ(runLines().size(), 5u);                          // the series was measured first
 
+  // New frames are taken once unchanged for 2 s; other kinds of file never.
   writeNew(4);
-  test::writeFrame(dir.file("F001.fit"), twoStars(timeOf(5)));  // differs only in letter case
+  writeBytes(dir.file("F001.fit"), frameOf(5));  // differs only in letter case
   for (const char* other : {"notes.txt", "preview.jpg", "PREVIEW.JPG"})
     writeBytes(dir.file(other), "x");
   EXPECT_EQ(live.scanFolder(), (std::vector<std::string>{dir.file("F001.fit"), frame(4)}));
@@ -99,141 +110,88 @@ TEST_F(LiveModeTest, NewFramesAreTakenOnceStableOthersIgnored) {
   EXPECT_EQ(series.FramesLoaded, 5);
   EXPECT_EQ(series.curve.NumCurvePoints, 5);
   EXPECT_NEAR(series.curve.XTimes[4], 2460371.3333333 + 4.0 / 1440 - 2450000, 1e-6);
-  const auto lines = runLines();
+  auto lines = runLines();
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[6].rfind("\"" + frame(4) + "\";", 0), 0u) << lines[6];
   EXPECT_TRUE(live.scanFolder().empty());
-  EXPECT_TRUE(ui.messages.empty());
+
+  // A run file gone meanwhile is begun anew, without measuring the series again.
   EXPECT_FALSE(live.toggle());
   EXPECT_EQ(shown(), "off, neutral, live button");
-}
-
-TEST_F(LiveModeTest, FramesThatDoNotLoadAreTriedAgainQuietly) {
-  openNight();
+  fs::remove(dir.file("autolightcurve.prn"));
   ASSERT_TRUE(live.start());
-  series.controls.FlatCheck = true;  // no master flat: frames cannot be corrected
-  writeNew(4);
-  const std::string whole = test::frameBytes(twoStars(timeOf(5)));
-  writeBytes(frame(5), whole.substr(0, 2880 + 4000));  // header and part of the pixels
+  EXPECT_EQ(readBytes(dir.file("autolightcurve.prn")),
+            "\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";\r\n"
+            "\"------\";0;11.200;\"?\"\r\n");
+
+  // Frames that do not load (no master flat, or cut short) are tried again quietly.
+  series.controls.FlatCheck = true;
+  writeNew(6);
+  writeBytes(frame(7), frameOf(7).substr(0, 2880 + 4000));  // header and part of the pixels
   live.cycle();
   advance(3);
   EXPECT_EQ(live.cycle(), 0);  // both stable, neither loads
   series.controls.FlatCheck = false;
   advance(10);
-  EXPECT_EQ(live.cycle(), 1);   // the unchanged frame 4, tried again
-  writeBytes(frame(5), whole);  // the camera finishes writing
-  EXPECT_EQ(live.cycle(), 0);   // changed: seen anew
+  EXPECT_EQ(live.cycle(), 1);       // the unchanged frame 6, tried again
+  writeBytes(frame(7), frameOf(7));  // the camera finishes writing
+  EXPECT_EQ(live.cycle(), 0);       // changed: seen anew
   advance(1);
   EXPECT_EQ(live.cycle(), 0);
   advance(1);
   EXPECT_EQ(live.cycle(), 1);
-  EXPECT_EQ(series.filelist1.size(), 5u);
-  EXPECT_EQ(series.filelist1.back(), frame(5));
+  EXPECT_EQ(series.filelist1.size(), 7u);
+  EXPECT_EQ(series.filelist1.back(), frame(7));
+  EXPECT_EQ(runLines().size(), 2u + 2u);
   EXPECT_TRUE(ui.messages.empty());
-}
 
-TEST_F(LiveModeTest, StopDuringACycleEndsItAfterTheCurrentFile) {
-  openNight();
-  ASSERT_TRUE(live.start());
-  writeNew(4);
-  writeNew(5);
+  // Stop during a cycle: it ends after the current file. Events run once
+  // before the files and once after each file.
+  writeNew(8);
+  writeNew(9);
   live.cycle();
   advance(2);
   int events = 0;
-  // Events run once before the files and once after each file.
   ui.onEvents = [&] {
     if (++events == 2) live.stop();
   };
   EXPECT_EQ(live.cycle(), 1);
-  EXPECT_EQ(shown(), "off, neutral, live button");
-  EXPECT_EQ(series.filelist1.size(), 4u);
-  EXPECT_FALSE(series.runActive);
-  advance(20);
-  EXPECT_EQ(live.cycle(), 0);  // no further cycle runs
-  EXPECT_EQ(series.filelist1.size(), 4u);
-}
-
-TEST_F(LiveModeTest, StopBeforeTheFirstCycleOrClearedRoisSwitchItOff) {
-  openNight();
-  ui.onEvents = [&] { live.stop(); };
-  EXPECT_FALSE(live.start());
-  EXPECT_EQ(shown(), "off, neutral, live button");
   ui.onEvents = nullptr;
+  EXPECT_EQ(shown(), "off, neutral, live button");
+  EXPECT_EQ(series.filelist1.size(), 8u);
+  EXPECT_FALSE(series.runActive);
+
+  // A cycle after the ROIs were cleared switches the mode off.
   ASSERT_TRUE(live.start());
   win.ClearROIs();
   EXPECT_EQ(live.cycle(), 0);
   EXPECT_EQ(shown(), "off, neutral, live button");
 }
 
-TEST_F(LiveModeTest, AMissingRunFileIsCreatedAndASortedProjectGrowsAtTheEnd) {
-  openWithRois(writeFrames({"b.fit", "c.fit"}));
-  const std::string project = dir.file("sorted.vgp");
-  ASSERT_TRUE(SaveProject(series, project));
-  ASSERT_EQ(LoadProjectfile(series, project), ProjectLoadResult::Loaded);
-  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
-  fs::remove(dir.file("sorted.prn"));
-  ASSERT_TRUE(live.start());
-  EXPECT_EQ(readBytes(dir.file("sorted.prn")),
-            "\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";\r\n"
-            "\"------\";0;11.200;\"?\"\r\n");
-  EXPECT_EQ(series.ProjectFilename, project);
-  test::writeFrame(dir.file("a.fit"), twoStars());
-  live.cycle();
-  advance(2);
-  EXPECT_EQ(live.cycle(), 1);
-  EXPECT_EQ(series.filelist1,
-            (std::vector<std::string>{dir.file("b.fit"), dir.file("c.fit"), dir.file("a.fit")}));
-  EXPECT_EQ(runLines("sorted.prn").size(), 3u);
-}
-
-TEST_F(LiveModeTest, RefusedWithoutRoisForOneFrameOrForAColourIndexSeries) {
-  EXPECT_FALSE(live.start());  // nothing at all
-  openNight(1);
-  EXPECT_FALSE(live.start());
-  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Keine ROI definiert.",
-                                                   "Lichtkurve erst ab 2 Bilddateien verfügbar."}));
-  EXPECT_TRUE(series.ProjectFilename.empty());  // no leftover "autolightcurve" name
-  openNight();
-  series.BVRImode = true;
-  EXPECT_FALSE(live.start());
-  EXPECT_TRUE(series.ProjectFilename.empty());
-  EXPECT_EQ(shown(), "off, neutral, live button");
-}
-
 // The run file is live mode's only record of the night: a run file that
-// cannot be created or extended switches the mode off with one message, and
-// what it held stays.
+// cannot be begun or extended keeps the mode off with one message, and what
+// it held stays.
 TEST_F(LiveModeTest, RunFileFailuresSwitchTheModeOffAndKeepTheLines) {
   openNight();
   ASSERT_TRUE(live.start());
   live.stop();
-  const std::string runName = dir.file("autolightcurve.prn");
-  const std::string measured = readBytes(runName);
-  const std::string failed = "Fehler beim Speichern der Datei " + runName;
-
-  // A folder of that name, or no room for the header: not started.
-  fs::remove(runName);
-  fs::create_directory(runName);
-  ui.messages.clear();
-  EXPECT_FALSE(live.start());
-  EXPECT_EQ(ui.messages, std::vector<std::string>{failed});
-  fs::remove(runName);
-  const auto namesBefore = test::folderNames(dir.path());
-  const test::ChildOutcome noRoom = test::runInChild(
-      [&](std::string& report) {
-        ui.messages.clear();
-        const bool started = live.start();
-        report = ui.messages.empty() ? "no message" : ui.messages.back();
-        return started ? 1 : 0;
-      },
-      test::ChildLimits{20, 60});
-  EXPECT_EQ(noRoom.exitCode, 0) << noRoom.report;
-  EXPECT_EQ(noRoom.report, failed);
-  EXPECT_EQ(test::folderNames(dir.path()), namesBefore);
+  const test::SaveAction begin = [&](const std::string& path, std::string& message) {
+    series.ProjectFilename = fs::path(path).replace_extension(".vgp").string();
+    ui.messages.clear();
+    const bool started = live.start();
+    live.stop();
+    const std::vector<std::string> failed = {"Fehler beim Speichern der Datei " + path};
+    message = ui.messages == failed ? failed[0] : "";
+    return started;
+  };
+  test::expectMissingFolderReported(dir, "night.prn", begin);
+  test::expectParentFileReported(dir, "night.prn", begin);
+  test::expectFolderTargetReported(dir, "night.prn", begin);
+  test::expectFullDiskKeepsFile(dir.file("night.prn"), 20, begin);  // no room for the header
 
   // The disk fills up while a cycle appends: off after one message.
-  writeBytes(runName, measured);
   ASSERT_TRUE(live.start());
+  const std::string measured = readBytes(dir.file("night.prn"));
   writeNew(4);
   writeNew(5);
   live.cycle();
@@ -248,7 +206,7 @@ TEST_F(LiveModeTest, RunFileFailuresSwitchTheModeOffAndKeepTheLines) {
       test::ChildLimits{static_cast<std::int64_t>(measured.size()) + 10, 60});
   EXPECT_EQ(full.exitCode, 0) << full.report;
   EXPECT_NE(full.report.find("File too large"), std::string::npos) << full.report;
-  EXPECT_EQ(readBytes(runName).substr(0, measured.size()), measured);
+  EXPECT_EQ(readBytes(dir.file("night.prn")).substr(0, measured.size()), measured);
 }
 
 // A long session: a new frame every fifth cycle, a file that is no image and
@@ -256,7 +214,7 @@ TEST_F(LiveModeTest, RunFileFailuresSwitchTheModeOffAndKeepTheLines) {
 TEST_F(LiveModeTest, HundredCyclesWithNewFramesLeaveNoDescriptorOpen) {
   openNight();
   writeBytes(dir.file("results.csv"), "\"filename\";\"JD\";\r\n");
-  writeBytes(dir.file("zz_cut.fit"), test::frameBytes(twoStars()).substr(0, 2880 + 4000));
+  writeBytes(dir.file("zz_cut.fit"), frameOf(0).substr(0, 2880 + 4000));
   const int before = openDescriptors();
   ASSERT_TRUE(live.start());
   EXPECT_EQ(openDescriptors(), before);
@@ -289,6 +247,8 @@ TEST_F(LiveModeTest, HundredCyclesWithNewFramesLeaveNoDescriptorOpen) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
+// Full runs, and runs that stop at a missing frame with that frame's
+// message, the lines before it on disk and the last complete curve kept.
 TEST_F(LiveModeTest, ManyFullRunsAndFailedRunsLeaveNoDescriptorOpen) {
   const std::vector<std::string> paths = openNight();
   series.ProjectFilename = dir.file("night.vgp");
@@ -300,14 +260,14 @@ TEST_F(LiveModeTest, ManyFullRunsAndFailedRunsLeaveNoDescriptorOpen) {
   EXPECT_EQ(series.curve.XTimes.size(), 3u);
   EXPECT_EQ(series.curve.YMags.size(), 3u);
 
-  fs::remove(paths[1]);  // frame 2 gone: every run stops there
+  fs::remove(paths[1]);
   for (int run = 0; run < 20; ++run) {
     ASSERT_EQ(Analyse1Click(series), RunResult::Failed) << "run " << run;
   }
   EXPECT_EQ(openDescriptors(), before);
   EXPECT_EQ(ui.messages, std::vector<std::string>(20, "Fehler beim Laden der Datei " + paths[1]));
-  EXPECT_EQ(series.curve.NumCurvePoints, 3);         // the last completed curve stays
-  EXPECT_EQ(runLines("night.prn").size(), 2u + 1u);  // frame 1 measured before the stop
+  EXPECT_EQ(series.curve.NumCurvePoints, 3);
+  EXPECT_EQ(runLines("night.prn").size(), 2u + 1u);
   EXPECT_FALSE(series.runActive);
 }
 

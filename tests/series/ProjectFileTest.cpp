@@ -10,7 +10,6 @@
 #include "photometry/RoiFile.h"
 #include "photometry/StarInfo.h"
 #include "series/LightCurveRun.h"
-#include "series/ProjectData.h"
 #include "series/ProjectFile.h"
 #include "support/Lines.h"
 #include "support/SeriesRig.h"
@@ -128,10 +127,7 @@ TEST_F(ProjectFileTest, LayoutByteForByteAndTheSameAfterALoad) {
   Reloaded other;
   other.settings.AutoReadFilter = false;
   other.series.controls.AutocontrastCheck = false;
-  CompTypeState compType;
-  ProjectLoadOptions options;
-  options.compType = &compType;
-  ASSERT_EQ(LoadProjectfile(other.series, project, options), ProjectLoadResult::Loaded);
+  ASSERT_EQ(LoadProjectfile(other.series, project), ProjectLoadResult::Loaded);
   EXPECT_EQ(restored(other),
             "3 frames (3 shifts) of width 50; rois 'Delta Cep' 99/99/99/99 @11/21 'Comp 1' "
             "12.345/11.2/0/0 @11/21; title 'Nacht  1' chart 'X12345ABC' filter 4 colour 1 flip 1 "
@@ -139,7 +135,6 @@ TEST_F(ProjectFileTest, LayoutByteForByteAndTheSameAfterALoad) {
   EXPECT_EQ(other.series.img->filename, dir.file("a.fit"));
   EXPECT_EQ(other.series.ProjectFilename, project);
   EXPECT_TRUE(other.series.imageLoaded && other.series.Timer1Enabled);
-  EXPECT_EQ(compType.ItemIndex, 1);  // a comparison star of known magnitude
   EXPECT_TRUE(other.ui.messages.empty());
 
   // Saved again: in name order, the rest the same up to the track star, which
@@ -157,13 +152,12 @@ TEST_F(ProjectFileTest, FramesAreLookedForBesideAMovedProject) {
   fs::rename(dir.file("old"), dir.file("new"));
   Reloaded other;
   ASSERT_EQ(LoadProjectfile(other.series, dir.file("new/field.vgp")), ProjectLoadResult::Loaded);
-  EXPECT_EQ(other.series.filelist1,
-            (std::vector<std::string>{dir.file("new/a.fit"), dir.file("new/b.fit"),
-                                      dir.file("new/c.fit")}));
+  EXPECT_EQ(other.series.filelist1, (std::vector<std::string>{dir.file("new/a.fit"),
+                                                              dir.file("new/b.fit"),
+                                                              dir.file("new/c.fit")}));
   EXPECT_EQ(other.series.imagepath, dir.file("new/"));
   EXPECT_EQ(other.series.img->filename, dir.file("new/a.fit"));
   EXPECT_EQ(other.win.count(), 2);
-
   // An older project written on another system: its names re-rooted the same way.
   writeBytes(dir.file("new/field.vgp"), "[files]\r\nD:\\Nacht\\b.fit\r\nD:\\Nacht\\a.fit\r\n");
   ASSERT_EQ(LoadProjectfile(other.series, dir.file("new/field.vgp")), ProjectLoadResult::Loaded);
@@ -171,85 +165,43 @@ TEST_F(ProjectFileTest, FramesAreLookedForBesideAMovedProject) {
             (std::vector<std::string>{dir.file("new/a.fit"), dir.file("new/b.fit")}));
 }
 
-// Hand-written projects that load: each row's text follows the frame list
-// (with a blank line that is skipped) and is loaded into a program state
-// that still shows another project, with automatic contrast off so stored
-// levels apply. A ROI count that does not read stops the ROI file's own
-// reading of the project with a message: the rest comes from the project
-// loader alone.
-TEST_F(ProjectFileTest, HandWrittenProjectsLoad) {
+// A hand-written project loaded into a program state that still shows
+// another project: sections it lacks fall back to defaults, decimal commas
+// read, and blank frame lines are skipped. Its ROI count does not read,
+// which stops the ROI file's own reading of the project with a message: ring
+// sizes and track star come from the project loader alone.
+TEST_F(ProjectFileTest, HandWrittenProjectLoadsOverAnotherOne) {
   openField();
   ASSERT_TRUE(SaveProject(series, project));
-  const std::vector<std::string> countUnread = {"'zwei' ist kein gültiger Integerwert"};
-  struct Case {
-    const char* what;
-    std::string text;
-    std::string restored;
-    std::vector<std::string> messages;
-  };
-  const Case cases[] = {
-      {"no ROI section, a curve count without its title",
-       "[Curvefile]\r\n5\r\n",
-       "3 frames (3 shifts) of width 100; rois; title '' chart '' filter 3 colour 0 flip 0 turn 0 "
-       "binning 1 centring 1 rings 9/15 track -1;-1 levels 1000/0",
-       {}},
-      {"decimal commas",
-       "[ROIfile]\r\nzwei\r\n[BVRI]\r\n12,345;11,200;0,000;0,000\r\n13|12,5|99|99\r\n"
-       "[Tracking]\r\n30,50;29,75\r\n[levels]\r\n0,25\r\n0,04\r\n"
-       "[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n[end]\r\n",
-       "3 frames (3 shifts) of width 100; rois '' 12.345/11.2/0/0 @20/30 '' 13/12.5/99/99 @20/30; "
-       "title '' chart '' filter 3 colour 0 flip 0 turn 0 binning 1 centring 1 rings 20/30 "
-       "track 30.5;29.75 levels 500/200",
-       countUnread},
-      {"values that are not numbers are ignored",
-       "[ROIfile]\r\nzwei\r\nComp A\r\nRR Lyr\r\n[Curvefile]\r\nviele\r\nTitel\r\n"
-       "[levels]\r\n0\r\nkaputt\r\n[BVRI]\r\nB;V;11.5;x\r\n[Filter]\r\nV\r\nBVRImode=1\r\n"
-       "[image]\r\nImgBinning=zwei\r\nImgBinning=300\r\n"
-       "[ROIcenter]\r\nROID2=neun\r\nROID3=15.5\r\n[Tracking]\r\nx;y\r\n[end]\r\n",
-       "3 frames (3 shifts) of width 100; rois 'Comp A' 99/99/11.5/99 @9/15 "
-       "'RR Lyr' 99/99/99/99 @9/15; title 'Titel' chart '' filter 3 colour 1 flip 0 turn 0 "
-       "binning 1 centring 1 rings 9/15 track -1;-1 levels 1000/0",
-       countUnread},
-      {"orientation and binning",
-       "[image]\r\nflipvertical=1\r\nrotate180=1\r\nImgBinning=2\r\n[end]\r\n",
-       "3 frames (3 shifts) of width 50; rois; title '' chart '' filter 3 colour 0 flip 1 turn 1 "
-       "binning 2 centring 1 rings 9/15 track -1;-1 levels 1000/0",
-       {}},
-      {"section headers are never names; a repeated section is not read again",
-       "[ROIfile]\r\n2\r\nOnly one\r\n[compstars]\r\nAAVSOchartID=A1\r\n"
-       "[compstars]\r\nAAVSOchartID=B2\r\n[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n",
-       "3 frames (3 shifts) of width 100; rois 'Only one' 99/99/99/99 @9/15 '' 99/99/99/99 @9/15; "
-       "title '' chart 'A1' filter 3 colour 0 flip 0 turn 0 binning 1 centring 1 "
-       "rings 9/15 track -1;-1 levels 1000/0",
-       {}},  // ring sizes of a section cut short do not apply
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    writeBytes(project, "[files]\r\n" + paths[0] + "\r\n\r\n" + paths[1] + "\r\n" + paths[2] +
-                            "\r\n" + c.text);
-    Reloaded r;
-    ASSERT_TRUE(r.series.openSeries({paths[0]}));
-    r.win.Newroi(10, 10);
-    r.series.CurveTitle = "old";
-    r.win.AAVSOchartEdit = "old";
-    r.win.AutocenterCheckBox = false;
-    r.series.BVRImode = true;
-    r.imgwin.TrackstarX = 5.0;
-    r.series.controls.AutocontrastCheck = false;
-    ASSERT_EQ(LoadProjectfile(r.series, project), ProjectLoadResult::Loaded);
-    EXPECT_EQ(restored(r), c.restored);
-    EXPECT_EQ(r.ui.messages, c.messages);
-    EXPECT_TRUE(r.ui.questions.empty());  // 3 frames: no light curve offered
-  }
+  writeBytes(project, "[files]\r\n" + paths[0] + "\r\n\r\n" + paths[1] + "\r\n" + paths[2] +
+                          "\r\n[ROIfile]\r\nzwei\r\n[BVRI]\r\n12,345;11,200;0,000;0,000\r\n"
+                          "13|12,5|99|99\r\n[Tracking]\r\n30,50;29,75\r\n[levels]\r\n0,25\r\n0,3\r\n"
+                          "[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n[end]\r\n");
+  Reloaded r;
+  ASSERT_TRUE(r.series.openSeries({paths[0]}));
+  r.win.Newroi(10, 10);
+  r.series.CurveTitle = "old";
+  r.win.AAVSOchartEdit = "old";
+  r.win.AutocenterCheckBox = false;
+  r.series.BVRImode = true;
+  r.imgwin.TrackstarX = 5.0;
+  r.series.controls.AutocontrastCheck = false;  // stored levels apply
+  ASSERT_EQ(LoadProjectfile(r.series, project), ProjectLoadResult::Loaded);
+  // Level 0.3 is 547.7 on the square-root scale.
+  EXPECT_EQ(restored(r),
+            "3 frames (3 shifts) of width 100; rois '' 12.345/11.2/0/0 @20/30 '' 13/12.5/99/99 @20/30; "
+            "title '' chart '' filter 3 colour 0 flip 0 turn 0 binning 1 centring 1 rings 20/30 "
+            "track 30.5;29.75 levels 500/548");
+  EXPECT_EQ(r.ui.messages, std::vector<std::string>{"'zwei' ist kein gültiger Integerwert"});
+  EXPECT_TRUE(r.ui.questions.empty());  // 3 frames: no light curve offered
 }
 
-// Files that are no usable project: refused with the exact message, and
-// what the program showed before stays (unreadable) or is cleared (frame 1
-// cannot be shown).
+// Files that are no usable project: refused with the exact message; what the
+// program showed before stays (unreadable) or is cleared (frame 1 cannot be
+// shown).
 TEST_F(ProjectFileTest, UnusableFilesAreRefusedWithTheirMessage) {
   openField();
   ASSERT_TRUE(SaveProject(series, project));
-  ui.messages.clear();
   struct Case {
     const char* what;
     std::optional<std::string> text;  // none: no such file
@@ -258,8 +210,6 @@ TEST_F(ProjectFileTest, UnusableFilesAreRefusedWithTheirMessage) {
   };
   const Case cases[] = {
       {"no such file", std::nullopt, ProjectLoadResult::ReadError, "read error"},
-      {"empty file", "", ProjectLoadResult::ReadError, "read error"},
-      {"no frames", "[ROIfile]\r\n2\r\nA\r\nB\r\n", ProjectLoadResult::ReadError, "read error"},
       {"blank frame lines only", "[files]\r\n\r\n  \r\n[ROIfile]\r\n2\r\n",
        ProjectLoadResult::ReadError, "read error"},
       {"frame 1 found nowhere",
@@ -277,9 +227,8 @@ TEST_F(ProjectFileTest, UnusableFilesAreRefusedWithTheirMessage) {
     const std::string before = restored(r);
     EXPECT_EQ(LoadProjectfile(r.series, name), c.result);
     EXPECT_EQ(r.ui.messages, std::vector<std::string>{c.message});
-    EXPECT_TRUE(r.series.Timer1Enabled);
     const bool unchanged = c.result == ProjectLoadResult::ReadError;
-    EXPECT_EQ(restored(r) == before, unchanged);                // a read error changes nothing
+    EXPECT_EQ(restored(r) == before, unchanged);
     EXPECT_EQ(r.series.filelist1.size(), unchanged ? 3u : 2u);  // a failed display keeps the list
     EXPECT_EQ(r.win.count(), unchanged ? 2 : 0);
     EXPECT_EQ(r.series.ProjectFilename, unchanged ? project : "");
@@ -320,6 +269,8 @@ TEST_F(ProjectFileTest, EveryCutOfASavedProjectLoadsOrIsRefusedCleanly) {
   EXPECT_EQ(readBytes(dir.file("field.roi")), roi);  // loading never writes
 }
 
+// Four frames offer the light curve (three do not, above); a colour-index
+// series asks nothing and switches the menu to its own measurement.
 TEST_F(ProjectFileTest, MoreThanThreeFramesAskForTheLightCurveUnlessColourIndex) {
   openField();
   ASSERT_TRUE(SaveProject(series, project));  // with its ROI file
@@ -330,21 +281,18 @@ TEST_F(ProjectFileTest, MoreThanThreeFramesAskForTheLightCurveUnlessColourIndex)
   ASSERT_EQ(LoadProjectfile(asked.series, project), ProjectLoadResult::Loaded);
   EXPECT_EQ(asked.ui.questions, std::vector<std::string>{"Lichtkurve darstellen?"});
   EXPECT_EQ(asked.series.curve.NumCurvePoints, 4);  // Yes ran the light curve
-  EXPECT_TRUE(fs::exists(dir.file("field.prn")));
-
   Reloaded quiet;
   ProjectLoadOptions options;
   options.askForCurve = false;
   ASSERT_EQ(LoadProjectfile(quiet.series, project, options), ProjectLoadResult::Loaded);
   EXPECT_TRUE(quiet.ui.questions.empty());
-  EXPECT_EQ(quiet.series.curve.NumCurvePoints, 0);
 
   writeBytes(project, four + "[Filter]\r\n2\r\nBVRImode=1\r\n");
   Reloaded colour;
   ASSERT_EQ(LoadProjectfile(colour.series, project), ProjectLoadResult::Loaded);
   EXPECT_TRUE(colour.series.BVRImode);
   EXPECT_TRUE(colour.ui.questions.empty());
-  for (const bool colourIndex : {true, false}) {  // the menu offers one kind of measurement
+  for (const bool colourIndex : {true, false}) {
     const SeriesMenuState menu = SetSeriesMode(colourIndex);
     EXPECT_EQ(std::vector<bool>({menu.Analyse1Enabled, menu.Autolightcurve1Enabled,
                                  menu.Datenexport1Enabled, menu.BVRIanalyseVisible}),
@@ -352,41 +300,34 @@ TEST_F(ProjectFileTest, MoreThanThreeFramesAskForTheLightCurveUnlessColourIndex)
   }
 }
 
+// With a curve the project writes the run file beside it (a colour-index
+// series keeps its table there); without a round star the track star is
+// written as missing.
 TEST_F(ProjectFileTest, WritesTheCurveFileBesideTheProjectUnlessColourIndex) {
   openWithRois(writeFrames({"f1.fit", "f2.fit"}));
-  const std::string night = dir.file("night.vgp");
-  ASSERT_TRUE(SaveProject(series, night));
-  EXPECT_NE(readBytes(night).find("[Tracking]\r\n-1.00;-1.00\r\n"),
-            std::string::npos);  // no round star
+  project = dir.file("night.vgp");
+  ASSERT_TRUE(SaveProject(series, project));
+  EXPECT_NE(readBytes(project).find("[Tracking]\r\n-1.00;-1.00\r\n"), std::string::npos);
   ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
-  fs::remove(dir.file("night.prn"));  // the run file shares the name
-  ASSERT_TRUE(SaveProject(series, night));
-  const auto lines = test::crlfLines(readBytes(dir.file("night.prn")));
-  ASSERT_EQ(lines.size(), 4u);  // header, reference line and one line per frame
-  EXPECT_EQ(lines[0], "\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";");
-  EXPECT_EQ(lines[1], "\"------\";0;11.200;\"?\"");
-  EXPECT_EQ(lines[3].rfind("\"" + dir.file("f2.fit") + "\";", 0), 0u) << lines[3];
-  EXPECT_NE(readBytes(night).find("[Curvefile]\r\n2\r\n"), std::string::npos);
-
-  // A colour-index series keeps its table under the curve name.
+  const std::string run = readBytes(dir.file("night.prn"));
+  fs::remove(dir.file("night.prn"));
+  ASSERT_TRUE(SaveProject(series, project));
+  EXPECT_EQ(readBytes(dir.file("night.prn")), run);
+  EXPECT_NE(readBytes(project).find("[Curvefile]\r\n2\r\n"), std::string::npos);
   series.BVRImode = true;
   writeBytes(dir.file("night.prn"), "Filt;B;V;\r\n");
-  ASSERT_TRUE(SaveProject(series, night));
+  ASSERT_TRUE(SaveProject(series, project));
   EXPECT_EQ(readBytes(dir.file("night.prn")), "Filt;B;V;\r\n");
 }
 
 TEST_F(ProjectFileTest, RefusedSavesAndLoads) {
-  EXPECT_FALSE(SaveProject(series, dir.file("empty.vgp")));  // no frames, no ROIs
   const auto frames = writeFrames({"a.fit", "b.fit"});
   ASSERT_TRUE(series.openSeries(frames));
   EXPECT_FALSE(SaveProject(series, dir.file("empty.vgp")));  // no ROIs
-  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Noch keine Projektdaten vorhanden.",
-                                                   "Noch keine Projektdaten vorhanden."}));
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Noch keine Projektdaten vorhanden."});
   EXPECT_FALSE(fs::exists(dir.file("empty.vgp")));
-
-  // A project name that its own ROI or curve file would overwrite.
   openWithRois(frames);
-  for (const char* name : {"keep.roi", "keep.prn"}) {
+  for (const char* name : {"keep.roi", "keep.prn"}) {  // its own ROI or curve file would overwrite it
     SCOPED_TRACE(name);
     writeBytes(dir.file(name), "old");
     EXPECT_FALSE(SaveProject(series, dir.file(name)));
@@ -406,21 +347,12 @@ TEST_F(ProjectFileTest, RefusedSavesAndLoads) {
   EXPECT_FALSE(fs::exists(dir.file("busy.vgp")));
   EXPECT_EQ(LoadProjectfile(series, project), ProjectLoadResult::Refused);
   EXPECT_EQ(series.CurveTitle, "kept");
-  series.runActive = false;
-  EXPECT_EQ(LoadProjectfile(series, ""), ProjectLoadResult::Refused);
 
   Reloaded other;  // a ".vgp" chosen in the open dialog loads as a project
   installProjectLoader(other.series);
   ASSERT_TRUE(other.series.openSeries({project}));
   EXPECT_EQ(other.series.ProjectFilename, project);
   EXPECT_EQ(other.win.count(), 2);
-}
-
-TEST(ProjectParseTest, NamesBeyondTheRoiCountAreIgnored) {
-  const ProjectData data =
-      parseProject({"[files]", "/a/1.fit", "[ROIfile]", "1", "first", "second"});
-  EXPECT_EQ(data.roiCount, 1);
-  EXPECT_EQ(data.names, std::vector<std::string>{"first"});
 }
 
 }  // namespace

@@ -1,21 +1,60 @@
-// Opening a series, the frame shown, levels, toggles, the file-list edit and
-// frames from colour cameras.
+// Opening a series, the frame shown, levels, blinking, camera frames, the
+// full and incremental light-curve runs with their files, and the
+// colour-index table.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
 
 #include "image/RawConverter.h"
+#include "series/ColorIndex.h"
+#include "series/CurveArrays.h"
+#include "series/LightCurveRun.h"
+#include "series/RunFile.h"
 #include "support/EnvGuard.h"
+#include "support/Lines.h"
 #include "support/SeriesRig.h"
 #include "support/StandInConverter.h"
 
 namespace vargaze {
 namespace {
 
+namespace fs = std::filesystem;
 using test::kHeight;
+using test::readBytes;
 
-class SeriesTest : public test::SeriesRig {};
+// The magnitude of a star of `net` counts against ROI 1 (20000 counts, `ref`).
+double magnitudeOf(double net, double ref = 11.2) {
+  return ref + 2.5 * std::log10(20000.0 / net);
+}
+
+class SeriesTest : public test::SeriesRig {
+ protected:
+  // Frames f0.. one minute apart from 2024-03-01 20:00 UT (JD 2460371.333333),
+  // the target of frame i at 2000 (i + 1) counts.
+  std::vector<std::string> writeSeries(int n) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < n; ++i)
+      paths.push_back(writeFrame("f" + std::to_string(i) + ".fit", i, 2000.0 * (i + 1)));
+    return paths;
+  }
+  std::string writeFrame(const std::string& name, int minute, double target,
+                         const std::string& filter = "V") {
+    test::FrameContent content = test::twoStars("2024-03-01T20:0" + std::to_string(minute) + ":00");
+    content.stars[1].counts = target;
+    content.filter = filter;
+    test::writeFrame(dir.file(name), content);
+    return dir.file(name);
+  }
+  void openNight(const std::vector<std::string>& paths) {
+    openWithRois(paths);
+    series.ProjectFilename = dir.file("night.vgp");
+  }
+  std::vector<std::string> lines(const std::string& name = "night.prn") {
+    return test::crlfLines(readBytes(dir.file(name)));
+  }
+};
 
 TEST_F(SeriesTest, OpeningKeepsTheGivenOrderAndAnEditRebuilds) {
   const auto paths = writeFrames({"c.fit", "a.fit", "b.fit"});
@@ -38,17 +77,12 @@ TEST_F(SeriesTest, OpeningKeepsTheGivenOrderAndAnEditRebuilds) {
   EXPECT_EQ(series.FramesLoaded, 1);
   EXPECT_EQ(series.img->filename, paths[2]);
   EXPECT_EQ(series.curve.NumCurvePoints, 0);
-}
 
-TEST_F(SeriesTest, OnlyALowerCaseVgpIsAProject) {
+  // Only a lower-case ".vgp" is a project; "night.VGP" is read as a frame.
   const auto upper = writeFrames({"night.VGP"});
   std::string opened;
-  series.openProject = [&](const std::string& name) {
-    opened = name;
-    return true;
-  };
+  series.openProject = [&](const std::string& name) { return !(opened = name).empty(); };
   ASSERT_TRUE(series.openSeries(upper));
-  EXPECT_TRUE(opened.empty());  // read as an image file
   EXPECT_EQ(series.img->filename, upper[0]);
   EXPECT_TRUE(series.openSeries({dir.file("night.vgp")}));
   EXPECT_EQ(opened, dir.file("night.vgp"));
@@ -84,8 +118,8 @@ TEST_F(SeriesTest, LevelsFollowTheSquareLawAndAFlipTwiceRestoresTheFrame) {
   EXPECT_EQ(lower, 40);
   EXPECT_EQ(upper, 1000);
   EXPECT_EQ(series.controls.LblUpper, "1000");
-  series.Setlevels(250, 4000);
-  EXPECT_EQ(series.controls.LowerScrollBar, 250);  // sqrt(250 / 4000) = 0.25
+  series.Setlevels(1, 4000);
+  EXPECT_EQ(series.controls.LowerScrollBar, 16);  // sqrt(1 / 4000) = 0.0158
   EXPECT_EQ(series.controls.Upperscrollbar, 1000);
 
   const Timgbuffer* frame = series.img.get();
@@ -97,43 +131,32 @@ TEST_F(SeriesTest, LevelsFollowTheSquareLawAndAFlipTwiceRestoresTheFrame) {
   EXPECT_FALSE(series.img->Flipped);
 }
 
-TEST_F(SeriesTest, BlinkWrapsAndAFailedFrameStopsIt) {
+TEST_F(SeriesTest, BlinkWrapsAFailedFrameStopsItAndRemovingRoisVoidsTheCurve) {
   const auto paths = writeFrames({"a.fit", "b.fit"});
-  ASSERT_TRUE(series.openSeries(paths));
+  openWithRois(paths);
   flags.Blinkmode = true;
   series.controls.BlinkBox = true;
   series.BlinkTimerTimer();
   EXPECT_EQ(flags.Activeframe, 2);
   series.BlinkTimerTimer();
   EXPECT_EQ(flags.Activeframe, 1);
-  std::filesystem::remove(paths[1]);
+  fs::remove(paths[1]);
   series.BlinkTimerTimer();
   EXPECT_FALSE(series.controls.BlinkBox);
   EXPECT_EQ(ui.messages.back(), "Fehler beim Laden der Datei " + paths[1]);
   EXPECT_EQ(series.img->filename, paths[0]);  // the frame shown stays
-}
 
-TEST_F(SeriesTest, RemovingRoisVoidsTheCurve) {
-  openWithRois(writeFrames({"a.fit"}));
   series.curve.NumCurvePoints = 5;
   win.DeleteROI(1);
   EXPECT_EQ(series.curve.NumCurvePoints, 0);
 }
 
-// Raw frames go through the converter (a stand-in script here); BMP and PPM
-// frames are read plane by plane.
-class CameraFramesTest : public test::SeriesRig {
- protected:
-  void SetUp() override {
-    converter.emplace(dir.path().string());
-    test::writeBytes(raw, "II*");
-  }
-
-  std::optional<test::StandInConverter> converter;
+// Raw frames go through the converter (a stand-in script here), turned and
+// dated; PPM frames are read plane by plane.
+TEST_F(SeriesTest, CameraFramesAreConvertedTurnedDatedAndSplitIntoPlanes) {
+  const test::StandInConverter converter(dir.path().string());
   const std::string raw = dir.file("IMG_0001.CR2");
-};
-
-TEST_F(CameraFramesTest, RawFrameIsConvertedTurnedAndDated) {
+  test::writeBytes(raw, "II*");
   settings.UToffset = 1;
   ASSERT_TRUE(series.openSeries({raw}, [] { return std::uint8_t{2}; }));
   const Timgbuffer& img = *series.img;
@@ -145,13 +168,20 @@ TEST_F(CameraFramesTest, RawFrameIsConvertedTurnedAndDated) {
   EXPECT_EQ(img.getpixel(2, 1), 2);
   EXPECT_EQ(img.FilterName, "TG");
   EXPECT_EQ(img.OBSTYPE, "DSLR");
-  EXPECT_EQ(img.Datetime, "2026-12-05T12:33:08");              // camera time minus one hour
-  EXPECT_DOUBLE_EQ(img.Exposure, 0.004);                       // 1/250 s
-  EXPECT_FALSE(std::filesystem::exists(rawPpmFilename(raw)));  // the step picture is removed
-
+  EXPECT_EQ(img.Datetime, "2026-12-05T12:33:08");  // camera time minus one hour
+  EXPECT_DOUBLE_EQ(img.Exposure, 0.004);           // 1/250 s
+  EXPECT_FALSE(fs::exists(rawPpmFilename(raw)));   // the step picture is removed
   test::writeBytes(rawPpmFilename(raw), "an older picture");
   ASSERT_TRUE(series.openSeries({raw}));
-  EXPECT_TRUE(std::filesystem::exists(rawPpmFilename(raw)));  // one the user had stays
+  EXPECT_TRUE(fs::exists(rawPpmFilename(raw)));  // one the user had stays
+
+  const std::string ppm = dir.file("plane.ppm");
+  test::writeBytes(ppm, std::string("P6\n2 1\n255\n\x0a\x14\x1e\x28\x32\x3c", 17));
+  ASSERT_TRUE(series.openSeries({ppm}, [] { return std::uint8_t{3}; }));
+  EXPECT_EQ(series.RGBcolornumber, 3);
+  EXPECT_EQ(series.img->getpixel(1, 1), 0x1e);
+  EXPECT_EQ(series.img->getpixel(2, 1), 0x3c);
+  EXPECT_EQ(series.img->FilterName, "TB");
 
   const test::EnvGuard program("VARGAZE_RAW_CONVERTER", dir.file("no-such-program"));
   const std::string other = dir.file("IMG_0002.CR2");
@@ -160,14 +190,197 @@ TEST_F(CameraFramesTest, RawFrameIsConvertedTurnedAndDated) {
   EXPECT_EQ(ui.messages.back(), "Fehler beim Laden der Datei " + other);
 }
 
-TEST_F(CameraFramesTest, PpmPlaneThroughTheLoader) {
-  const std::string ppm = dir.file("plane.ppm");
-  test::writeBytes(ppm, std::string("P6\n2 1\n255\n\x0a\x14\x1e\x28\x32\x3c", 17));
-  ASSERT_TRUE(series.openSeries({ppm}, [] { return std::uint8_t{3}; }));
-  EXPECT_EQ(series.RGBcolornumber, 3);
-  EXPECT_EQ(series.img->getpixel(1, 1), 0x1e);
-  EXPECT_EQ(series.img->getpixel(2, 1), 0x3c);
-  EXPECT_EQ(series.img->FilterName, "TB");
+TEST_F(SeriesTest, RunFileAndCurveOfThreeFramesAndTheCurveDataFile) {
+  const auto paths = writeSeries(3);
+  openNight(paths);
+  EXPECT_FALSE(SaveCurveData(series, dir.file("none.prn")));
+  EXPECT_EQ(ui.messages.back(), "Keine Lichtkurven vorhanden.");
+  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
+  const auto line = [&](int i, const std::string& rest) {
+    return "\"" + paths[static_cast<std::size_t>(i)] + "\";" + rest + "\r\n";
+  };
+  EXPECT_EQ(readBytes(dir.file("night.prn")),
+            "\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";\r\n"
+            "\"------\";0;11.200;\"?\"\r\n" +
+                line(0, "10371.33333;11.200;13.700") + line(1, "10371.33403;11.200;12.947") +
+                line(2, "10371.33472;11.200;12.507"));
+  EXPECT_EQ(series.curve.NumCurvePoints, 3);
+  EXPECT_EQ(flags.Activeframe, 1);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(series.curve.mag(i, 1), magnitudeOf(2000.0 * (i + 1)), 1e-5);
+    EXPECT_NEAR(series.curve.mag(i, 0), 11.2, 1e-5);
+  }
+  EXPECT_EQ(series.curve.AirmassArray[0], -1.0f);  // no AIRMASS card
+
+  // The curve data file always prints 5 decimals; it follows an edited,
+  // shorter file list and ROI 1's magnitude now.
+  settings.JDprecision = 3;
+  win.roi(1).rmag = 10.5f;
+  series.filelist1.pop_back();
+  ASSERT_TRUE(SaveCurveData(series, dir.file("curve.prn")));
+  EXPECT_EQ(lines("curve.prn"),
+            (std::vector<std::string>{"\"filename\";\"JD-2450000\";\"ROI1  mag\";\"ROI2  mag\";",
+                                      "\"------\";0;10.500;\"?\"",
+                                      "\"" + paths[0] + "\";10371.33333;11.200;13.700",
+                                      "\"" + paths[1] + "\";10371.33403;11.200;12.947"}));
+
+  // Middle of the 60 s exposure: 30 s later than the start.
+  settings.MiddletimeCorrection = true;
+  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
+  EXPECT_NEAR(series.curve.XTimes[0], 2460371.3333333 + 30.0 / 86400 - 2450000, 1e-7);
+}
+
+TEST_F(SeriesTest, RunsRefusedCancelledAndIncremental) {
+  ASSERT_TRUE(series.openSeries(writeSeries(1)));
+  EXPECT_EQ(Analyse1Click(series), RunResult::Refused);
+  EXPECT_EQ(ui.messages.back(), "Keine ROI definiert.");
+  addRoi(30, 30);
+  EXPECT_EQ(Analyse1Click(series), RunResult::Refused);
+  EXPECT_EQ(ui.messages.back(), "Lichtkurve erst ab 2 Bilddateien verfügbar.");
+  win.ClearROIs();
+  const auto paths = writeSeries(6);
+  openWithRois(paths);
+  bool asked = false;
+  EXPECT_EQ(Analyse1Click(series, [&] { return asked = true; }), RunResult::Refused);
+  EXPECT_TRUE(asked);  // no project name: the save command was offered first
+
+  // A cancel keeps the lines measured and the old curve.
+  series.ProjectFilename = dir.file("night.vgp");
+  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
+  const CurveArrays before = series.curve;
+  ui.cancelAfterEvents = ui.eventsProcessed + 3;
+  EXPECT_EQ(Analyse1Click(series), RunResult::Cancelled);
+  ui.cancelAfterEvents = -1;
+  EXPECT_EQ(lines().size(), 2u + 3u);
+  EXPECT_EQ(series.curve.NumCurvePoints, 6);
+  EXPECT_EQ(series.curve.XTimes, before.XTimes);
+  EXPECT_FALSE(series.runActive);
+  EXPECT_TRUE(series.Timer1Enabled);
+
+  // An incremental run appends the frames that load; asked to stop, it ends
+  // after the current file and keeps the count.
+  ASSERT_TRUE(series.editFileList({paths[0], paths[1]}));
+  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
+  const std::string broken = dir.file("broken.fit");
+  test::writeBytes(broken, "SIMPLE  = T");
+  const std::string later = writeFrame("later.fit", 7, 8000.0);
+  EXPECT_EQ(AnalyseNew(series, {broken, later}).appended, 1);
+  EXPECT_EQ(series.filelist1, (std::vector<std::string>{paths[0], paths[1], later}));
+  EXPECT_EQ(series.curve.NumCurvePoints, 3);
+  EXPECT_NEAR(series.curve.mag(2, 1), magnitudeOf(8000.0), 1e-5);
+  ASSERT_EQ(lines().size(), 2u + 3u);
+  EXPECT_EQ(lines().back().rfind("\"" + later + "\";10371.33819;", 0), 0u) << lines().back();
+  EXPECT_EQ(AnalyseNew(series, {paths[2], paths[3]}, [] { return false; }).appended, 1);
+  EXPECT_EQ(series.curve.NumCurvePoints, 3);
+  EXPECT_EQ(series.filelist1.size(), 4u);
+}
+
+// Lines the runs above do not write: other offsets and precisions, a check
+// star with a magnitude, other curve file extensions, a curve beyond any
+// fixed size.
+TEST(RunFileTest, LinesCurveFileNamesAndCurveArrays) {
+  EXPECT_EQ(runHeaderLine(0.0, 1), "\"filename\";\"JD\";\"ROI1  mag\";");
+  EXPECT_EQ(runHeaderLine(-5.0, 0), "\"filename\";\"JD\";");
+  EXPECT_EQ(runHeaderLine(2460000.5, 0), "\"filename\";\"JD-2460000.5\";");
+  TRoi1 comp;
+  comp.ref = true;
+  comp.rmag = 11.2f;
+  TRoi1 check;
+  check.rmag = 12.0f;  // a check star's magnitude is not a reference
+  EXPECT_EQ(runReferenceLine({comp, check}), "\"------\";0;11.200;\"?\"");
+  EXPECT_EQ(runFrameLine("b.fit", 2455234.123456789, 8, {12.3456f}),
+            "\"b.fit\";2455234.12345679;12.346");
+  Settings settings;
+  for (const auto& [ext, name] : {std::pair{".csv", "/p/night.csv"}, {".vgp", "/p/night.prn"},
+                                  {".VGP", "/p/night.prn"}, {".roi", "/p/night.prn"},
+                                  {"", "/p/night.prn"}, {"csv", "/p/night.prn"}}) {
+    settings.CurveFileExt = ext;
+    EXPECT_EQ(curveFileName("/p/night.vgp", settings), name) << ext;
+  }
+
+  CurveArrays curve;
+  curve.setFrame(4999, 123.25, 1.2f, std::vector<float>(1500, 12.5f));  // frame 5000, 1500 ROIs
+  EXPECT_EQ(curve.XTimes.size(), 5000u);
+  EXPECT_EQ(curve.AirmassArray.size(), 5000u);
+  EXPECT_EQ(curve.XTimes[4999], 123.25);
+  EXPECT_EQ(curve.AirmassArray[4999], 1.2f);
+  EXPECT_EQ(curve.AirmassArray[10], -1.0f);
+  EXPECT_EQ(curve.mag(4999, 1499), 12.5f);
+  for (const auto& [frame, roi] : {std::pair{10, 0}, {4999, 1500}, {5000, 0}})
+    EXPECT_EQ(curve.mag(frame, roi), 99.0f) << frame << " " << roi;  // never measured
+}
+
+// The colour-index table: ROI 1 on a star of 20000 counts is a comparison
+// star of B 12.345, V 11.678; ROI 2 at 2000 counts is 2.5 magnitudes
+// fainter, at 200 five. Filters C (code 0) and X (unknown) are not stored,
+// TG (7) is stored but never printed, a later B frame overwrites the first,
+// and a frame that fails is reported while the rest are measured.
+TEST_F(SeriesTest, ColourIndexTable) {
+  ASSERT_TRUE(series.openSeries({writeFrame("a.fit", 0, 2000.0)}));
+  series.ProjectFilename = dir.file("colour.vgp");
+  EXPECT_FALSE(BVRIanalyseClick(series));
+  addRoi(30, 30);
+  EXPECT_FALSE(BVRIanalyseClick(series));
+  EXPECT_EQ(ui.messages,
+            (std::vector<std::string>{"Keine ROI definiert.",
+                                      "Farbindex-Tabelle erst ab 2 Bilddateien verfügbar."}));
+  EXPECT_FALSE(fs::exists(dir.file("colour.prn")));
+
+  win.ClearROIs();
+  ui.messages.clear();
+  std::vector<std::string> paths;
+  for (const auto& [filter, counts] : std::vector<std::pair<std::string, double>>{
+           {"B", 20000.0}, {"V", 200.0}, {"C", 200.0}, {"TG", 200.0}, {"X", 200.0},
+           {"B", 2000.0}, {"V", 200.0}})
+    paths.push_back(writeFrame(filter + std::to_string(paths.size()) + ".fit", 0, counts, filter));
+  openWithRois(paths);
+  win.bvri(1) = BVRIRec{12.345f, 11.678f, 99.0f, 99.0f};
+  win.FilterComboboxChange(series.img->FilterType);
+  series.BVRImode = true;
+  series.ProjectFilename.clear();
+  fs::remove(paths[1]);
+  EXPECT_FALSE(BVRIanalyseClick(series, [] { return false; }));  // declined to name it
+  ASSERT_TRUE(BVRIanalyseClick(series, [&] {
+    series.ProjectFilename = dir.file("colour.vgp");
+    return true;
+  }));
+  EXPECT_EQ(readBytes(dir.file("colour.prn")), "Filt;B;V;\r\n1;12.345;11.678;\r\n2;14.845;16.678;\r\n");
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Fehler beim Laden der Datei " + paths[1]});
+  // Frame 1 is shown again and the series counts as measured.
+  EXPECT_EQ(series.Activeframe(), 1);
+  EXPECT_EQ(series.img->filename, paths[0]);
+  EXPECT_EQ(series.curve.NumCurvePoints, 7);
+  EXPECT_NEAR(series.curve.mag(6, 1), 16.678, 1e-4);
+  EXPECT_FALSE(series.runActive);
+  EXPECT_TRUE(series.Timer1Enabled);
+}
+
+TEST(BVRIArrayTest, ColumnsFollowRoiOneMissingValuesPrintAsHundredOtherCodesAreDropped) {
+  BVRIArray table(150);      // more than a hundred ROIs
+  table.store(2, 0, 12.5);   // B
+  table.store(4, 0, 11.0);   // R
+  table.store(3, 1, 13.25);  // V of ROI 2 only: no V column
+  table.store(5, 0, 99.0);   // "no magnitude" of a star too faint: no I column
+  table.store(2, 149, 15.125);
+  const std::vector<std::string> lines = table.lines();
+  ASSERT_EQ(lines.size(), 151u);
+  EXPECT_EQ(lines[0], "Filt;B;R;");
+  EXPECT_EQ(lines[1], "1;12.500;11.000;");
+  EXPECT_EQ(lines[2], "2;100.000;100.000;");
+  EXPECT_EQ(lines[150], "150;15.125;100.000;");
+
+  BVRIArray all(1);
+  for (std::int32_t code = 2; code <= 5; ++code) all.store(code, 0, 10.0 + code);
+  all.store(5, 0, 98.999);  // just below the missing mark
+  EXPECT_EQ(all.lines(),
+            (std::vector<std::string>{"Filt;B;V;R;I;", "1;12.000;13.000;14.000;98.999;"}));
+
+  BVRIArray few(1);  // only codes 2..8 of existing ROIs are stored
+  for (const std::int32_t code : {-1, 0, 1, 9, 42}) few.store(code, 0, 10.0);
+  few.store(8, 0, 9.5);  // "TR": kept, never printed
+  EXPECT_EQ(few.value(8, 0), 9.5);
+  EXPECT_EQ(few.value(9, 0), BVRIArray::kNoValue);
+  EXPECT_EQ(few.lines(), (std::vector<std::string>{"Filt;", "1;"}));
 }
 
 }  // namespace
