@@ -1,6 +1,5 @@
-// Timgbuffer: storage and pixel access, copies and the header, conversions
-// between pixel types, flips, turns and binning, extremes, the histogram and
-// the flat field.
+// Timgbuffer: pixel access, the header, conversions between pixel types, flips,
+// turns and binning, extremes, the histogram, the flat field; the track-star search.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,13 +8,12 @@
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <numeric>
-#include <string>
 #include <tuple>
 #include <vector>
 
 #include "base/Errors.h"
 #include "image/Imgbuffer.h"
+#include "image/Trackstar.h"
 
 namespace vargaze {
 namespace {
@@ -64,14 +62,19 @@ std::int32_t headerInt(const Timgbuffer& img, const char* key) {
 }
 
 TEST(ImgbufferStorage, SizesTypesAndPixelAccess) {
-  const std::pair<std::int32_t, int> types[] = {
-      {kPixel8, 8}, {kPixel16, 16}, {kPixelUnset, 16}, {kPixel32, 32}, {kPixelFloat, -32}};
-  for (const auto& [code, bitpix] : types) {
+  // putpixel limits to the storage type whatever Wordmode says; floats cannot be written.
+  const std::array<std::int32_t, 4> types[] = {
+      {kPixel8, 8, 300, 255},      {kPixel8, 8, -1, 0},        {kPixel16, 16, 70000, 65535},
+      {kPixelUnset, 16, -5, 0},    {kPixel32, 32, -123456789, -123456789}, {kPixelFloat, -32, 7, 0}};
+  for (const auto& [code, bitpix, put, get] : types) {
     Timgbuffer img;
     ASSERT_EQ(img.init(4, 3, code), 0);
-    EXPECT_EQ(std::tie(img.xsize, img.ysize, img.bufferbyte), std::make_tuple(4, 3, code));
-    EXPECT_EQ(headerInt(img, "BITPIX"), bitpix);
+    EXPECT_EQ(std::tuple(img.xsize, img.ysize, img.bufferbyte, headerInt(img, "BITPIX")),
+              std::tuple(4, 3, code, bitpix));
     expectPixels(img, [](int, int) { return 0; });
+    img.Wordmode = false;
+    img.putpixel(4, 3, put);
+    EXPECT_EQ(img.getpixel(4, 3), get) << put;
   }
   Timgbuffer img = numbered(2, 2, kPixel16);  // sizes beyond the limit throw before any change
   EXPECT_THROW(img.init(10001, 10000, kPixel16), RangeError);
@@ -83,16 +86,6 @@ TEST(ImgbufferStorage, SizesTypesAndPixelAccess) {
   EXPECT_EQ(stored<std::uint16_t>(img), (Words{101, 102, 201, 202}));
   EXPECT_EQ(Timgbuffer{}.init(0, 7, kPixel16), -1);
 
-  // putpixel limits to the storage type whatever Wordmode says.
-  const std::array<std::int32_t, 3> cases[] = {{kPixel16, 70000, 65535}, {kPixel16, -5, 0},
-                                               {kPixel8, 300, 255},      {kPixel8, -1, 0},
-                                               {kPixel32, -123456789, -123456789}};
-  for (const auto& [code, put, get] : cases) {
-    Timgbuffer one = numbered(1, 1, code);
-    one.Wordmode = false;
-    one.putpixel(1, 1, put);
-    EXPECT_EQ(one.getpixel(1, 1), get) << put;
-  }
   EXPECT_EQ(line<std::uint16_t>(kPixel16, {0xFFFF}, false).getpixel(1, 1), 65535);
   // Floats read rounded half to even, out of range and NaN as 0.
   Timgbuffer floats =
@@ -121,31 +114,19 @@ TEST(ImgbufferStorage, LinesAndColumns) {
   expectPixels(longs, [](int x, int y) { return x < 3 ? 100 * y + x : y == 1 ? -1 : 2000000000; });
 }
 
-TEST(ImgbufferCopies, DuplicateAndHeaderUpdate) {
+// Sizes, date and exposure (three decimals) after the seven cards of a new image
+// and GAIN; no ISOSPEED card for an empty ISO speed, no date card for an unknown date.
+TEST(ImgbufferHeader, UpdateWritesTheFrameCards) {
   Timgbuffer img = numbered(3, 2, kPixel16);
-  std::tie(img.bufferMax, img.Offset1, img.JDstart, img.Datetime, img.Exposure, img.FilterName) =
-      std::tuple(1005, 12.0, 2460000.5, "2023-10-05T21:13:45.250", 12.3456, "V");
+  std::tie(img.Datetime, img.Exposure) = std::tuple("2023-10-05T21:13:45.250", 12.3456);
   ASSERT_TRUE(setFitskey(img.fitsheader, "GAIN", "2"));
-  const auto kept = [](const Timgbuffer& i) {
-    return std::tuple(i.xsize, i.ysize, i.bufferbyte, i.bufferMax, i.Offset1, i.JDstart,
-                      i.Datetime, i.Exposure, i.FilterName, i.fitsheader, stored<std::uint16_t>(i));
-  };
-  const auto copy = img.duplicate();
-  EXPECT_EQ(kept(*copy), kept(img));
-  copy->putpixel(1, 1, 1);  // the copy owns its own pixels
-  EXPECT_EQ(img.getpixel(1, 1), 101);
-
-  // Sizes, date and exposure (three decimals) after the seven cards of a new image
-  // and GAIN; no ISOSPEED card for an empty ISO speed. An unknown date writes no
-  // date card; one already there stays.
   img.UpdateFitsHeader();
   const FitsHeader& h = img.fitsheader;
   EXPECT_EQ(std::tuple(headerInt(img, "NAXIS1"), headerInt(img, "NAXIS2"), h.endCard(),
                        getFitskeyString(h, "DATE-OBS"), h.card(10).substr(0, 30)),
             std::tuple(3, 2, 13, img.Datetime, "EXPTIME =               12.346"));
   Timgbuffer undated;
-  undated.Datetime = "date?";
-  undated.ISOspeed = "1600";
+  std::tie(undated.Datetime, undated.ISOspeed) = std::tuple("date?", "1600");
   undated.UpdateFitsHeader();
   EXPECT_EQ(getFitskeyString(undated.fitsheader, "DATE-OBS"), "");
   EXPECT_EQ(undated.fitsheader.card(11).substr(0, 30), "ISOSPEED=                 1600");
@@ -203,11 +184,8 @@ TEST(ImgbufferConvert, OffsetsClipAtTheTypeLimits) {
   const std::int32_t lo = std::numeric_limits<std::int32_t>::min();
   Timgbuffer longs = line<std::int32_t>(kPixel32, {lo, lo + 1, -1});
   longs.FitsToLongint(2147483648.0);  // the unsigned convention wraps around
+  longs.FitsToLongint(2147483649.0);  // beyond the convention: nothing happens
   EXPECT_EQ(stored<std::uint32_t>(longs), (std::vector<std::uint32_t>{0u, 1u, 0x7FFFFFFFu}));
-  Timgbuffer small = line<std::int32_t>(kPixel32, {10, -10});
-  small.FitsToLongint(100.0);
-  small.FitsToLongint(2147483649.0);  // beyond the convention: nothing happens
-  EXPECT_EQ(stored<std::int32_t>(small), (Longs{110, 90}));
   const float inf = std::numeric_limits<float>::infinity();
   Timgbuffer floats = line<float>(kPixelFloat, {1.5f, 2.5f, -0.4f, std::nanf(""), inf});
   floats.FitsToLongint(10.0);
@@ -238,9 +216,6 @@ TEST(ImgbufferGeometry, FlipsAndTurns) {
   for (int i = 0; i < 4; ++i) four.rotate90(1);
   EXPECT_EQ(four.rotated, 0);
   expectPixels(four, [](int x, int y) { return 100 * y + x; });
-  Timgbuffer half = numbered(4, 3, kPixel16);
-  half.rotate90(2);
-  expectPixels(half, [](int x, int y) { return 100 * (4 - y) + 5 - x; });
 }
 
 TEST(ImgbufferGeometry, BinningMeansRoundHalfToEven) {
@@ -278,7 +253,6 @@ TEST(ImgbufferStats, ExtremesAndHistogram) {
        0, -16, -2},
       {"longs", line<std::int32_t>(kPixel32, {-40, 100000, -70000}, false), 100000, 100000,
        -70000, 100000},
-      {"longs in word mode", line<std::int32_t>(kPixel32, {-5, -7}), 0, 0, 65535, 0},
       {"bytes", line<std::uint8_t>(kPixel8, {30, 200, 12}, false), 200, 200, 12, 200},
       {"floats", line<float>(kPixelFloat, {500.0f}), -1, 0, 65535, 0},
   };
@@ -318,13 +292,11 @@ TEST(ImgbufferStats, ExtremesAndHistogram) {
   want.fill(0);
   std::tie(want[0], want[21], want[127], want[255]) = std::tuple(2, 1, 1, 1);
   EXPECT_EQ(std::tuple(hist.Max, hist.data), std::tuple(1200, want));
-  // A top below 256 keeps values unscaled, 256 is scaled; bytes are their own bin.
+  // A top below 256 keeps values unscaled, 256 is scaled.
   line<std::uint16_t>(kPixel16, {3, 3, 250}).getHistogram(0, hist);
   EXPECT_EQ(std::tuple(hist.Max, hist.data[3], hist.data[250]), std::tuple(250, 2, 1));
   line<std::uint16_t>(kPixel16, {255, 256}).getHistogram(0, hist);
   EXPECT_EQ(std::tuple(hist.data[254], hist.data[255]), std::tuple(1, 1));
-  line<std::uint8_t>(kPixel8, {255, 17, 17}).getHistogram(0, hist);
-  EXPECT_EQ(std::tuple(hist.data[255], hist.data[17]), std::tuple(1, 2));
 }
 
 Timgbuffer matrix(const std::vector<float>& factors) {
@@ -342,7 +314,6 @@ TEST(ImgbufferFlat, MatrixFactorsFromHandComputedLevels) {
     std::vector<float> factors;
     std::int32_t matrixMax;  // the largest factor, rounded
   } cases[] = {
-      {"even", line<std::uint16_t>(kPixel16, {100, 100, 100, 100}), {1, 1, 1, 1}, 1},
       // mean 250, sdev 129.10: high round(443.65) = 444, low 80
       {"ramp", line<std::uint16_t>(kPixel16, {100, 200, 300, 400}), {4.44f, 2.22f, 1.48f, 1.11f},
        4},
@@ -390,7 +361,6 @@ TEST(ImgbufferFlat, CorrectionRoundsTiesToEvenAndLimitsPerType) {
        {0.5f, 0.5f, 1.5f, 3}, {2, 4, 255, 0}, 255},
       {"longs keep their sign", line<std::int32_t>(kPixel32, {-300, 1000}), {1.5f, 0.25f},
        {-450, 250}, 250},
-      {"floats are left", line<float>(kPixelFloat, {12.5f}), {2}, {12}, 0},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.why);
@@ -412,6 +382,102 @@ TEST(ImgbufferFlat, CorrectionRoundsTiesToEvenAndLimitsPerType) {
   ASSERT_TRUE(img.Flatcorrection(matrix({2, 3})));
   ASSERT_TRUE(img.Flatcorrection(matrix({2, 3})));
   EXPECT_EQ(stored<std::uint16_t>(img), (Words{200, 600}));
+}
+
+Timgbuffer field(std::int32_t size, std::int32_t background) {
+  Timgbuffer img;
+  EXPECT_EQ(img.init(size, size, kPixel32), 0);
+  std::fill_n(img.data32(), img.pixelCount(), background);
+  return img;
+}
+
+// A compact star: 2000 at the peak, 1200 beside it, 800 on the diagonals,
+// 10000 in all. On a background of 500 none of its pixels counts as a hot
+// pixel, and its smoothed peak is round(10000 / 9) = 1111.
+void addStar(Timgbuffer& img, std::int32_t x, std::int32_t y) {
+  const std::int32_t profile[3][3] = {{800, 1200, 800}, {1200, 2000, 1200}, {800, 1200, 800}};
+  for (int dy = -1; dy <= 1; ++dy) {
+    for (int dx = -1; dx <= 1; ++dx) img.putpixel(x + dx, y + dy, profile[dy + 1][dx + 1]);
+  }
+}
+
+struct Search {
+  bool found;
+  std::int32_t xm, ym, vmin, vmax, vmean;
+  double xt, yt;
+};
+
+Search search(const Timgbuffer& img, std::int32_t x0, std::int32_t y0, std::int32_t d0) {
+  Search s{};
+  s.found = GetTrackstarcenter(x0, y0, d0, img, s.xm, s.ym, s.vmin, s.vmax, s.vmean, s.xt, s.yt);
+  return s;
+}
+
+TEST(Trackstar, StarsOnAnEvenBackground) {
+  const struct {
+    const char* why;
+    std::int32_t size;
+    std::vector<std::array<std::int32_t, 2>> stars;
+    std::vector<std::array<std::int32_t, 3>> pixels;  // x, y, value
+    std::int32_t x0, y0, d0, xm, ym, vmax;
+    double xt, yt;
+  } cases[] = {
+      // A symmetric star: the centre is its peak. A hot pixel is despiked away.
+      {"hot pixel", 120, {{40, 40}}, {{80, 80, 60000}}, 0, 0, 10, 40, 40, 1111, 40, 40},
+      // Centre over 9 x 9 pixels: 500 more at (34, 30) counts, at (35, 30) not:
+      // 30 + 4 * 500 / (81 * 500 + 10000 - 9 * 500 + 500).
+      {"centre window", 60, {{30, 30}}, {{34, 30, 1000}, {35, 30, 1000}}, 30, 30, 10, 30, 30,
+       1111, 30 + 2000.0 / 46500, 30},
+      // (50, 50) comes first but has a companion 6 pixels off diagonally,
+      // beyond 1.5 r = 4.5 in x and y yet within d0 = 10.
+      {"isolated", 200, {{50, 50}, {56, 56}, {150, 150}}, {}, 0, 0, 10, 150, 150, 1111, 150, 150},
+      // Tile rows run top to bottom: (150, 50) is scanned before (50, 150).
+      {"first tile row", 200, {{50, 150}, {150, 50}}, {}, 0, 0, 10, 150, 50, 1111, 150, 50},
+      // 40 pixels and d0 = 15 leave one tile, columns and lines 10..30.
+      {"single tile", 40, {{25, 20}}, {}, 0, 0, 15, 25, 20, 1111, 25, 20},
+      // d0 = 2 on 60 pixels: the tenth tile 57..61 is cut to 57..59; the
+      // centre window to columns 54..60.
+      {"last tile clipped", 60, {{58, 30}}, {}, 0, 0, 2, 58, 30, 1111, 2114500.0 / 37000, 30},
+      // The star's peak column 1 is no search position: (2, 20) is, with the
+      // nine values 1200 2000 1200 800 1200 800 500 500 500 -> 967. The
+      // centre window starts at column 1: 100000 / 31200.
+      {"left edge", 40, {{1, 20}}, {}, 5, 20, 15, 2, 20, 967, 100000.0 / 31200, 20},
+      // Window 15..45 cut at 39; centre window 34..42 holds columns 34..40 only.
+      {"right edge", 40, {{38, 20}}, {}, 30, 20, 15, 38, 20, 1111, 1374500.0 / 37000, 20},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    Timgbuffer img = field(c.size, 500);
+    for (const auto& [x, y] : c.stars) addStar(img, x, y);
+    for (const auto& [x, y, value] : c.pixels) img.putpixel(x, y, value);
+    const Search s = search(img, c.x0, c.y0, c.d0);
+    EXPECT_EQ(std::tie(s.found, s.xm, s.ym, s.vmax), std::tuple(true, c.xm, c.ym, c.vmax));
+    EXPECT_DOUBLE_EQ(s.xt, c.xt);
+    EXPECT_DOUBLE_EQ(s.yt, c.yt);
+  }
+  Timgbuffer img = field(100, 500);
+  addStar(img, 50, 50);
+  EXPECT_FALSE(search(img, 0, 0, 0).found);  // a whole-image search needs a tile size
+}
+
+TEST(Trackstar, ContrastThresholdOfTenAndTheMean) {
+  // A 3 x 3 plateau on 100 around (30, 30): (vmax - 100) / sqrt(vmax + 100) must reach 10.
+  auto plateau = [](std::int32_t level) {
+    Timgbuffer img = field(60, 100);
+    for (std::int32_t y = 29; y <= 31; ++y) {
+      for (std::int32_t x = 29; x <= 31; ++x) img.putpixel(x, y, level);
+    }
+    return search(img, 30, 30, 15);
+  };
+  const Search low = plateau(299);  // 199 / sqrt(399) = 9.96
+  EXPECT_EQ(std::tie(low.found, low.vmin, low.vmax), std::make_tuple(false, 100, 299));
+  const Search edge = plateau(300);  // 200 / sqrt(400) = 10 exactly
+  EXPECT_EQ(std::tie(edge.found, edge.xm, edge.ym, edge.vmin, edge.vmax, edge.xt, edge.yt),
+            std::make_tuple(true, 30, 30, 100, 300, 30.0, 30.0));
+  // The 31 x 31 smoothed values of the window: 100 each plus the plateau's
+  // 200 spread over its neighbours, rounded per value: 200 + 4 * 133 + 4 * 89
+  // + 4 * 67 + 8 * 44 + 4 * 22 = 1796. Over the whole image: 97896 / 3600.
+  EXPECT_EQ(edge.vmean, 27);
 }
 
 }  // namespace
