@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <tuple>
 #include <vector>
@@ -53,27 +55,31 @@ CfitsioImage readWithCfitsio(const std::string& path) {
 }
 
 // Our reading of a file against CFITSIO's: every pixel less our zero-point
-// shift is the physical value rounded (ties to even) or within `tolerance`;
-// the header cards alone (ReadFitsheader) end where CFITSIO's do, with the
-// same NAXIS1 and DATE-OBS.
+// shift is the physical value rounded (ties to even; pixel 0 for values that
+// are not finite) or within `tolerance`, and the smallest and largest pixel
+// are the buffer's minimum and maximum. The header cards alone
+// (ReadFitsheader) end where CFITSIO's do, with the same NAXIS1 and DATE-OBS.
 void expectCfitsioValues(const std::string& path, double tolerance = 0) {
   SCOPED_TRACE(path);
   Timgbuffer img;
   ASSERT_TRUE(img.Readfitsfile(path)) << img.readError;
   const CfitsioImage ref = readWithCfitsio(path);
   ASSERT_EQ(std::tuple(long(img.xsize), long(img.ysize)), std::tuple(ref.width, ref.height));
-  int mismatches = 0;
+  int mismatches = 0, low = INT_MAX, high = INT_MIN;
   for (int y = 1; y <= img.ysize; ++y) {
     for (int x = 1; x <= img.xsize; ++x) {
       const double expected = ref.values[std::size_t((y - 1) * img.xsize + x - 1)];
-      const double ours = img.getpixel(x, y) - img.Offset1;
-      if ((tolerance > 0 ? std::fabs(ours - expected) > tolerance
-                         : ours != std::nearbyint(expected)) &&
+      const int pixel = img.getpixel(x, y);
+      const double ours = pixel - img.Offset1;
+      std::tie(low, high) = std::tuple(std::min(low, pixel), std::max(high, pixel));
+      if ((!std::isfinite(expected) ? pixel != 0
+           : tolerance > 0          ? std::fabs(ours - expected) > tolerance
+                                    : ours != std::nearbyint(expected)) &&
           mismatches++ == 0)
         ADD_FAILURE() << "pixel " << x << "," << y << ": " << ours << " != " << expected;
     }
   }
-  EXPECT_EQ(mismatches, 0);
+  EXPECT_EQ(std::tuple(mismatches, img.bufferMin, img.bufferMax), std::tuple(0, low, high));
   FitsHeader h;
   ReadFitsheader(path, h);
   int end = ref.keys + 1;  // CFITSIO does not count blank cards just before END
@@ -84,31 +90,51 @@ void expectCfitsioValues(const std::string& path, double tolerance = 0) {
   EXPECT_EQ(getFitskeyString(h, "DATE-OBS"), ref.dateObs);
 }
 
+// Files CFITSIO writes from physical values. Images with negative values are
+// shifted up, Offset1 keeping the shift.
 TEST(CfitsioCrossCheckTest, FilesWrittenByCfitsio) {
-  // BITPIX, BZERO, first value and step of 6 x 4 values, line after line.
-  const std::array<double, 4> cases[] = {
-      {BYTE_IMG, 0, 0, 11},      {SHORT_IMG, 0, 0, 1300},
-      {SHORT_IMG, 32768, 0, 2800},  // unsigned 16-bit camera data
-      {SHORT_IMG, 0, -500, 43},     // negative values: shifted on reading
-      {LONG_IMG, 0, 5, 98765},   {FLOAT_IMG, 0, 0.25, 1234.5},  // rounded on reading
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    int bitpix;
+    double bzero, bscale;
+    std::vector<double> values;
+    double offset;
+    std::int32_t bufferbyte;
+  };
+  const Case cases[] = {
+      {BYTE_IMG, 0, 1, {3, 200, 17, 255}, 0, kPixel8},
+      {SHORT_IMG, 0, 1, {7, 32767, 0}, 0, kPixel16},
+      {SHORT_IMG, 32768, 1, {0, 32768, 65535}, 0, kPixel16},  // unsigned 16-bit camera data
+      {SHORT_IMG, 0, 1, {-100, 0, 500}, 100, kPixel16},
+      {SHORT_IMG, 100, 1, {-200, 100, 1100}, 200, kPixel16},  // -200 must not be cut to 0
+      {SHORT_IMG, 1000, 2, {1020, 1042}, 0, kPixel16},
+      {LONG_IMG, 0, 1, {5, 98770, 2271600}, 0, kPixel32},
+      {LONG_IMG, 2147483648.0, 1, {0, 100, 70000}, 0, kPixel32},  // unsigned
+      {FLOAT_IMG, 0, 1, {-2.5, 10.4, 10.5, 1000.75}, 2, kPixel32},  // -2.5 rounds to -2
+      {FLOAT_IMG, 0, 0.5, {5, 10.5}, 0, kPixel32},
+      {FLOAT_IMG, 0, 1, {nan, 5, inf}, 0, kPixel32},
   };
   test::TempDir dir;
   const std::string path = dir.file("cfitsio.fit");
-  for (auto [bitpix, bzero, start, step] : cases) {
-    SCOPED_TRACE("BITPIX " + std::to_string(bitpix) + " BZERO " + std::to_string(bzero));
-    std::vector<double> values(24);
-    for (std::size_t i = 0; i < values.size(); ++i) values[i] = start + step * double(i);
+  for (auto c : cases) {
+    SCOPED_TRACE("BITPIX " + std::to_string(c.bitpix) + " BZERO " + std::to_string(c.bzero));
     fitsfile* f = nullptr;
     int status = 0;
-    long axes[2] = {6, 4};
+    long axes[2] = {long(c.values.size()), 1};
     fits_create_file(&f, ("!" + path).c_str(), &status);  // "!" replaces an existing file
-    fits_create_img(f, int(bitpix), 2, axes, &status);
-    if (bzero != 0) fits_write_key(f, TDOUBLE, "BZERO", &bzero, "offset", &status);
-    fits_set_bscale(f, 1.0, bzero, &status);
-    fits_write_img(f, TDOUBLE, 1, 24, values.data(), &status);
+    fits_create_img(f, c.bitpix, 2, axes, &status);
+    if (c.bscale != 1) fits_write_key(f, TDOUBLE, "BSCALE", &c.bscale, "scale", &status);
+    if (c.bzero != 0) fits_write_key(f, TDOUBLE, "BZERO", &c.bzero, "offset", &status);
+    fits_set_bscale(f, c.bscale, c.bzero, &status);
+    fits_write_img(f, TDOUBLE, 1, axes[0], c.values.data(), &status);
     fits_close_file(f, &status);
     ASSERT_EQ(status, 0);
     expectCfitsioValues(path);
+    Timgbuffer img;
+    ASSERT_TRUE(img.Readfitsfile(path));
+    EXPECT_EQ(std::tuple(img.Offset1, img.bufferbyte), std::tuple(c.offset, c.bufferbyte));
+    EXPECT_TRUE(img.Wordmode || c.bufferbyte != kPixel16);  // every word is >= 0 now
   }
 }
 
@@ -390,35 +416,30 @@ TEST(FitsHeaderTest, CardsInTheirColumns) {
 // ReadFitsheader gives the cards up to END and blanks after them, or all
 // blanks for anything that is not a complete header.
 TEST(FitsHeaderTest, HeaderBlocksOfAFile) {
-  const auto withFillers = [](int count) {
+  const auto withFillers = [](int count, bool end = true) {
     test::FitsBuilder f(16, 10, 10);
     for (int i = 0; i < count; ++i) f.card("HISTORY", "filler " + std::to_string(i));
-    return f;
+    return f.bytes(end);
   };
-  const std::string twoBlocks = withFillers(40).bytes();  // END is card 46
-  std::string xtension = twoBlocks;
+  std::string xtension = withFillers(40);  // END is card 46
   xtension.replace(0, 8, "XTENSION");
+  const std::pair<std::string, int> cases[] = {
+      {withFillers(40), 46},
+      {withFillers(kFitsCardCount - 6), kFitsCardCount},  // END on the last card
+      {withFillers(kFitsCardCount - 5, false), 0},        // no END in 40 blocks
+      {xtension, 0},
+      {withFillers(40).substr(0, 2000), 0},
+      {"", 0}};
   test::TempDir dir;
-  std::vector<std::pair<std::string, int>> files = {{dir.file("absent"), 0}, {dir.path(), 0}};
-  for (const auto& [bytes, end] : std::vector<std::pair<std::string, int>>{
-           {twoBlocks, 46},
-           {withFillers(kFitsCardCount - 6).bytes(), kFitsCardCount},  // END on the last card
-           {withFillers(kFitsCardCount - 5).bytes(false), 0},          // no END in 40 blocks
-           {xtension, 0},
-           {twoBlocks.substr(0, 2000), 0},
-           {"", 0}}) {
-    files.emplace_back(dir.file(std::to_string(files.size())), end);
-    test::writeBytes(files.back().first, bytes);
-  }
-  for (const auto& [path, end] : files) {
+  for (const auto& [bytes, end] : cases) {
+    test::writeBytes(dir.file("header.fit"), bytes);
     FitsHeader h;
     ASSERT_TRUE(setFitskey(h, "SIMPLE", "T"));  // to see that the routine fills every card
-    ReadFitsheader(path, h);
-    EXPECT_EQ(h.endCard(), end) << path;
+    ReadFitsheader(dir.file("header.fit"), h);
     const std::size_t kept = std::size_t(end + 35) / 36 * 2880;
     const std::string_view all(h.data(), FitsHeader::kByteSize);
-    EXPECT_EQ(all.substr(0, kept), kept ? test::readBytes(path).substr(0, kept) : "");
-    EXPECT_EQ(all.find_first_not_of(' ', kept), std::string_view::npos) << path;
+    EXPECT_EQ(std::tuple(h.endCard(), all.substr(0, kept), all.find_first_not_of(' ', kept)),
+              std::tuple(end, std::string_view(bytes).substr(0, kept), std::string_view::npos));
   }
 }
 
