@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "PhotometryRig.h"
-#include "base/Errors.h"
 #include "photometry/Aperture.h"
 #include "photometry/SignalNoise.h"
 #include "photometry/StarFinder.h"
@@ -89,13 +88,11 @@ TEST(CenteringTest, CentroidMaximumSearchBoxAndTies) {
   // Bright pixels on a sky of 100 around a ROI started at `start`, now at `now`.
   struct Case { const char* what; bool maximum; std::vector<std::pair<Position, int>> pixels; int d;
                 Position start, now; double vx, vy; Position centre; };
+  // Equal peaks: the smaller column comes first in the scan (the second square holds only that
+  // peak). A shift of round(0.4) = 0, round(-0.6) = -1 puts the box around (30, 29), not around
+  // the current centre with its brighter star.
   const Case cases[] = {
-      {"brightest pixel", true, {{{33, 28}, 900}}, 7, {30, 30}, {30, 30}, 0, 0, {33, 28}},
-      // Equal peaks: the smaller column comes first in the scan, and the
-      // second square around it holds only that peak.
       {"first of equal maxima", false, {{{27, 33}, 1000}, {{33, 27}, 1000}}, 5, {30, 30}, {30, 30}, 0, 0, {27, 33}},
-      // round(0.4) = 0, round(-0.6) = -1: the box is around (30, 29), not
-      // around the current centre with its brighter star.
       {"shift from the start", true, {{{30, 29}, 5000}, {{36, 36}, 9000}}, 3, {30, 30}, {36, 36}, 0.4, -0.6, {30, 29}},
       {"box left of column 2", false, {{{4, 20}, 900}}, 7, {3, 20}, {3, 20}, 0, 0, {3, 20}},
   };
@@ -154,11 +151,9 @@ TEST(StarFinderTest, MediansThresholdsAndBackground) {
                         {200, 0.0, 60000, 300, 1994, 6180}};
   for (const Case& c : cases) {
     const StarThresholds t = starThresholds(c.bg, c.gain, c.max);
-    EXPECT_EQ(std::vector({t.t1, t.t2, t.t3}), std::vector({c.t1, c.t2, c.t3})) << c.bg << " " << c.max;
-    EXPECT_EQ(std::vector({thresholdFor(t, 0), thresholdFor(t, 1), thresholdFor(t, 2)}),
-              std::vector({c.t3, c.t2, c.t1}));
+    EXPECT_EQ(std::vector({thresholdFor(t, 2), thresholdFor(t, 1), thresholdFor(t, 0)}),
+              std::vector({c.t1, c.t2, c.t3})) << c.bg << " " << c.max;
   }
-  EXPECT_THROW(thresholdFor(StarThresholds{}, 3), RangeError);
   // 799 pixels of 100 and 799 of 200 with a maximum of 1020 (scale 0.25):
   // equal bins, the first one wins (100 -> bin 25 -> 25 / 0.25).
   fillImage(img, 40, 40, [](int x, int y) { return y < 40 || x > 2 ? (y > 20 ? 200 : 100) : x == 1 ? 1020 : 50; });
@@ -169,8 +164,8 @@ TEST(StarFinderTest, MediansThresholdsAndBackground) {
 
 TEST(StarFinderTest, FindStars) {
   const std::vector<Position> three = {{30, 40}, {70, 25}, {55, 75}};
-  // Peaks are 3000 where not given; clickFirst puts a ROI on the first star
-  // before the search; window rows run from the top; 100 div 5 - 2 of them.
+  // Peaks are 3000 where not given; clickFirst puts a ROI on the first star before the search;
+  // window rows run from the top, 100 div 5 - 2 of them.
   struct Case { const char* what; std::vector<Position> stars; std::vector<double> peaks; std::int32_t minSN, max;
                 std::optional<ImageRect> rect; bool clickFirst; int cancelAfter; std::vector<Position> found;
                 int steps = 18; };
@@ -197,29 +192,23 @@ TEST(StarFinderTest, FindStars) {
     rig.ui.cancelAfterEvents = c.cancelAfter;
     EXPECT_EQ(FindStars(rig.win, rig.img, 200, c.minSN, c.max, c.rect), int(c.found.size()) - c.clickFirst);
     std::vector<Position> found;
-    for (const TRoi1& r : rig.win.ROIlist) {
-      found.emplace_back(r.xa, r.ya);
-      EXPECT_EQ(std::vector({r.num, r.x0a, r.y0a}), std::vector({int(found.size()), r.xa, r.ya}));
-      EXPECT_TRUE(r.ringMode() || c.clickFirst);
-    }
+    for (const TRoi1& r : rig.win.ROIlist) found.emplace_back(r.xa, r.ya);
     EXPECT_EQ(found, c.found);
     const int done = c.cancelAfter < 0 ? c.steps : c.cancelAfter;
     EXPECT_EQ(std::vector({rig.win.ROIindex, rig.ui.progressSteps, rig.ui.progressDone, rig.ui.eventsProcessed}),
               std::vector({int(c.found.size()), c.steps, done, done}));
   }
-  // The command: without an image it refuses; the limit proposed is the brightest pixel.
+  // The command proposes the brightest pixel as the limit; without an image it refuses.
   test::Rig rig;
-  rig.win.setImage(nullptr);
-  StarfindDialog dialog;
-  EXPECT_FALSE(prepareFindstars(rig.win, dialog));
-  EXPECT_EQ(findstars(rig.win, dialog), 0);
   rig.width = rig.height = 100;
   rig.draw();
   for (const auto& [x, y] : three) test::addStar(rig.img, x, y, 3000);
-  rig.win.setImage(&rig.img);
+  StarfindDialog dialog;
   ASSERT_TRUE(prepareFindstars(rig.win, dialog));
   EXPECT_EQ(std::pair(dialog.MaxcountEdit.value, findstars(rig.win, dialog)), std::pair(3100, 3));
-  EXPECT_EQ(rig.ui.messages, (std::vector<std::string>{"Kein Bild geladen", "Kein Bild geladen", "3 Sterne gefunden"}));
+  rig.win.setImage(nullptr);
+  EXPECT_FALSE(prepareFindstars(rig.win, dialog));
+  EXPECT_EQ(rig.ui.messages, (std::vector<std::string>{"3 Sterne gefunden", "Kein Bild geladen"}));
 }
 
 TEST(SignalNoiseTest, NoiseModelWorkedFigures) {
@@ -233,12 +222,11 @@ TEST(SignalNoiseTest, NoiseModelWorkedFigures) {
     std::tie(model.SNRspecial, model.Stackingtype, model.Nstack) = std::tuple(frames > 0, stacking, std::max(frames, 1));
     return signalToNoise(roi, 1.0, s, model, 0.0);
   };
-  // 8000 / sqrt(2000/56 * (1 + 25/56) * 25 + 10000) = 8000 / 106.26 = 75.29
-  EXPECT_EQ(sn(1, 0, 0, 0), 75);
-  EXPECT_EQ(sn(1, 0, 1, 4), 151);  // four averaged frames: twice 75.29
-  EXPECT_EQ(sn(1, 10, 0, 0), 66);  // 100 e² read variance per pixel: 65.52
-  EXPECT_EQ(sn(1, 10, 0, 3), 54);  // three summed frames read three times: 53.77
-  EXPECT_EQ(sn(0, 0, 0, 0), 106);  // an unusable gain counts as 2: 16000 / sqrt(2582 + 20000) = 106.5
+  // 8000 / sqrt(2000/56 * (1 + 25/56) * 25 + 10000) = 8000 / 106.26 = 75.29; four averaged
+  // frames: twice that; 100 e² read variance per pixel: 65.52; three summed frames read three
+  // times: 53.77; an unusable gain counts as 2: 16000 / sqrt(2582 + 20000) = 106.5.
+  EXPECT_EQ(std::vector({sn(1, 0, 0, 0), sn(1, 0, 1, 4), sn(1, 10, 0, 0), sn(1, 10, 0, 3), sn(0, 0, 0, 0)}),
+            std::vector({75, 151, 66, 54, 106}));
   roi.npixb = 0;  // background never placed
   EXPECT_EQ(sn(1, 0, 0, 0), 0);
   // S/N 50 against one comparison of S/N 100: 1.086 sqrt(0.02² + 0.010857²) = 0.0247.

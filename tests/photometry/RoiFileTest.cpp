@@ -50,8 +50,8 @@ TEST_F(RoiFileTest, SavedRecordsAndTheRoundTrip) {
   appendRoi(12, 34, 12, 34, 9, true, 11.25f);  // a comparison star in ring mode
   appendRoi(-1, 300, 0, 0, 5, false, -7.5f);   // a fixed marker without background
   ASSERT_TRUE(SaveROI(win, path));
-  std::string bytes = readBytes(path);
-  EXPECT_EQ(bytes, roiRecord(12, 34, 12, 34, 9, true, 11.25f) + roiRecord(-1, 300, 0, 0, 5, false, -7.5f));
+  std::string bytes = roiRecord(12, 34, 12, 34, 9, true, 11.25f) + roiRecord(-1, 300, 0, 0, 5, false, -7.5f);
+  EXPECT_EQ(readBytes(path), bytes);
   for (const std::size_t at : {21u, 22u, 23u, 49u, 50u, 51u}) bytes[at] = '\xAB';  // padding is ignored
   writeBytes(path, bytes);
   test::Rig other;
@@ -118,15 +118,13 @@ TEST_F(RoiFileTest, DamagedTornMissingAndRefusedLoads) {
   win.Newroi(50, 50);
   EXPECT_FALSE(LoadROI(win, dir.file("missing.roi"), false));
   EXPECT_EQ(std::pair(win.count(), lastMessage()), std::pair(1, "Fehler beim Laden der Datei " + dir.file("missing.roi")));
-  // Existing ROIs are replaced only after Yes; the project loader does not ask.
+  // Existing ROIs are replaced only after Yes (here the torn file's two whole records).
   ui.answers = {UiPort::Answer::No, UiPort::Answer::Cancel, UiPort::Answer::Yes};
-  EXPECT_FALSE(LoadROI(win, path));
-  EXPECT_FALSE(LoadROI(win, path));
-  EXPECT_EQ(win.roi(1).x0a, 51);
-  EXPECT_FALSE(LoadROI(win, path));  // the torn file: yes, and its two whole records
-  EXPECT_FALSE(LoadROI(win, path, false));
-  EXPECT_EQ(std::pair(win.count(), win.roi(1).x0a), std::pair(2, 10));
-  EXPECT_EQ(ui.questions, Texts(3, "Vorhandene ROIs werden gelöscht; sind Sie sicher?"));
+  for (const int x0a : {51, 51, 10}) {
+    EXPECT_FALSE(LoadROI(win, path));
+    EXPECT_EQ(win.roi(1).x0a, x0a);
+  }
+  EXPECT_EQ(std::pair(win.count(), ui.questions), std::pair(2, Texts(3, "Vorhandene ROIs werden gelöscht; sind Sie sicher?")));
 }
 
 TEST_F(RoiFileTest, HugeFilesAreRefusedUnreadAndTheLimitLoadsBounded) {
@@ -177,16 +175,16 @@ TEST_F(RoiFileTest, ResultsTableLinesAndSaveFailures) {
   ASSERT_TRUE(SaveROITable(win, dir.file("results.txt")));
   EXPECT_TRUE(readBytes(dir.file("results.txt")).ends_with("\r\n3;5;120; ;2;;CV\r\n"));
   for (const auto save : {SaveROI, SaveROITable}) {
-    test::expectSaveFaultsReported(dir, save == SaveROI ? "saved.roi" : "saved.txt",
-                                   [&](const std::string& target, std::string& message) {
-                                     ui.messages.clear();
-                                     const bool saved = save(win, target);
-                                     message = lastMessage();
-                                     return saved;
-                                   });
+    test::expectSaveFaultsReported(dir, save == SaveROI ? "saved.roi" : "saved.txt", [&](const std::string& target, std::string& message) {
+      ui.messages.clear();
+      const bool saved = save(win, target);
+      message = lastMessage();
+      return saved;
+    });
     EXPECT_FALSE(save(win, dir.file("missing/out")));
     EXPECT_EQ(lastMessage(), "Fehler beim Speichern der Datei " + dir.file("missing/out"));
   }
+
 }
 
 TEST_F(RoiFileTest, ProjectFileSections) {
@@ -199,13 +197,12 @@ TEST_F(RoiFileTest, ProjectFileSections) {
   // An empty line names nothing and leaves the catalogue values; each section is read once.
   EXPECT_EQ((Texts{win.roi(1).Name, win.roi(2).Name, win.roi(3).Name, win.AAVSOchartEdit}),
             (Texts{"RR Lyr", "HD 182989", "", "X12"}));
-  EXPECT_EQ(bvri(1), std::vector({12.345f, 11.8f, 99.0f, 99.0f}));
-  EXPECT_EQ(bvri(2), std::vector({8.1f, 7.6f, 7.2f, 6.9f}));
-  EXPECT_EQ(bvri(3), std::vector({99.0f, 99.0f, 99.0f, 99.0f}));
+  EXPECT_EQ((std::vector{bvri(1), bvri(2), bvri(3)}),
+            (std::vector<std::vector<float>>{{12.345f, 11.8f, 99, 99}, {8.1f, 7.6f, 7.2f, 6.9f}, {99, 99, 99, 99}}));
   for (const TRoi1& r : win.ROIlist)
     EXPECT_EQ(std::vector({win.BGinnerEdit.value, win.BGsizeEdit.value, r.d2, r.d3}), std::vector({9, 15, 9, 15}));
   EXPECT_EQ(std::pair(imgwin.TrackstarX, imgwin.TrackstarY), std::pair(123.5, 456.25));
-  // Ring sizes are clamped by the controls, and need a following section and ROIs.
+  // Ring sizes are clamped by the controls, and need a following section.
   ASSERT_TRUE(loadProject({"[ROIcenter]", "ROID2=13", "ROID3=300", "[Tracking]"}));
   ASSERT_TRUE(loadProject({"[ROIcenter]", "ROID2=17", "ROID3=21"}));
   EXPECT_EQ(std::vector({win.BGinnerEdit.value, win.BGsizeEdit.value, win.roi(2).d2, win.roi(2).d3}),
@@ -220,29 +217,24 @@ TEST_F(RoiFileTest, ProjectFileSections) {
   win.roi(2).ref = true;
   ASSERT_TRUE(loadProject({"[ROIfile]", "3", "A", "B", "C"}, &compType));
   EXPECT_EQ(compType.ItemIndex, 0);
-  win.ClearROIs();
-  ASSERT_TRUE(loadProject({"[ROIcenter]", "ROID2=19", "ROID3=23", "[Tracking]"}));  // no ROIs
-  EXPECT_EQ(std::pair(win.BGinnerEdit.value, win.BGsizeEdit.value), std::pair(13, 150));
-  win.AAVSOchartEdit = "kept";  // a missing file changes nothing
-  EXPECT_FALSE(LoadStarinfos(win, dir.file("none.vgp")));
-  EXPECT_EQ(win.AAVSOchartEdit, "kept");
-}
-
-TEST_F(RoiFileTest, ProjectFieldsThatAreNoNumbersStopTheReading) {
-  for (int i = 0; i < 3; ++i) win.Newroi(10 + 10 * i, 20);
   // Short lines repeat their last field; adjacent separators enclose an empty field, no number.
   EXPECT_FALSE(loadProject({"[BVRI]", "12.5|11.9", "10;;9;8"}));
-  EXPECT_EQ(bvri(1), std::vector({12.5f, 11.9f, 11.9f, 11.9f}));
-  EXPECT_EQ(bvri(2), std::vector({10.0f, 99.0f, 99.0f, 99.0f}));
-  // What was read before the error stays; the chart identifier was emptied at the start.
+  EXPECT_EQ(std::pair(bvri(1), bvri(2)), std::pair(std::vector({12.5f, 11.9f, 11.9f, 11.9f}), std::vector({10.0f, 6.0f, 7.0f, 8.0f})));
+  // What was read before a field that is no number stays; the chart identifier was emptied at the start.
   win.AAVSOchartEdit = "old";
-  EXPECT_FALSE(loadProject({"[ROIfile]", "3", "A", "B", "C", "[BVRI]", "1;2;3;4", "5;x7;6;7", "[compstars]", "AAVSOchartID=Z1"}));
-  EXPECT_EQ(std::pair(bvri(1), bvri(2)), std::pair(std::vector({1.0f, 2.0f, 3.0f, 4.0f}), std::vector({5.0f, 99.0f, 99.0f, 99.0f})));
-  EXPECT_EQ((Texts{win.roi(3).Name, win.AAVSOchartEdit}), (Texts{"C", ""}));
+  EXPECT_FALSE(loadProject({"[ROIfile]", "3", "P", "Q", "R", "[BVRI]", "1;2;3;4", "5;x7;6;7", "[compstars]", "AAVSOchartID=Z1"}));
+  EXPECT_EQ(std::pair(bvri(1), bvri(2)), std::pair(std::vector({1.0f, 2.0f, 3.0f, 4.0f}), std::vector({5.0f, 6.0f, 7.0f, 8.0f})));
+  EXPECT_EQ((Texts{win.roi(3).Name, win.AAVSOchartEdit}), (Texts{"R", ""}));
   EXPECT_FALSE(loadProject({"[ROIfile]", "drei", "A"}));
-  EXPECT_EQ(win.roi(1).Name, "A");
   EXPECT_EQ(ui.messages, (Texts{"'' ist kein gültiger Gleitkommawert", "'x7' ist kein gültiger Gleitkommawert",
                                 "'drei' ist kein gültiger Integerwert"}));
+  // Without ROIs the ring sizes stay; a missing file changes nothing.
+  win.ClearROIs();
+  ASSERT_TRUE(loadProject({"[ROIcenter]", "ROID2=19", "ROID3=23", "[Tracking]"}));
+  EXPECT_EQ(std::pair(win.BGinnerEdit.value, win.BGsizeEdit.value), std::pair(13, 150));
+  win.AAVSOchartEdit = "kept";
+  EXPECT_FALSE(LoadStarinfos(win, dir.file("none.vgp")));
+  EXPECT_EQ(win.AAVSOchartEdit, "kept");
 }
 
 }  // namespace
