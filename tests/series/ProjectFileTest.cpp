@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <sstream>
 
 #include "photometry/RoiFile.h"
@@ -67,9 +68,9 @@ class ProjectFileTest : public test::SeriesRig {
     project = (fs::path(dir.file(folder)) / "field.vgp").string();
   }
   // The frame section as a load leaves it: in name order.
-  std::string sortedFiles() const {
-    return "[files]\r\n" + dir.file("a.fit") + "\r\n" + dir.file("b.fit") + "\r\n" +
-           dir.file("c.fit") + "\r\n";
+  std::string sortedFiles(const std::string& folder = "") const {
+    return "[files]\r\n" + dir.file(folder + "a.fit") + "\r\n" + dir.file(folder + "b.fit") +
+           "\r\n" + dir.file(folder + "c.fit") + "\r\n";
   }
 
   std::vector<std::string> paths;
@@ -79,7 +80,7 @@ class ProjectFileTest : public test::SeriesRig {
 TEST_F(ProjectFileTest, LayoutByteForByteAndTheSameAfterALoad) {
   // Everything away from a fresh program's values, so nothing comes back by chance.
   settings.AutoReadFilter = false;  // the filter stays the one chosen
-  openField();
+  openField("old");
   win.roi(1).Name = "Delta\nCep";  // a line break must not shift the lines after it
   win.roi(2).Name = "Comp 1";
   win.bvri(2) = BVRIRec{12.345f, 11.2f, 0.0f, 0.0f};
@@ -121,8 +122,8 @@ TEST_F(ProjectFileTest, LayoutByteForByteAndTheSameAfterALoad) {
   EXPECT_EQ(series.ProjectFilename, project);
   EXPECT_TRUE(ui.messages.empty());
   // The ROI file holds both ROIs; no curve yet, so no curve file.
-  EXPECT_EQ(fs::file_size(dir.file("field.roi")), 2u * kRoiRecordSize);
-  EXPECT_FALSE(fs::exists(dir.file("field.prn")));
+  EXPECT_EQ(fs::file_size(dir.file("old/field.roi")), 2u * kRoiRecordSize);
+  EXPECT_FALSE(fs::exists(dir.file("old/field.prn")));
 
   Reloaded other;
   other.settings.AutoReadFilter = false;
@@ -132,7 +133,7 @@ TEST_F(ProjectFileTest, LayoutByteForByteAndTheSameAfterALoad) {
             "3 frames (3 shifts) of width 50; rois 'Delta Cep' 99/99/99/99 @11/21 'Comp 1' "
             "12.345/11.2/0/0 @11/21; title 'Nacht  1' chart 'X12345ABC' filter 4 colour 1 flip 1 "
             "turn 1 binning 2 centring 0 rings 11/21 track 51;40 levels 500/100");
-  EXPECT_EQ(other.series.img->filename, dir.file("a.fit"));
+  EXPECT_EQ(other.series.img->filename, dir.file("old/a.fit"));
   EXPECT_EQ(other.series.ProjectFilename, project);
   EXPECT_TRUE(other.series.imageLoaded && other.series.Timer1Enabled);
   EXPECT_TRUE(other.ui.messages.empty());
@@ -143,25 +144,21 @@ TEST_F(ProjectFileTest, LayoutByteForByteAndTheSameAfterALoad) {
   const std::string again = readBytes(dir.file("again.vgp"));
   const auto from = first.find("[ROIfile]");
   EXPECT_EQ(again.substr(0, again.find("[Tracking]")),
-            sortedFiles() + first.substr(from, first.find("[Tracking]") - from));
-}
+            sortedFiles("old/") + first.substr(from, first.find("[Tracking]") - from));
 
-TEST_F(ProjectFileTest, FramesAreLookedForBesideAMovedProject) {
-  openField("old");
-  ASSERT_TRUE(SaveProject(series, project));
+  // Moved elsewhere, the frames are looked for beside the project; names
+  // written on another system are re-rooted the same way.
   fs::rename(dir.file("old"), dir.file("new"));
-  Reloaded other;
-  ASSERT_EQ(LoadProjectfile(other.series, dir.file("new/field.vgp")), ProjectLoadResult::Loaded);
-  EXPECT_EQ(other.series.filelist1, (std::vector<std::string>{dir.file("new/a.fit"),
+  Reloaded moved;
+  ASSERT_EQ(LoadProjectfile(moved.series, dir.file("new/field.vgp")), ProjectLoadResult::Loaded);
+  EXPECT_EQ(moved.series.filelist1, (std::vector<std::string>{dir.file("new/a.fit"),
                                                               dir.file("new/b.fit"),
                                                               dir.file("new/c.fit")}));
-  EXPECT_EQ(other.series.imagepath, dir.file("new/"));
-  EXPECT_EQ(other.series.img->filename, dir.file("new/a.fit"));
-  EXPECT_EQ(other.win.count(), 2);
-  // An older project written on another system: its names re-rooted the same way.
+  EXPECT_EQ(moved.series.imagepath, dir.file("new/"));
+  EXPECT_EQ(moved.win.count(), 2);
   writeBytes(dir.file("new/field.vgp"), "[files]\r\nD:\\Nacht\\b.fit\r\nD:\\Nacht\\a.fit\r\n");
-  ASSERT_EQ(LoadProjectfile(other.series, dir.file("new/field.vgp")), ProjectLoadResult::Loaded);
-  EXPECT_EQ(other.series.filelist1,
+  ASSERT_EQ(LoadProjectfile(moved.series, dir.file("new/field.vgp")), ProjectLoadResult::Loaded);
+  EXPECT_EQ(moved.series.filelist1,
             (std::vector<std::string>{dir.file("new/a.fit"), dir.file("new/b.fit")}));
 }
 
@@ -196,77 +193,56 @@ TEST_F(ProjectFileTest, HandWrittenProjectLoadsOverAnotherOne) {
   EXPECT_TRUE(r.ui.questions.empty());  // 3 frames: no light curve offered
 }
 
-// Files that are no usable project: refused with the exact message; what the
-// program showed before stays (unreadable) or is cleared (frame 1 cannot be
-// shown).
-TEST_F(ProjectFileTest, UnusableFilesAreRefusedWithTheirMessage) {
+// Files that are no usable project, and every cut of a saved one, loaded
+// over a program state that shows another project: one that loads is shown;
+// an unreadable one changes nothing; one whose first frame cannot be shown
+// keeps the list but clears ROIs, name and curve. Loading never writes.
+TEST_F(ProjectFileTest, UnusableAndCutProjectsLoadOrAreRefusedCleanly) {
   openField();
   ASSERT_TRUE(SaveProject(series, project));
-  struct Case {
-    const char* what;
-    std::optional<std::string> text;  // none: no such file
-    ProjectLoadResult result;
-    std::string message;
-  };
-  const Case cases[] = {
-      {"no such file", std::nullopt, ProjectLoadResult::ReadError, "read error"},
-      {"blank frame lines only", "[files]\r\n\r\n  \r\n[ROIfile]\r\n2\r\n",
-       ProjectLoadResult::ReadError, "read error"},
-      {"frame 1 found nowhere",
-       "[files]\r\n" + dir.file("gone/x1.fit") + "\r\n" + dir.file("gone/x2.fit") + "\r\n",
-       ProjectLoadResult::DisplayFailed, "Fehler beim Laden der Datei " + dir.file("x1.fit")},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const std::string name = dir.file("bad.vgp");
-    fs::remove(name);
-    if (c.text) writeBytes(name, *c.text);
-    Reloaded r;
-    ASSERT_EQ(LoadProjectfile(r.series, project), ProjectLoadResult::Loaded);
-    r.series.curve.NumCurvePoints = 3;
-    const std::string before = restored(r);
-    EXPECT_EQ(LoadProjectfile(r.series, name), c.result);
-    EXPECT_EQ(r.ui.messages, std::vector<std::string>{c.message});
-    const bool unchanged = c.result == ProjectLoadResult::ReadError;
-    EXPECT_EQ(restored(r) == before, unchanged);
-    EXPECT_EQ(r.series.filelist1.size(), unchanged ? 3u : 2u);  // a failed display keeps the list
-    EXPECT_EQ(r.win.count(), unchanged ? 2 : 0);
-    EXPECT_EQ(r.series.ProjectFilename, unchanged ? project : "");
-    EXPECT_EQ(r.series.imageLoaded, unchanged);
-    EXPECT_EQ(r.series.curve.NumCurvePoints, unchanged ? 3 : 0);
-  }
-}
-
-TEST_F(ProjectFileTest, EveryCutOfASavedProjectLoadsOrIsRefusedCleanly) {
-  openField();
-  ASSERT_TRUE(SaveProject(series, project));
+  const std::string other = dir.file("other.vgp");
+  ASSERT_TRUE(SaveProject(series, other));
   const std::string full = readBytes(project);
   const std::string roi = readBytes(dir.file("field.roi"));
-  int loaded = 0;
-  int refused = 0;
-  for (std::size_t cut = 0; cut < full.size(); cut += 7) {
-    SCOPED_TRACE("cut at byte " + std::to_string(cut));
-    writeBytes(project, full.substr(0, cut));
-    Reloaded other;
-    const ProjectLoadResult result = LoadProjectfile(other.series, project);
-    if (result == ProjectLoadResult::Loaded) {
-      ++loaded;
-      EXPECT_EQ(other.series.ProjectFilename, project);
-      EXPECT_TRUE(other.series.imageLoaded);
-      EXPECT_EQ(other.series.FramesLoaded,
-                static_cast<std::int32_t>(other.series.filelist1.size()));
-    } else {
-      ++refused;
-      // Cut inside the first frame name: that frame is not found, or no frame at all.
-      EXPECT_TRUE(result == ProjectLoadResult::ReadError ||
-                  result == ProjectLoadResult::DisplayFailed);
-      EXPECT_TRUE(other.series.ProjectFilename.empty());
-      EXPECT_EQ(other.win.count(), 0);
+  const std::string gone = dir.file("gone/x1.fit") + "\r\n" + dir.file("gone/x2.fit");
+  std::vector<std::optional<std::string>> texts = {
+      std::nullopt, "[files]\r\n\r\n  \r\n[ROIfile]\r\n2\r\n", "[files]\r\n" + gone + "\r\n"};
+  for (std::size_t cut = 0; cut < full.size(); cut += 7) texts.push_back(full.substr(0, cut));
+  std::set<ProjectLoadResult> seen;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    SCOPED_TRACE(i < 3 ? "no file, blank frame lines, frames gone: " + std::to_string(i)
+                       : "cut at byte " + std::to_string((i - 3) * 7));
+    fs::remove(project);
+    if (texts[i]) writeBytes(project, *texts[i]);
+    Reloaded r;
+    ASSERT_EQ(LoadProjectfile(r.series, other), ProjectLoadResult::Loaded);
+    r.series.curve.NumCurvePoints = 3;
+    const std::string before = restored(r);
+    const ProjectLoadResult result = LoadProjectfile(r.series, project);
+    seen.insert(result);
+    const bool loaded = result == ProjectLoadResult::Loaded;
+    const bool unchanged = result == ProjectLoadResult::ReadError;
+    EXPECT_TRUE(loaded || unchanged || result == ProjectLoadResult::DisplayFailed);
+    EXPECT_EQ(r.series.ProjectFilename, loaded ? project : unchanged ? other : "");
+    EXPECT_EQ(r.series.imageLoaded, loaded || unchanged);
+    if (loaded) {
+      EXPECT_EQ(r.series.FramesLoaded, static_cast<std::int32_t>(r.series.filelist1.size()));
+      continue;
+    }
+    ASSERT_EQ(r.ui.messages.size(), 1u);
+    EXPECT_EQ(r.ui.messages[0].rfind(unchanged ? "read error" : "Fehler beim Laden der Datei ", 0),
+              0u) << r.ui.messages[0];
+    EXPECT_TRUE(!unchanged || restored(r) == before) << restored(r);
+    EXPECT_EQ(r.win.count(), unchanged ? 2 : 0);
+    EXPECT_EQ(r.series.curve.NumCurvePoints, unchanged ? 3 : 0);
+    EXPECT_TRUE(i > 2 || unchanged == (i < 2));
+    if (i == 2) {  // the frames are gone: the list stays, the message names frame 1
+      EXPECT_EQ(r.ui.messages[0], "Fehler beim Laden der Datei " + dir.file("x1.fit"));
+      EXPECT_EQ(r.series.filelist1.size(), 2u);
     }
   }
-  EXPECT_GT(loaded, 0);
-  EXPECT_GT(refused, 0);
-  EXPECT_EQ(readBytes(dir.file("field.roi")), roi);  // loading never writes
+  EXPECT_EQ(seen.size(), 3u);
+  EXPECT_EQ(readBytes(dir.file("field.roi")), roi);
 }
 
 // Four frames offer the light curve (three do not, above); a colour-index
