@@ -31,16 +31,13 @@ DateTime toDate(double jd) {
 // one per day and that CALDAT gives every date back at hour 0.
 void checkConsecutiveDays(int day, int month, int year, int lastYear, bool gregorian) {
   static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  double previous = MJD(day, month, year, 0.0) - 1.0;
-  while (year <= lastYear) {
-    const double mjd = MJD(day, month, year, 0.0);
-    ASSERT_EQ(mjd, previous + 1.0) << year << "-" << month << "-" << day;
+  for (double mjd = MJD(day, month, year, 0.0); year <= lastYear; ++mjd) {
+    ASSERT_EQ(MJD(day, month, year, 0.0), mjd) << year << "-" << month << "-" << day;
     DateTime back{};
     double hour = -1.0;
     CALDAT(mjd, back.day, back.month, back.year, hour);
     ASSERT_EQ(std::tie(back.day, back.month, back.year, hour),
               std::make_tuple(day, month, year, 0.0));
-    previous = mjd;
     const bool leap = gregorian ? (year % 4 == 0 && year % 100 != 0) || year % 400 == 0
                                 : year % 4 == 0;
     if (++day > (month == 2 && leap ? 29 : days[month - 1])) {
@@ -83,28 +80,22 @@ TEST(JulianDate, AgreesWithUnixTime) {
   }
 }
 
-// The JD of a moment `before` seconds ahead of midnight at the end of the day.
-double beforeMidnight(int day, int month, int year, double before) {
-  return JD(day, month, year, 24.0 - before / 3600.0);
-}
-
-TEST(JulianDate, ToDateRoundsToTheMillisecondAndCarries) {
+TEST(JulianDate, ToDateRoundsToTheMillisecondNeverToSixty) {
   const struct {
     double jd;
     DateTime want;
   } cases[] = {
       {JD(5, 10, 2023, 21 + 13 / 60.0 + 5.25 / 3600), {2023, 10, 5, 21, 13, 5.25F}},
-      {beforeMidnight(31, 12, 2023, 0.0004), {2024, 1, 1, 0, 0, 0.0F}},
-      {beforeMidnight(28, 2, 2024, 0.0004), {2024, 2, 29, 0, 0, 0.0F}},
-      {beforeMidnight(31, 12, 2023, 0.9999), {2023, 12, 31, 23, 59, 59.0F}},  // stays in its day
+      {JD(31, 12, 2023, 24 - 0.0004 / 3600), {2024, 1, 1, 0, 0, 0.0F}},  // 0.4 ms before midnight
+      {JD(28, 2, 2024, 24 - 0.0004 / 3600), {2024, 2, 29, 0, 0, 0.0F}},
+      {JD(31, 12, 2023, 24 - 0.9999 / 3600), {2023, 12, 31, 23, 59, 59.0F}},  // stays in its day
       {JD(5, 10, 2023, 21 + 14 / 60.0 - 0.0003 / 3600), {2023, 10, 5, 21, 14, 0.0F}},
   };
   for (const auto& c : cases) EXPECT_EQ(toDate(c.jd).tie(), c.want.tie()) << std::fixed << c.jd;
   EXPECT_THROW(toDate(std::nan("")), RangeError);
   EXPECT_THROW(toDate(HUGE_VAL), RangeError);
-}
 
-TEST(JulianDate, ToDateNeverGivesSixtySecondsOrMinutes) {
+  // Never 60 seconds or minutes.
   std::mt19937_64 random(42);
   std::uniform_real_distribution<double> anyDay(2400000.0, 2470000.0);
   std::uniform_real_distribution<double> nearMinute(-0.0006, 0.0006);  // seconds
@@ -141,9 +132,9 @@ TEST(DateParse, DatesTimesAndCameraStamps) {
     const char* want;
   } cases[] = {
       {'d', "2023-10-05", "0 2023 10 5"},   {'d', "2023/10/05", "0 2023 10 5"},
-      {'d', "1999-12-31", "0 1999 12 31"},  {'d', "2023-10-05T21:13:45.500", "0 2023 10 5"},
-      {'d', "05/10/23", "0 2023 10 5"},     {'d', "05/10/00", "0 2000 10 5"},  // two-digit years
-      {'d', "05/10/68", "0 2068 10 5"},     {'d', "05/10/69", "0 1969 10 5"},
+      {'d', "1999-12-31", "0 1999 12 31"},  {'d', "05/10/23", "0 2023 10 5"},  // two-digit years
+      {'d', "05/10/00", "0 2000 10 5"},     {'d', "05/10/68", "0 2068 10 5"},
+      {'d', "05/10/69", "0 1969 10 5"},
       {'d', "31/12/99", "0 1999 12 31"},    {'d', "05/10/2023", "0 2023 10 5"},  // four: whole
       {'d', "05/10/23 21:13", "0 2023 10 5"}, {'d', "05.10.2023", "0 2023 10 5"},
       {'d', "05.10.202", "-1 -1 -1 -1"},    {'d', "05.13.2023", "-1 -1 -1 5"},  // dots: ten chars
@@ -153,25 +144,22 @@ TEST(DateParse, DatesTimesAndCameraStamps) {
       {'d', "05/13/23", "-1 -1 -1 5"},      {'d', "32/10/23", "-1 -1 -1 -1"},
       {'d', "05/10/xx", "-1 -1 10 5"},      {'d', "05/10/-1", "-1 -1 10 5"},
       {'d', "", "-1 -1 -1 -1"},             {'d', "2023-10", "-1 -1 -1 -1"},
-      {'d', "2023-1x-05", "-1 2023 -1 -1"}, {'d', "date?   ", "-1 -1 -1 -1"},
-      {'t', "21:13", "0 21 13 0"},          {'t', "21:13:45", "0 21 13 45"},
-      {'t', "21:13:45.500", "0 21 13 45.5"}, {'t', "21:13:4 5.25", "0 21 13 45.25"},
-      {'t', "00:00:00.000", "0 0 0 0"},     {'t', "", "-1 -1 -1 -1"},
+      {'d', "date?   ", "-1 -1 -1 -1"},     {'t', "21:13", "0 21 13 0"},
+      {'t', "21:13:45", "0 21 13 45"},      {'t', "21:13:45.500", "0 21 13 45.5"},
+      {'t', "21:13:4 5.25", "0 21 13 45.25"}, {'t', "", "-1 -1 -1 -1"},
       {'t', "21:1", "-1 -1 -1 -1"},         {'t', "21-13", "-1 -1 -1 -1"},
       {'t', "2x:13", "-1 -1 -1 -1"},        {'t', "21:1x", "-1 21 -1 -1"},
       {'t', "21:13x45", "-1 21 13 -1"},     {'t', "21:13:   ", "-1 21 13 -1"},
-      {'t', "21:13:45,5", "-1 21 13 -1"},   {'t', "21:13:xx", "-1 21 13 -1"},
+      {'t', "21:13:45,5", "-1 21 13 -1"},
       {'s', "05/10/2023 21:13:45.25", "0 2023 10 5 21 13 45.25"},
       {'s', "31/12/2023 23:59:4 9.5", "0 2023 12 31 23 59 49.5"},
       {'s', "05/10/2023", "0 2023 10 5 -1 -1 -1"},           // no time part
       {'s', "2023-10-05 21:13:45", "0 -1 -1 -1 21 13 45"},   // no slashed date
       {'s', "05/10/2023 21-13-45", "0 2023 10 5 -1 -1 -1"},  // no ":" in the time
-      {'s', "", "-1 -1 -1 -1 -1 -1 -1"},    {'s', "05", "-1 -1 -1 -1 -1 -1 -1"},
-      {'s', "garbage text here!!", "-1 -1 -1 -1 -1 -1 -1"},
+      {'s', "05", "-1 -1 -1 -1 -1 -1 -1"},  {'s', "garbage text here!!", "-1 -1 -1 -1 -1 -1 -1"},
       {'s', "ab/10/2023 21:13:45", "-1 -1 -1 -1 -1 -1 -1"},
       {'s', "05/13/2023 21:13:45", "-1 -1 -1 5 -1 -1 -1"},
-      {'s', "05/1", "-1 -1 1 5 -1 -1 -1"},  {'s', "05/10/20", "-1 -1 10 5 -1 -1 -1"},  // 4 digits
-      {'s', "05/10/23 21:13:45", "-1 -1 10 5 -1 -1 -1"},
+      {'s', "05/10/23 21:13:45", "-1 -1 10 5 -1 -1 -1"},  // the year needs four digits
       {'s', "05/10/2023 xx:13:45", "-1 2023 10 5 -1 -1 -1"},
       {'s', "05/10/2023 21:1y:45", "-1 2023 10 5 21 -1 -1"},
       {'s', "05/10/2023 21:13:4x", "-1 2023 10 5 21 13 -1"},
@@ -197,10 +185,8 @@ TEST(DateText, NumbersAndIsoDateTimes) {
       {{2023, 10, 5, 21, 13, 59.9994F}, "2023-10-05T21:13:59.999"},
       // Seconds that round to 60.000 carry into the minute, hour, day and year.
       {{2023, 10, 5, 21, 13, 59.9996F}, "2023-10-05T21:14:00.000"},
-      {{2023, 10, 5, 21, 59, 59.9996F}, "2023-10-05T22:00:00.000"},
       {{2023, 12, 31, 23, 59, 59.9996F}, "2024-01-01T00:00:00.000"},
       {{2024, 2, 28, 23, 59, 59.9996F}, "2024-02-29T00:00:00.000"},
-      {{2023, 2, 28, 23, 59, 59.9996F}, "2023-03-01T00:00:00.000"},
       {{2023, 10, 5, 21, 13, 60.0F}, "2023-10-05T21:14:00.000"},
       {{2023, 10, 5, 21, 13, -1.0F}, "2023-10-05T21:13:**"},  // unknown parts show stars
       {{2023, -1, 5, 21, 13, 1.0F}, "2023-**-05T21:13:01.000"},
