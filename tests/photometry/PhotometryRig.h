@@ -49,9 +49,7 @@ inline std::int64_t plainSum(const Timgbuffer& img, int x1, int y1, int x2, int 
 // A ROI of size d in ring mode centred on (x, y).
 inline TRoi1 ringRoi(int x, int y, int d) {
   TRoi1 r;
-  r.xa = r.x0a = r.xb = r.x0b = x;
-  r.ya = r.y0a = r.yb = r.y0b = y;
-  r.d = d;
+  std::tie(r.xa, r.x0a, r.xb, r.x0b, r.ya, r.y0a, r.yb, r.y0b, r.d) = std::tuple(x, x, x, x, y, y, y, y, d);
   return r;
 }
 
@@ -72,10 +70,8 @@ inline std::string roiRecord(std::int32_t x0a, std::int32_t y0a, std::int32_t x0
 // known net signal: the ring's mean of 100 scaled to the box is its sky.
 struct Rig {
   Rig() {
-    settings.InstmagCorr = false;
-    settings.ElectronsPerCount = 1.0;
-    settings.ReadnoiseElectrons = settings.DarkElectronsPerSec = 0.0;
-    win.AutocenterCheckBox = false;
+    std::tie(settings.InstmagCorr, settings.ElectronsPerCount, settings.ReadnoiseElectrons,
+             settings.DarkElectronsPerSec, win.AutocenterCheckBox) = std::tuple(false, 1.0, 0.0, 0.0, false);
     win.setImage(&img);
     draw();
   }
