@@ -173,13 +173,11 @@ TEST(RealFramesTest, MetadataAsTheHeadersStateIt) {
       {"msumastro/maximdl_6_16_header.fit", "2013-10-16T06:46:34.000"},
       {"indi/x0cj010ct_d0h.fit", "1990-08-28"},
       {"ccdproc/a8280271.fits", "2013-07-13T00:57:33.000"},  // date-only DATE-OBS + UT
-      {"stellarphot/cutout_for_fwhm_test.fits", "2018-08-23T05:55:39.000"},
       {"neoexchange/hotpants_test_frame.fits", "2024-06-10T11:39:15.759"},
       {"seestar_m94_timeseries/Light_M 94_10.0s_IRCUT_20250327-014513.fit",
        "2025-03-27T05:45:00.734"},  // microseconds cut to the 12 characters read
       {"indi/ngc1316o.fits", "1994-03-24T00:00:00.000"},  // dd/mm/yy in DATE only
       {"indi/m42_test.fits", "date?"},
-      {"pillow/m13.fits", "date?"},
   };
   for (const auto& [file, datetime] : dates) {
     ASSERT_TRUE(img.Readfitsfile(realFrame(file))) << file << ": " << img.readError;
@@ -243,11 +241,8 @@ TEST(FitsWriteTest, PassesFitsverifyAndReadsBackInCfitsioAndOurReader) {
     const FitsHeader header = img.fitsheader;
     ASSERT_TRUE(img.Writefitsfile(path));
     EXPECT_EQ(img.fitsheader, header);  // the writer works on a copy
-    const std::string bytes = test::readBytes(path);
-    EXPECT_EQ(bytes.size() % 2880, 0u);
-    EXPECT_EQ(bytes.substr(0, 30), "SIMPLE  =                    T");
-    EXPECT_EQ(bytes.substr(0, 2880).find('\0'), std::string::npos);  // blanks after END
-    // The real frame's own cards may draw warnings, never errors.
+    // Whole blocks, SIMPLE first, no NUL after END: fitsverify reports errors for
+    // each of them; the real frame's own cards may draw warnings, never errors.
     const bool real = &img == &images.back();
     const std::string verdict = fitsverify(path);
     EXPECT_NE(verdict.find(real ? " and 0 errors" : "verification OK"), std::string::npos)
@@ -300,34 +295,25 @@ TEST(FitsHeaderTest, ValuesOfHandMadeCards) {
   FitsHeader h;  // blanks, the cards from card 1 on, then END
   h.fillBlank();
   int n = 1;
-  for (const char* c : {"NAXIS1  =                 1024 / length of data axis 1",
-                        "EXPTIME =                 30.0", "GAIN    = 2",
-                        "FILTER  = 'V '               / filter name",
-                        "CCD-TEMP=                -10.5 / sensor's temperature",
-                        "OBJECT  = 'Barnard''s star' / target", "TARGET  = 'open",
-                        "BZERO   =                    1", "BZERO   =                    2",
-                        "ISOSPEED= '800'", "BITPIX  =                 16.5",
-                        "EMPTY   =                      / nothing",
-                        "BIG     =          99999999999",
-                        "END"}) {
+  for (const char* c :
+       {"NAXIS1  =                 1024 / length of data axis 1", "EXPTIME =                 30.0",
+        "GAIN    = 2", "FILTER  = 'V '               / filter name",
+        "CCD-TEMP=                -10.5 / sensor's temperature", "TARGET  = 'open",
+        "OBJECT  = 'Barnard''s star' / target", "BZERO   =                    1",
+        "BZERO   =                    2", "ISOSPEED= '800'", "BITPIX  =                 16.5",
+        "EMPTY   =                      / nothing", "BIG     =          99999999999", "END"})
     h.setCard(n++, c);
-  }
+  // Untrimmed up to the "/"; a quote in a comment makes no string; an unclosed
+  // string goes to the end of the card.
   const std::pair<const char*, std::string> strings[] = {
-      {"NAXIS1", blanks(16) + "1024 "},  // untrimmed, up to the "/"
-      {"  EXPTIME   ", blanks(16) + "30.0" + blanks(50)},
-      {"EXPTIM", ""},
-      {"GAIN", "2" + blanks(69)},
-      {"FILTER", "V "},
-      {"CCD-TEMP", blanks(15) + "-10.5 "},  // a quote in the comment makes no string
-      {"OBJECT", "Barnard's star"},
-      {"TARGET", "open" + blanks(65)},  // unclosed: to the end of the card
-      {"", ""},
-  };
+      {"NAXIS1", blanks(16) + "1024 "}, {"  EXPTIME   ", blanks(16) + "30.0" + blanks(50)},
+      {"EXPTIM", ""},       {"GAIN", "2" + blanks(69)},     {"FILTER", "V "},
+      {"CCD-TEMP", blanks(15) + "-10.5 "}, {"OBJECT", "Barnard's star"},
+      {"TARGET", "open" + blanks(65)},     {"", ""}};
   for (const auto& [key, value] : strings) EXPECT_EQ(getFitskeyString(h, key), value) << key;
   const std::pair<const char*, int> integers[] = {
-      {"NAXIS1", 1024}, {"BZERO", 1}, {"ISOSPEED", 800}, {"BITPIX", 0}, {"OBJECT", 0},
-      {"EMPTY", 0},     {"BIG", 0},   {"MISSING", 0},
-  };
+      {"NAXIS1", 1024}, {"BZERO", 1}, {"ISOSPEED", 800}, {"BITPIX", 0},
+      {"OBJECT", 0},    {"EMPTY", 0}, {"BIG", 0},        {"MISSING", 0}};
   for (const auto& [key, value] : integers) {
     bool error = value != 0;
     EXPECT_EQ(getFitskeyInteger(h, key, error), value) << key;

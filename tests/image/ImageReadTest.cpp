@@ -1,16 +1,15 @@
 // Reading images: one test picture through every reader (FITS, BMP, PPM),
-// then what only FITS files carry: stored values and their conversions,
-// header metadata, dates and colour planes; then the files every reader
-// refuses. Files are built byte by byte.
+// then what only FITS files carry (header metadata, dates, colour planes),
+// the files every reader refuses, and the raw path: a stand-in converter run
+// without a shell, where it is found, and its camera information.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/time.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <chrono>
 #include <climits>
-#include <cmath>
-#include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -19,6 +18,8 @@
 #include <vector>
 
 #include "image/Imgbuffer.h"
+#include "image/RawConverter.h"
+#include "support/EnvGuard.h"
 #include "support/FaultInjection.h"
 #include "support/FitsBuilder.h"
 #include "support/ImageFileBytes.h"
@@ -27,6 +28,8 @@
 namespace vargaze {
 namespace {
 
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using test::FitsBuilder;
 
 // 'F' FITS, 'B' BMP, 'P' PPM; `channel` is for the colour files only.
@@ -58,22 +61,15 @@ std::string ppmPicture(int width, int maxValue, const Sample& sample, const char
   return out;
 }
 
-struct BmpHeader {
-  std::int32_t width = 0;
-  std::int32_t height = 0;  // negative: top row stored first
-  std::uint32_t infoSize = 40;
-  std::uint16_t planes = 1;
-  std::uint16_t bits = 24;
-  std::uint32_t compression = 0;
-  std::uint32_t dataOffset = 54;
-};
-
-// The 14-byte file header and the 40-byte information header.
-std::string bmpHeaders(const BmpHeader& h) {
+// The 14-byte file header and the 40-byte information header; a negative
+// height stores the top row first.
+std::string bmpHeaders(std::int32_t width, std::int32_t height, std::uint32_t infoSize = 40,
+                       std::uint32_t planes = 1, std::uint32_t bits = 24,
+                       std::uint32_t compression = 0, std::uint32_t dataOffset = 54) {
   std::string out = "BM";
-  for (std::uint32_t v : {0u, 0u, h.dataOffset, h.infoSize, std::uint32_t(h.width),
-                          std::uint32_t(h.height), h.planes | std::uint32_t(h.bits) << 16,
-                          h.compression, 0u, 2835u, 2835u, 0u, 0u})
+  for (std::uint32_t v : {0u, 0u, dataOffset, infoSize, std::uint32_t(width),
+                          std::uint32_t(height), planes | bits << 16, compression, 0u, 0u, 0u,
+                          0u, 0u})
     test::putLe32(out, v);
   return out;
 }
@@ -81,7 +77,7 @@ std::string bmpHeaders(const BmpHeader& h) {
 // A 24-bit BMP: blue, green, red bytes, rows padded to 4 bytes. Line 1 is the
 // picture's bottom row, stored first unless `topDown`.
 std::string bmpPicture(int width, bool topDown) {
-  std::string out = bmpHeaders({width, topDown ? -kHeight : kHeight});
+  std::string out = bmpHeaders(width, topDown ? -kHeight : kHeight);
   for (int row = 1; row <= kHeight; ++row) {
     const int y = topDown ? kHeight + 1 - row : row;
     for (int x = 1; x <= width; ++x)
@@ -132,16 +128,14 @@ const Format kFormats[] = {
     {"PpmWordsMax256", 'P', 16, 256, kWide, kPixel16, ","},  // the first two-byte maximum
 };
 
-class ImageReadTest : public ::testing::TestWithParam<Format> {
- protected:
-  test::TempDir dir;
-};
+class ImageReadTest : public ::testing::TestWithParam<Format> {};
 
 // Widths 1 to 5 give BMP rows every padding from 0 to 3 bytes. Colour files
 // carry no date: the file time is taken, in UTC: 2023-10-05T21:13:45.25Z is
 // 19635 days after 1970-01-01 (JD 2460222.5 - 2440587.5) and 21:13:45.25.
 TEST_P(ImageReadTest, TestPictureLineByLine) {
   const Format& f = GetParam();
+  test::TempDir dir;
   const timeval fileTime = {19635LL * 86400 + 21 * 3600 + 13 * 60 + 45, 250'000};
   const double jd = 2460222.5 + (21.0 + 13.0 / 60.0 + 45.25 / 3600.0) / 24.0;
   Timgbuffer img;  // used again and again: nothing of an earlier frame may remain
@@ -384,7 +378,7 @@ TEST_F(ReaderRefusalTest, Fits) {
 }
 
 TEST_F(ReaderRefusalTest, Bmp) {
-  const auto headers = [](BmpHeader h) { return bmpHeaders(h) + std::string(64, '\0'); };
+  const auto headers = [](auto... h) { return bmpHeaders(h...) + std::string(64, '\0'); };
   // 3 x 3 pixels: rows of 9 bytes and 3 padding bytes, 54 + 36 bytes in all.
   const std::string whole = bmpPicture(3, false);
   std::string png = whole;
@@ -393,30 +387,30 @@ TEST_F(ReaderRefusalTest, Bmp) {
       {"", "not a BMP file (shorter than its headers)"},
       {whole.substr(0, 53), "not a BMP file (shorter than its headers)"},
       {png, "not a BMP file (no BM signature)"},
-      {headers({3, 3, 12}), "unsupported BMP header (12 bytes)"},
-      {headers({3, 3, 0xFFFFFFFFu}), "corrupt BMP header (pixel data inside the headers)"},
-      {headers({3, 3, 40, 1, 24, 1}), "compressed BMP files are not read"},
-      {headers({3, 3, 40, 0}), "corrupt BMP header (planes must be 1)"},
-      {headers({3, 0}), "no image data (width 3, height 0)"},
-      {headers({0, 2}), "no image data (width 0, height 2)"},
-      {headers({2'000'000'000, 1}), "image too large (2000000000 x 1 pixels, at most 100000000)"},
-      {headers({1, INT32_MIN}), "image too large (1 x 2147483648 pixels"},
+      {headers(3, 3, 12), "unsupported BMP header (12 bytes)"},
+      {headers(3, 3, 0xFFFFFFFFu), "corrupt BMP header (pixel data inside the headers)"},
+      {headers(3, 3, 40, 1, 24, 1), "compressed BMP files are not read"},
+      {headers(3, 3, 40, 0), "corrupt BMP header (planes must be 1)"},
+      {headers(3, 0), "no image data (width 3, height 0)"},
+      {headers(0, 2), "no image data (width 0, height 2)"},
+      {headers(2'000'000'000, 1), "image too large (2000000000 x 1 pixels, at most 100000000)"},
+      {headers(1, INT32_MIN), "image too large (1 x 2147483648 pixels"},
       // Rows of 3000 bytes: 54 + 999 * 3000 + 3000 needed.
-      {headers({1000, 1000}), "truncated data (118 bytes, 3000054 needed)"},
-      {headers({1000, -1000}), "truncated data (118 bytes, 3000054 needed)"},
-      {headers({10000, -10000}), "truncated data (118 bytes, 300000054 needed)"},
+      {headers(1000, 1000), "truncated data (118 bytes, 3000054 needed)"},
+      {headers(1000, -1000), "truncated data (118 bytes, 3000054 needed)"},
+      {headers(10000, -10000), "truncated data (118 bytes, 300000054 needed)"},
       // The last row's padding may be missing, one of its pixel bytes may not.
       {whole.substr(0, whole.size() - 4), "truncated data (86 bytes, 87 needed)"},
       {whole.substr(0, 54), "truncated data (54 bytes, 87 needed)"},
-      {bmpHeaders({3, 3, 40, 1, 24, 0, 0xFFFFFFF0u}) + whole.substr(54),
+      {bmpHeaders(3, 3, 40, 1, 24, 0, 0xFFFFFFF0u) + whole.substr(54),
        "truncated data (90 bytes, 4294967313 needed)"},
-      {bmpHeaders({3, 3, 40, 1, 24, 0, 20}) + whole.substr(54),
+      {bmpHeaders(3, 3, 40, 1, 24, 0, 20) + whole.substr(54),
        "corrupt BMP header (pixel data inside the headers)"},
       {whole, "colour channel must be 1, 2 or 3", 0},
       {whole, "colour channel must be 1, 2 or 3", 4},
   };
   for (const int bits : {1, 4, 8, 16, 32}) {
-    cases.push_back({headers({3, 3, 40, 1, std::uint16_t(bits)}),
+    cases.push_back({headers(3, 3, 40, 1, bits),
                      "only 24-bit BMP files are read (this one has " + std::to_string(bits) +
                          " bits per pixel)"});
   }
@@ -459,6 +453,238 @@ TEST_F(ReaderRefusalTest, Ppm) {
           {wide, "colour channel must be 1, 2 or 3", 0},
           {wide, "colour channel must be 1, 2 or 3", 4},
       });
+}
+
+// Works in another folder for one test.
+struct ScopedFolder {
+  explicit ScopedFolder(const fs::path& folder) { fs::current_path(folder); }
+  ~ScopedFolder() { fs::current_path(old); }
+  fs::path old = fs::current_path();
+};
+
+const char* const kReport =
+    R"(printf 'Filename: %s\nTimestamp: Sat Dec  5 13:33:08 2026\nCamera: Canon EOS 350D DIGITAL\n)"
+    R"(ISO speed: 400\nShutter: 1/250.0 sec\n' "$3")";
+
+// A 2 x 1 16-bit PPM: red, green, blue of pixel 1 are 0x0102, 0x0304, 0x0506,
+// of pixel 2 0x0708, 0x090A, 0x0B0C.
+const char* const kWritePpm =
+    R"(printf 'P6\n2 1\n65535\n\001\002\003\004\005\006\007\010\011\012\013\014' > "${4%.*}.ppm")";
+
+// The converter's two runs with exactly these arguments; the file argument
+// must never look like an option.
+std::string standIn(const std::string& conversion, const std::string& information = kReport) {
+  return "#!/bin/sh\n"
+         "if [ $# -eq 3 ] && [ \"$1 $2\" = '-i -v' ]; then\n"
+         "  case \"$3\" in -*) exit 9;; esac\n  " + information + "\n  exit 0\nfi\n"
+         "if [ $# -eq 4 ] && [ \"$1 $2 $3\" = '-4 -t 0' ]; then\n"
+         "  case \"$4\" in -*) exit 9;; esac\n  " + conversion + "\n  exit 0\nfi\n"
+         "exit 2\n";
+}
+
+class RawTest : public ::testing::Test {
+ protected:
+  // Installs the stand-in as the converter and writes a raw file named `name`.
+  std::string prepare(const std::string& script, const std::string& name = "IMG_0001.CR2") {
+    const std::string program = dir.file("conv");
+    test::writeBytes(program, script);
+    fs::permissions(program, fs::perms::owner_exec, fs::perm_options::add);
+    converter.set(program);
+    const std::string raw = dir.file(name);
+    test::writeBytes(raw, "II*\0 raw camera data");
+    return raw;
+  }
+
+  // An old PPM file from an earlier conversion, dated one hour back or not.
+  void writeStalePpm(const std::string& raw, bool backdate) {
+    test::writeBytes(rawPpmFilename(raw), "P6\n1 1\n255\nabc");
+    if (backdate) fs::last_write_time(rawPpmFilename(raw), fs::file_time_type::clock::now() - 1h);
+  }
+
+  // Writes the converter's report with the given text and reads it into img.
+  bool read(const std::string& text, double utCorrection = 1.0 / 24) {
+    test::writeBytes(info, text);
+    return img.SetRawInfo(info, utCorrection);
+  }
+
+  static std::string report(const std::string& stamp, const std::string& shutter) {
+    return "\nFilename: /photos/IMG_0001.CR2\nTimestamp: " + stamp +
+           "\nCamera: Canon EOS 350D DIGITAL\nOwner: someone\nISO speed: 400\nShutter: " +
+           shutter + " sec\nAperture: f/5.6\n";
+  }
+
+  test::TempDir dir;
+  test::EnvGuard converter{kRawConverterVariable};
+  std::string info = dir.file("rawinfo.txt");
+  std::string error;
+  Timgbuffer img;
+};
+
+// A name a shell would take apart passes untouched, as does one starting with a dash.
+TEST_F(RawTest, ConvertsOverAStaleFileAndTheReadersTakeTheOutput) {
+  const char* const name =
+      "shot ; touch INJECTED $(touch INJECTED2) `touch INJECTED3` 'q\" & x.CR2";
+  const std::string raw = prepare(standIn(kWritePpm), name);
+  writeStalePpm(raw, true);
+  ASSERT_TRUE(ConvertRaw1(raw, info, error)) << error;
+  EXPECT_EQ(test::readBytes(info), "Filename: " + raw +
+                                       "\nTimestamp: Sat Dec  5 13:33:08 2026\n"
+                                       "Camera: Canon EOS 350D DIGITAL\nISO speed: 400\n"
+                                       "Shutter: 1/250.0 sec\n");
+  ASSERT_TRUE(img.ReadPPMfile(rawPpmFilename(raw), 2)) << img.readError;
+  EXPECT_EQ(std::tuple(img.xsize, img.ysize, img.getpixel(1, 1), img.getpixel(2, 1)),
+            std::tuple(2, 1, 0x0304, 0x090A));  // the green samples
+  ASSERT_TRUE(img.SetRawInfo(info, 1.0 / 24.0));  // the camera clock one hour ahead of UT
+  EXPECT_EQ(std::tuple(img.filename, img.Datetime, img.Instrument, img.ISOspeed, img.FilterName),
+            std::tuple(raw, "2026-12-05T12:33:08", "Canon EOS 350D DIGITAL", "400", "TG"));
+  const FitsHeader& h = img.fitsheader;
+  EXPECT_EQ(std::tuple(getFitskeyString(h, "DATE-OBS"), getFitskeyString(h, "INSTRUME"),
+                       std::stoi(getFitskeyString(h, "ISOSPEED"))),
+            std::tuple(img.Datetime, img.Instrument, 400));
+  for (const double exposure : {img.Exposure, std::stod(getFitskeyString(h, "EXPTIME"))})
+    EXPECT_DOUBLE_EQ(exposure, 0.004);
+  for (const char* injected : {"INJECTED", "INJECTED2", "INJECTED3"}) {
+    EXPECT_FALSE(fs::exists(dir.file(injected))) << injected;
+    EXPECT_FALSE(fs::exists(injected)) << injected;
+  }
+  prepare(standIn(kWritePpm), "-x.CR2");
+  const ScopedFolder inside(dir.path());
+  ASSERT_TRUE(ConvertRaw1("-x.CR2", "info.txt", error)) << error;
+  EXPECT_TRUE(fs::exists(dir.file("-x.ppm")));
+  EXPECT_EQ(test::readBytes(dir.file("info.txt")).substr(0, 19), "Filename: ./-x.CR2\n");
+}
+
+TEST_F(RawTest, StalePpmIsNotTakenForTheOutput) {
+  const std::string raw = prepare(standIn(":"));  // claims success, writes nothing
+  // No PPM, an old one backdated or written just now, one the converter writes with an old date.
+  for (int step = 0; step < 4; ++step) {
+    if (step == 1 || step == 2) writeStalePpm(raw, step == 1);
+    const char* const backdate = R"(; touch -d '5 minutes ago' "${4%.*}.ppm")";
+    if (step == 3) prepare(standIn(kWritePpm + std::string(backdate)));
+    EXPECT_FALSE(ConvertRaw1(raw, info, error)) << step;
+    EXPECT_NE(error.find("no new PPM file " + rawPpmFilename(raw)), std::string::npos) << error;
+  }
+}
+
+TEST_F(RawTest, FailuresAreReported) {
+  const std::string missing = dir.file("no-such-converter");
+  const std::string absent = dir.file("absent.CR2");
+  // Script ("" for a converter that does not exist), raw file and info file
+  // when not the usual ones, the reason.
+  const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+      {standIn("exit 3"), "", "", "exit status 3 (conversion of "},
+      {standIn(kWritePpm, "echo 'Cannot decode file' >&2; exit 1"), "", "",
+       "exit status 1 (camera information of"},
+      {standIn("kill -9 $$"), "", "", "ended by signal 9"},
+      {"", "", "", "cannot start the raw converter " + missing},
+      {standIn(kWritePpm), absent, "", "raw file not found: " + absent},
+      {standIn(kWritePpm), "", dir.file("no-folder/rawinfo.txt"),
+       "cannot write the information file"},
+  };
+  for (const auto& [script, rawName, infoName, reason] : cases) {
+    std::string raw = prepare(script.empty() ? standIn(kWritePpm) : script);
+    if (script.empty()) converter.set(missing);
+    if (!rawName.empty()) raw = rawName;
+    EXPECT_FALSE(ConvertRaw1(raw, infoName.empty() ? info : infoName, error));
+    EXPECT_NE(error.find(reason), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(rawPpmFilename(raw)));
+  }
+  const std::string raw = prepare(standIn("exec sleep 30"));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ConvertRaw1(raw, info, error, std::chrono::milliseconds(300)));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_NE(error.find("did not finish within 0.3 s"), std::string::npos) << error;
+}
+
+// The environment's choice first, then beside the program, then the first
+// executable in an absolute folder of the search path. Its output replaces the
+// extension of the file name only.
+TEST(FindRawConverterTest, WhereTheConverterIsLookedForAndWhereItsOutputGoes) {
+  EXPECT_EQ(rawPpmFilename("/photos/night.2026/frame"), "/photos/night.2026/frame.ppm");
+  EXPECT_EQ(rawPpmFilename("a.b.cr2"), "a.b.ppm");
+  test::TempDir dir;
+  const auto program = [&](const std::string& folder, bool executable) {
+    fs::create_directories(dir.path() / folder);
+    const std::string path = dir.file(folder + "/dcraw");
+    test::writeBytes(path, "#!/bin/sh\n");
+    if (executable) fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
+    return dir.file(folder);
+  };
+  const std::string bin = program("bin", true);
+  const std::string usr = program("usr", true);
+  const std::string plain = program("plain", false);
+  EXPECT_EQ(findRawConverter({"/opt/conv", bin, usr}), "/opt/conv");
+  EXPECT_EQ(findRawConverter({"", bin, usr}), bin + "/dcraw");
+  EXPECT_EQ(findRawConverter({"", dir.file("elsewhere"), usr}), usr + "/dcraw");
+  EXPECT_EQ(findRawConverter({"", "", dir.file("none") + ":" + plain + ":" + usr}), usr + "/dcraw");
+  EXPECT_EQ(findRawConverter({"", "", dir.file("none")}), "");
+  const ScopedFolder inside(dir.path());
+  EXPECT_EQ(findRawConverter({"", "", "usr::."}), "");  // never from the current folder
+}
+
+constexpr double kOneHour = 1.0 / 24.0;
+
+TEST_F(RawTest, CameraTimeLessTheOffsetIsUt) {
+  // Time stamp, the camera clock's lead on UT in days, UT.
+  const std::tuple<const char*, double, const char*> cases[] = {
+      {"Sat Dec  5 13:33:08 2026", kOneHour, "2026-12-05T12:33:08"},
+      // 5.5 hours ahead of UT: back over midnight and the new year.
+      {"Mon Jan  1 00:10:00 2024", 5.5 * kOneHour, "2023-12-31T18:40:00"},
+      {"Tue Jun 30 22:00:00 2026", -3 * kOneHour, "2026-07-01T01:00:00"},  // west: added
+      {"Fri Oct 16 02:03:04 2026", 0, "2026-10-16T02:03:04"},
+      // 0.6 s more round to the next minute, never to ":60".
+      {"Thu Dec 31 23:59:59 2026", -0.6 / 86400, "2027-01-01T00:00:00"},
+      {"Sat Dec  5 13:33:59 2026", -0.6 / 86400, "2026-12-05T13:34:00"},
+  };
+  for (const auto& [stamp, offset, datetime] : cases) {
+    ASSERT_TRUE(read(report(stamp, "1.0"), offset));
+    EXPECT_EQ(img.Datetime, datetime);
+  }
+  // 2026-12-05 0h is JD 2451544.5 (2000-01-01) + 26 years with 7 leap days + 338 days.
+  EXPECT_NEAR(img.JDstart, 2451544.5 + 26 * 365 + 7 + 338 + (13 + 33 / 60.0 + 59.6 / 3600) / 24, 1e-8);
+}
+
+TEST_F(RawTest, ShutterTextsAndUnreadableTimeStamps) {
+  for (const char* stamp :
+       {"", "garbage", "Sat Foo  5 13:33:08 2026", "Sat Dec 32 13:33:08 2026",
+        "Sat Dec  0 13:33:08 2026", "Sat Dec  5 24:00:00 2026", "Sat Dec  5 13:60:00 2026",
+        "Sat Dec  5 13:33:60 2026", "Sat Dec  5 13:33 2026", "Sat Dec  5 13:33:08:01 2026",
+        "Sat Dec  5 13::08 2026", "Sat Dec  5 13:33:08", "Sat dec  5 13:33:08 2026",
+        "Sat Dec  5 13:33:08 -1", "Sat Dec  5 1a:33:08 2026"}) {
+    img.JDstart = 2450000.0;
+    img.Datetime = "old";
+    ASSERT_TRUE(read(report(stamp, "1.0")));
+    EXPECT_EQ(std::tuple(img.JDstart, img.Datetime), std::tuple(0.0, "date?")) << stamp;
+  }
+  EXPECT_EQ(getFitskeyString(img.fitsheader, "DATE-OBS"), "");
+  const std::pair<const char*, double> shutters[] = {
+      {"30.0", 30}, {"1/4000.0", 0.00025}, {"0.8", 0.8}, {"abc", 0}, {"1/0", 0},   {"1/", 0},
+      {"/250", 0},  {"", 0},               {"1/2/3", 0}, {"1e999", 0}};
+  for (const auto& [shutter, seconds] : shutters) {
+    img.Exposure = 5.0;
+    ASSERT_TRUE(read(report("Sat Dec  5 13:33:08 2026", shutter)));
+    EXPECT_DOUBLE_EQ(img.Exposure, seconds) << shutter;
+  }
+}
+
+TEST_F(RawTest, ShortLinesFieldWidthsLineEndsAndUnreadableFiles) {
+  img.Instrument = "old";
+  ASSERT_TRUE(read("Timestamp:\nCamera:\nISO speed:\nShutter:\nFilename:\n"));
+  EXPECT_EQ(std::tuple(img.Instrument + img.ISOspeed + img.filename, img.Exposure, img.Datetime),
+            std::tuple("", 0.0, "date?"));
+  // 39 letters and an e-acute (two bytes) make 40 characters; the rest is cut.
+  const std::string name = std::string(39, 'a') + "\xC3\xA9";
+  ASSERT_TRUE(read("Camera: " + name + "xyz\nISO speed: 1234567\n"));
+  EXPECT_EQ(std::tuple(img.Instrument, img.ISOspeed), std::tuple(name, "123456"));
+  ASSERT_TRUE(
+      read("Timestamp: Sat Dec  5 13:33:08 2026\r\nShutter: 2.0 sec\r\nISO speed: 100\r\n"));
+  EXPECT_EQ(std::tuple(img.Datetime, img.Exposure, img.ISOspeed),
+            std::tuple("2026-12-05T12:33:08", 2.0, "100"));
+  // A file that cannot be read changes nothing.
+  EXPECT_FALSE(img.SetRawInfo(dir.file("absent.txt"), kOneHour));
+  EXPECT_FALSE(img.SetRawInfo(dir.path().string(), kOneHour));
+  EXPECT_FALSE(read(std::string(2 << 20, 'x')));  // far larger than any converter report
+  EXPECT_EQ(std::tuple(img.Exposure, img.Datetime), std::tuple(2.0, "2026-12-05T12:33:08"));
 }
 
 }  // namespace

@@ -6,14 +6,8 @@
 
 namespace vargaze::test {
 
-inline void putLe16(std::string& out, std::uint32_t v) {
-  out += static_cast<char>(v & 0xFF);
-  out += static_cast<char>(v >> 8 & 0xFF);
-}
-
 inline void putLe32(std::string& out, std::uint32_t v) {
-  putLe16(out, v & 0xFFFF);
-  putLe16(out, v >> 16);
+  for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>(v >> shift & 0xFF);
 }
 
 }  // namespace vargaze::test
