@@ -76,24 +76,21 @@ TEST(ImgbufferStorage, PixelsLinesAndColumns) {
     img.putpixel(4, 3, put);
     EXPECT_EQ(img.getpixel(4, 3), get) << put;
   }
-  Timgbuffer img = numbered(2, 2, kPixel16);  // sizes beyond the limit throw before any change
-  EXPECT_THROW(img.init(10001, 10000, kPixel16), RangeError);
-  EXPECT_THROW(img.init(-1, 10, kPixel16), RangeError);
-  for (const auto& [x, y] : {std::pair{0, 1}, {3, 1}, {1, 0}, {1, 3}}) {
-    EXPECT_EQ(img.getpixel(x, y), 0) << x << "," << y;
-    img.putpixel(x, y, 5);  // no effect, no fault
-  }
-  EXPECT_EQ(stored<std::uint16_t>(img), (Words{101, 102, 201, 202}));
   EXPECT_EQ(Timgbuffer{}.init(0, 7, kPixel16), -1);
-
-  EXPECT_EQ(line<std::uint16_t>(kPixel16, {0xFFFF}, false).getpixel(1, 1), 65535);
+  EXPECT_EQ(line(kPixel16, Words{0xFFFF}, false).getpixel(1, 1), 65535);
   // Floats read rounded half to even, out of range and NaN as 0.
   Timgbuffer floats =
       line<float>(kPixelFloat, {2.5f, 3.5f, -2.5f, 3e9f, std::nanf(""), -2147483648.0f});
   expectPixels(floats, [](int x, int) { return std::array{2, 4, -2, 0, 0, 0}[x - 1]; });
 
-  // Lines and columns.
-  img = numbered(4, 3, kPixel16);
+  // Outside the image nothing is read or written; sizes beyond the limit throw first.
+  Timgbuffer img = numbered(4, 3, kPixel16);
+  EXPECT_THROW(img.init(10001, 10000, kPixel16), RangeError);
+  EXPECT_THROW(img.init(-1, 10, kPixel16), RangeError);
+  for (const auto& [x, y] : {std::pair{0, 1}, {5, 1}, {1, 0}, {1, 4}}) {
+    EXPECT_EQ(img.getpixel(x, y), 0) << x << "," << y;
+    img.putpixel(x, y, 5);
+  }
   Words row(4), col(3);
   img.Getline(2, row.data());
   img.Getcolumn(3, col.data());
@@ -108,13 +105,10 @@ TEST(ImgbufferStorage, PixelsLinesAndColumns) {
   Timgbuffer bytes = numbered(2, 3, kPixel8, 10);
   bytes.Putcolumn(std::vector<std::uint8_t>{7, 8, 9}.data(), 2);
   expectPixels(bytes, [](int x, int y) { return x == 2 ? 6 + y : 10 * y + 1; });
-  Timgbuffer longs = numbered(3, 2, kPixel32);
-  longs.Putcolumn(Longs{-1, 2000000000}.data(), 3);
-  expectPixels(longs, [](int x, int y) { return x < 3 ? 100 * y + x : y == 1 ? -1 : 2000000000; });
 }
 
 // Sizes, date and exposure (three decimals) after the seven cards of a new image
-// and GAIN; no ISOSPEED card for an empty ISO speed, no date card for an unknown date.
+// and GAIN; no ISOSPEED card for an empty ISO speed.
 TEST(ImgbufferHeader, UpdateWritesTheFrameCards) {
   Timgbuffer img = numbered(3, 2, kPixel16);
   std::tie(img.Datetime, img.Exposure) = std::tuple("2023-10-05T21:13:45.250", 12.3456);
@@ -124,11 +118,6 @@ TEST(ImgbufferHeader, UpdateWritesTheFrameCards) {
   EXPECT_EQ(std::tuple(headerInt(img, "NAXIS1"), headerInt(img, "NAXIS2"), h.endCard(),
                        getFitskeyString(h, "DATE-OBS"), h.card(10).substr(0, 30)),
             std::tuple(3, 2, 13, img.Datetime, "EXPTIME =               12.346"));
-  Timgbuffer undated;
-  std::tie(undated.Datetime, undated.ISOspeed) = std::tuple("date?", "1600");
-  undated.UpdateFitsHeader();
-  EXPECT_EQ(getFitskeyString(undated.fitsheader, "DATE-OBS"), "");
-  EXPECT_EQ(undated.fitsheader.card(11).substr(0, 30), "ISOSPEED=                 1600");
 }
 
 TEST(ImgbufferConvert, SwapScaleAndOffset) {
@@ -136,10 +125,9 @@ TEST(ImgbufferConvert, SwapScaleAndOffset) {
   words.swapbytes();
   EXPECT_EQ(std::tuple(words.bufferbyte, stored<std::uint16_t>(words), words.bufferMax),
             std::tuple(kPixel16, Words{0x0201, 0xFF00, 0x8010}, 0xFF00));
-  words.swapbytes();
-  words.Wordmode = false;
-  words.swapbytes();  // 0x0201, -256, -32752 read signed
-  EXPECT_EQ(words.bufferMax, 0x0201);
+  Timgbuffer shorts = line(kPixel16, Words{0x0102, 0x00FF, 0x1080}, false);
+  shorts.swapbytes();  // 0x0201, -256, -32752 read signed
+  EXPECT_EQ(shorts.bufferMax, 0x0201);
   Timgbuffer longs = line<std::uint32_t>(kPixel32, {0x01020304u, 0x000000F0u});
   longs.swapbytes();  // 0xF0000000 is negative
   EXPECT_EQ(std::tuple(stored<std::uint32_t>(longs), longs.bufferMax),
@@ -148,15 +136,12 @@ TEST(ImgbufferConvert, SwapScaleAndOffset) {
   floats.swapbytes();
   EXPECT_EQ(floats.dataFloat()[0], 1.0f);
 
-  // cmult rounds ties to even and stops at the top of the type.
-  words = line<std::uint16_t>(kPixel16, {3, 5, 40000, 7});
-  ASSERT_TRUE(words.cmult(0.5f));  // 1.5, 2.5, 20000, 3.5
+  // cmult rounds ties to even and stops at the top of the type: 4.5, 7.5, 60000, 75000.
+  words = line(kPixel16, Words{3, 5, 40000, 50000});
+  ASSERT_TRUE(words.cmult(1.5f));
   EXPECT_EQ(std::tuple(stored<std::uint16_t>(words), words.bufferMax),
-            std::tuple(Words{2, 2, 20000, 4}, 20000));
-  ASSERT_TRUE(words.cmult(4.0f));
-  EXPECT_EQ(std::tuple(stored<std::uint16_t>(words), words.bufferMax),
-            std::tuple(Words{8, 8, 65535, 16}, 65535));
-  Timgbuffer shorts = line<std::int16_t>(kPixel16, {-100, 20000}, false);
+            std::tuple(Words{4, 8, 60000, 65535}, 65535));
+  shorts = line<std::int16_t>(kPixel16, {-100, 20000}, false);
   longs = line<std::int32_t>(kPixel32, {-7, 1000});
   ASSERT_TRUE(shorts.cmult(2.0f) && longs.cmult(3.0f));
   EXPECT_EQ(std::tuple(stored<std::int16_t>(shorts), shorts.bufferMax, stored<std::int32_t>(longs)),
@@ -235,13 +220,10 @@ TEST(ImgbufferStats, ExtremesAndHistogram) {
     std::int32_t max, bufferMax, low, high;  // getmaxpixel, then getminmax
   } cases[] = {
       {"unsigned words", line<std::uint16_t>(kPixel16, {500, 65520, 7}), 65520, 65520, 7, 65520},
-      {"signed words -16 -32768 300", line<std::uint16_t>(kPixel16, {65520, 32768, 300}, false),
-       300, 300, -32768, 300},
-      // The maximum starts from 0, the range from the first pixel.
-      {"signed words -16 -2 -8", line<std::uint16_t>(kPixel16, {65520, 65534, 65528}, false), 0,
-       0, -16, -2},
-      {"longs", line<std::int32_t>(kPixel32, {-40, 100000, -70000}, false), 100000, 100000,
-       -70000, 100000},
+      {"signed words", line(kPixel16, Words{65520, 32768, 300}, false), 300, 300, -32768, 300},
+      // The maximum starts from 0, the range from the first pixel: -16 -2 -8.
+      {"negative words", line(kPixel16, Words{65520, 65534, 65528}, false), 0, 0, -16, -2},
+      {"longs", line(kPixel32, Longs{-40, 100000, -70000}, false), 100000, 100000, -70000, 100000},
       {"bytes", line<std::uint8_t>(kPixel8, {30, 200, 12}, false), 200, 200, 12, 200},
       {"floats", line<float>(kPixelFloat, {500.0f}), -1, 0, 65535, 0},
   };
@@ -304,11 +286,9 @@ TEST(ImgbufferFlat, MatrixFromHandComputedLevelsAndCorrection) {
     std::int32_t matrixMax;  // the largest factor, rounded
   } cases[] = {
       // mean 250, sdev 129.10: high round(443.65) = 444, low 80
-      {"ramp", line<std::uint16_t>(kPixel16, {100, 200, 300, 400}), {4.44f, 2.22f, 1.48f, 1.11f},
-       4},
+      {"ramp", line(kPixel16, Words{100, 200, 300, 400}), {4.44f, 2.22f, 1.48f, 1.11f}, 4},
       // mean 312.5, sdev 175: high 575, low 80; the 50 is dark
-      {"dark pixel", line<std::uint16_t>(kPixel16, {50, 400, 400, 400}),
-       {575 / 80.0f, 1.4375f, 1.4375f, 1.4375f}, 7},
+      {"dark", line(kPixel16, Words{50, 400, 400, 400}), {7.1875f, 1.4375f, 1.4375f, 1.4375f}, 7},
       // mean 87.5, sdev 25: high 125, low 20; the largest 2.5 rounds to the even 2
       {"bytes", line<std::uint8_t>(kPixel8, {50, 100, 100, 100}), {2.5f, 1.25f, 1.25f, 1.25f}, 2},
       {"one pixel has no spread", line<std::uint16_t>(kPixel16, {300}), {1}, 1},
@@ -340,12 +320,10 @@ TEST(ImgbufferFlat, MatrixFromHandComputedLevelsAndCorrection) {
     std::vector<std::int32_t> want;
     std::int32_t bufferMax;
   } corrections[] = {
-      {"words stop at the top", line<std::uint16_t>(kPixel16, {40000, 1000, 0}), {2, 2, 1},
-       {65535, 2000, 0}, 65535},
+      {"words top", line(kPixel16, Words{40000, 1000, 0}), {2, 2, 1}, {65535, 2000, 0}, 65535},
       {"bytes: 2.5 -> 2, 3.5 -> 4", line<std::uint8_t>(kPixel8, {5, 7, 200, 0}),
        {0.5f, 0.5f, 1.5f, 3}, {2, 4, 255, 0}, 255},
-      {"longs keep their sign", line<std::int32_t>(kPixel32, {-300, 1000}), {1.5f, 0.25f},
-       {-450, 250}, 250},
+      {"longs keep their sign", line(kPixel32, Longs{-300, 1000}), {1.5f, 0.25f}, {-450, 250}, 250},
   };
   for (auto& c : corrections) {
     SCOPED_TRACE(c.why);
@@ -378,10 +356,8 @@ Timgbuffer field(std::int32_t size, std::int32_t background) {
 // 10000 in all. On a background of 500 none of its pixels counts as a hot
 // pixel, and its smoothed peak is round(10000 / 9) = 1111.
 void addStar(Timgbuffer& img, std::int32_t x, std::int32_t y) {
-  const std::int32_t profile[3][3] = {{800, 1200, 800}, {1200, 2000, 1200}, {800, 1200, 800}};
-  for (int dy = -1; dy <= 1; ++dy) {
-    for (int dx = -1; dx <= 1; ++dx) img.putpixel(x + dx, y + dy, profile[dy + 1][dx + 1]);
-  }
+  for (int i = 0; i < 9; ++i) img.putpixel(x - 1 + i % 3, y - 1 + i / 3, i % 2 ? 1200 : 800);
+  img.putpixel(x, y, 2000);
 }
 
 struct Search {
@@ -416,8 +392,6 @@ TEST(Trackstar, StarsOnAnEvenBackgroundAndTheContrastThreshold) {
       {"isolated", 200, {{50, 50}, {56, 56}, {150, 150}}, {}, 0, 0, 10, 150, 150, 1111, 150, 150},
       // Tile rows run top to bottom: (150, 50) is scanned before (50, 150).
       {"first tile row", 200, {{50, 150}, {150, 50}}, {}, 0, 0, 10, 150, 50, 1111, 150, 50},
-      // 40 pixels and d0 = 15 leave one tile, columns and lines 10..30.
-      {"single tile", 40, {{25, 20}}, {}, 0, 0, 15, 25, 20, 1111, 25, 20},
       // d0 = 2 on 60 pixels: the tenth tile 57..61 is cut to 57..59; the
       // centre window to columns 54..60.
       {"last tile clipped", 60, {{58, 30}}, {}, 0, 0, 2, 58, 30, 1111, 2114500.0 / 37000, 30},
@@ -445,9 +419,7 @@ TEST(Trackstar, StarsOnAnEvenBackgroundAndTheContrastThreshold) {
   // A 3 x 3 plateau on 100 around (30, 30): (vmax - 100) / sqrt(vmax + 100) must reach 10.
   auto plateau = [](std::int32_t level) {
     Timgbuffer img = field(60, 100);
-    for (std::int32_t y = 29; y <= 31; ++y) {
-      for (std::int32_t x = 29; x <= 31; ++x) img.putpixel(x, y, level);
-    }
+    for (int i = 0; i < 9; ++i) img.putpixel(29 + i % 3, 29 + i / 3, level);
     return search(img, 30, 30, 15);
   };
   const Search low = plateau(299);  // 199 / sqrt(399) = 9.96
