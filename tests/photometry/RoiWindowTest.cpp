@@ -238,21 +238,16 @@ TEST_F(RoiWindowTest, SizeRuleAndConfiguredSizes) {
   EXPECT_EQ(std::pair(sizes(), win.ElcountEdit), std::pair(std::vector({7, 9, 15}), std::string("1.00")));
 }
 
-class StarInfoTest : public RoiWindowTest {
- protected:
-  void SetUp() override { win.FilterType = 3; }  // "V"
+TEST_F(RoiWindowTest, StarInformationDialog) {
   StarInfoDialog dialog{ui};
-  const std::int32_t star = addStar(30, 30, 3000);
-};
-
-TEST_F(StarInfoTest, TychoToJohnsonAndTheBVHandlers) {
+  win.FilterType = 3;  // "V"
+  const auto star = addStar(30, 30, 3000);
   // B = Bt - 0.24 (Bt - Vt), V = Vt - 0.09 (Bt - Vt); both must be numbers.
   std::tie(dialog.BTEdit, dialog.VTEdit) = std::tuple("10.000", "9,5x");
   dialog.TycToJButtonClick();
   dialog.VTEdit = "9.500";
   dialog.TycToJButtonClick();
   EXPECT_EQ((Texts{dialog.BmagEdit, dialog.VMagEdit}), (Texts{"9.880", "9.455"}));
-  EXPECT_EQ(ui.messages, (Texts{"Bt und Vt müssen korrekt eingetragen sein"}));
   // Typing B shows B-V; a chosen B-V sets B; a new V recomputes B-V from B.
   dialog.VMagEditChange("11.9");
   dialog.BmagEditClick();
@@ -263,9 +258,7 @@ TEST_F(StarInfoTest, TychoToJohnsonAndTheBVHandlers) {
   const std::string chosenBV = dialog.BmagEdit;
   dialog.VMagEditChange("12.0");
   EXPECT_EQ((Texts{typedB, chosenBV, dialog.BVEdit}), (Texts{"0.600", "12.600", "0.600"}));
-}
 
-TEST_F(StarInfoTest, PrepareShowsAndOkStoresTypedValuesOnly) {
   win.bvri(star) = BVRIRec{12.3456f, 11.9f, 90.0f, 99.0f};  // exactly 90 is still shown
   win.roi(star).Name = "RR Lyr";
   dialog.prepare(win, star, 0, "", "");
@@ -285,27 +278,16 @@ TEST_F(StarInfoTest, PrepareShowsAndOkStoresTypedValuesOnly) {
   const TRoi1& r = win.roi(star);
   EXPECT_EQ(std::tuple(r.starType(), win.RefstarEdit, r.rmag, c.Vmag, r.Name),
             std::tuple(kStarComp, star, 11.2f, 11.2f, std::string("(Lyr")));
-  // An empty field of the current filter takes the proposal, else the ROI's reference magnitude.
-  win.bvri(star) = BVRIRec{};
-  dialog.prepare(win, star, 2, "", "9.75");
-  EXPECT_EQ((Texts{dialog.VMagEdit, dialog.magstr}), (Texts{"9.75", "9.75"}));
-  win.FilterType = 5;  // "I"
+  // An empty field of the current filter ("I") takes the ROI's reference magnitude.
+  win.FilterType = 5;
   dialog.prepare(win, star, 2, "", "");
-  EXPECT_EQ((Texts{dialog.IMagEdit, dialog.VMagEdit}), (Texts{"11.200", ""}));
-  // A star of nothing but sky is refused and keeps its type, not its name;
-  // a field that is no number stores nothing.
-  const auto sky = addStar(60, 60, 0);
-  win.roi(sky).rmag = 10.5f;
-  dialog.prepare(win, sky, 1, "Sky", "");
-  dialog.IMagEdit = "11.200";
-  ASSERT_TRUE(dialog.accept(win));
-  EXPECT_EQ(std::tuple(win.roi(sky).starType(), win.roi(sky).rmag, win.roi(sky).Name, win.bvri(sky).Imag),
-            std::tuple(kStarCheck, 10.5f, std::string("Sky"), 11.2f));
+  EXPECT_EQ((Texts{dialog.IMagEdit, dialog.VMagEdit}), (Texts{"11.200", "11.200"}));
+  // A field that is no number stores nothing.
   dialog.prepare(win, star, 1, "New", "");
   dialog.RMagEdit = "abc";
   EXPECT_FALSE(dialog.accept(win));
-  EXPECT_EQ(std::pair(ui.messages, win.roi(star).Name),
-            std::pair(Texts{"Stern nicht messbar!", "'abc' ist kein gültiger Gleitkommawert"}, std::string("(Lyr")));
+  EXPECT_EQ(win.roi(star).Name, "(Lyr");
+  EXPECT_EQ(ui.messages, (Texts{"Bt und Vt müssen korrekt eingetragen sein", "'abc' ist kein gültiger Gleitkommawert"}));
 }
 
 class RoiFileTest : public RoiWindowTest {
@@ -333,25 +315,25 @@ class RoiFileTest : public RoiWindowTest {
 
 TEST_F(RoiFileTest, SavedRecordsAndTheRoundTrip) {
   EXPECT_FALSE(SaveROI(win, path));
-  EXPECT_EQ(ui.messages, Texts{"Keine ROI definiert"});
-  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(std::pair(ui.messages, std::filesystem::exists(path)), std::pair(Texts{"Keine ROI definiert"}, false));
   appendRoi(12, 34, 12, 34, 9, true, 11.25f);  // a comparison star in ring mode
-  appendRoi(-1, 300, 0, 0, 5, false, -7.5f);   // a fixed marker without background
+  appendRoi(-1, 300, 0, 0, 200, false, -7.5f);  // a fixed marker without background, too large
   ASSERT_TRUE(SaveROI(win, path));
-  std::string bytes = roiRecord(12, 34, 12, 34, 9, true, 11.25f) + roiRecord(-1, 300, 0, 0, 5, false, -7.5f);
+  std::string bytes = roiRecord(12, 34, 12, 34, 9, true, 11.25f) + roiRecord(-1, 300, 0, 0, 200, false, -7.5f);
   EXPECT_EQ(readBytes(path), bytes);
   for (const std::size_t at : {21u, 22u, 23u, 49u, 50u, 51u}) bytes[at] = '\xAB';  // padding is ignored
   writeBytes(path, bytes);
   test::Rig other;
   ASSERT_TRUE(LoadROI(other.win, path));
-  EXPECT_TRUE(other.ui.questions.empty());  // nothing to replace
-  ASSERT_EQ(std::pair(other.win.count(), other.win.ROIindex), std::pair(2, 2));
+  ASSERT_EQ(std::tuple(other.win.count(), other.win.ROIindex, other.ui.questions.size()), std::tuple(2, 2, 0u));
   const TRoi1& a = other.win.roi(1);
   const TRoi1& b = other.win.roi(2);
-  // Start positions become the centres; the size control took each record's
-  // size in turn, so all end with the last.
+  // Start positions become the centres. The size control took each record's size in turn,
+  // clamped to 99: all end with the last, and those before the last change also with the
+  // ring sizes; the later ones keep none.
   EXPECT_EQ(std::vector({a.num, a.xa, a.x0a, a.ya, a.y0a, a.xb, a.yb, a.d, b.num, b.xa, b.y0a, b.xb, b.d}),
-            std::vector({1, 12, 12, 34, 34, 12, 34, 5, 2, -1, 300, 0, 5}));
+            std::vector({1, 12, 12, 34, 34, 12, 34, 99, 2, -1, 300, 0, 99}));
+  EXPECT_EQ(std::vector({a.d2, a.d3, b.d2, b.d3}), std::vector({other.win.BGinnerEdit.value, other.win.BGsizeEdit.value, 0, 0}));
   EXPECT_EQ(std::vector({a.ringMode(), a.ref, b.isFixed(), b.ref}), std::vector({true, true, true, false}));
   EXPECT_EQ(std::vector({a.rmag, a.mag, b.rmag, b.mag, other.win.bvri(1).Vmag}), std::vector({11.25f, 99.0f, -7.5f, 99.0f, 99.0f}));
   // A project file beside it supplies the star information; ROI 1 is a
@@ -361,27 +343,6 @@ TEST_F(RoiFileTest, SavedRecordsAndTheRoundTrip) {
   ASSERT_TRUE(LoadROI(win, path, false, &compType));
   EXPECT_EQ((Texts{win.roi(1).Name, win.roi(2).Name}), (Texts{"Alpha", "Beta"}));
   EXPECT_EQ(std::pair(bvri(1), compType.ItemIndex), std::pair(std::vector({1.0f, 2.0f, 3.0f, 4.0f}), 1));
-}
-
-TEST_F(RoiFileTest, SizesAreClampedAndChangesReachEarlierRois) {
-  // Each size change applies to the ROIs loaded before it: all end with the
-  // last size, those before the last change also with the ring sizes it set.
-  struct Case { std::vector<std::int32_t> sizes; std::int32_t last; int ringed; };
-  const Case cases[] = {{{3}, 5, 0}, {{200}, 99, 0}, {{0, 11}, 11, 1}, {{7, 11, 9, 9}, 9, 2}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.sizes.size());
-    std::string bytes;
-    for (int i = 0; i < int(c.sizes.size()); ++i) bytes += roiRecord(10 + 20 * i, 20, 10 + 20 * i, 20, c.sizes[i]);
-    writeBytes(path, bytes);
-    test::Rig fresh;
-    ASSERT_TRUE(LoadROI(fresh.win, path, false));
-    ASSERT_EQ(fresh.win.BVRIlist.size(), c.sizes.size());
-    EXPECT_EQ(fresh.win.ROIsizeEdit.value, c.last);
-    const int in = fresh.win.BGinnerEdit.value, out = fresh.win.BGsizeEdit.value;
-    for (const TRoi1& r : fresh.win.ROIlist)
-      EXPECT_EQ(std::vector({r.d, r.x0a, r.d2, r.d3}),
-                std::vector({c.last, 10 + 20 * (r.num - 1), r.num <= c.ringed ? in : 0, r.num <= c.ringed ? out : 0}));
-  }
 }
 
 TEST_F(RoiFileTest, DamagedTornMissingAndRefusedLoads) {
@@ -433,12 +394,12 @@ TEST_F(RoiFileTest, HugeFilesAreRefusedUnreadAndTheLimitLoadsBounded) {
     EXPECT_LT(child.rssGrowthKb, 256 * 1024);
   }
   const std::string pipe = test::makePipe(dir, "stars.roi");
-  EXPECT_EQ(test::expectPipeRefused([&](std::string& report) {
-              const bool loaded = LoadROI(win, pipe, false);
-              report = lastMessage();
-              return loaded;
-            }),
-            "Fehler beim Laden der Datei " + pipe);
+  const auto loadPipe = [&](std::string& report) {
+    const bool loaded = LoadROI(win, pipe, false);
+    report = lastMessage();
+    return loaded;
+  };
+  EXPECT_EQ(test::expectPipeRefused(loadPipe), "Fehler beim Laden der Datei " + pipe);
 }
 
 TEST_F(RoiFileTest, ResultsTableLinesAndSaveFailures) {
@@ -470,7 +431,6 @@ TEST_F(RoiFileTest, ResultsTableLinesAndSaveFailures) {
     EXPECT_FALSE(save(win, dir.file("missing/out")));
     EXPECT_EQ(lastMessage(), "Fehler beim Speichern der Datei " + dir.file("missing/out"));
   }
-
 }
 
 TEST_F(RoiFileTest, ProjectFileSections) {
