@@ -166,8 +166,7 @@ TEST_P(ImageReadTest, TestPictureLineByLine) {
                 std::tuple(width, kHeight, f.bitpix, false));
       EXPECT_EQ(std::tuple(img.Instrument + img.ISOspeed, img.Airmass, img.Exposure, img.Flipped),
                 std::tuple("", -1.0, 0.0, false));
-      const char* const planeNames[] = {"TR", "TG", "TB"};
-      const std::string filter = colour ? planeNames[c - 1] : "";
+      const std::string filter = colour ? std::string("T") + "RGB"[c - 1] : "";
       EXPECT_EQ(std::tuple(img.FilterName, getFitskeyString(img.fitsheader, "FILTER"),
                            img.FilterType, img.OBSTYPE),
                 std::tuple(filter, filter, colour ? 9 - c : -1, colour ? "DSLR" : "CCD"));
@@ -183,83 +182,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, ImageReadTest, ::testing::ValuesIn(kFormats),
 
 using Cards = std::vector<std::pair<const char*, const char*>>;
 
-class FitsReadTest : public ::testing::Test {
- protected:
-  bool read(int bitpix, const Cards& cards, const std::vector<double>& stored) {
-    FitsBuilder f(bitpix, static_cast<int>(stored.size()), 1);
-    for (const auto& [key, value] : cards) f.card(key, value);
-    test::writeBytes(dir.file("frame.fit"), f.pixels(stored).bytes());
-    return img.Readfitsfile(dir.file("frame.fit"));
-  }
-
-  test::TempDir dir;
-  Timgbuffer img;
-};
-
-TEST_F(FitsReadTest, MetadataCardsAndDates) {
-  Cards cards = {{"EXP_TIME", "12.25"},  {"EXPOSURE", "abc"},  // unreadable: 12.25 stays
-                 {"FILTER", "' v      '"}, {"XBINNING", "2"},
-                 {"YBINNING", "3"},        {"AIRMASS", "'1.5'"},
-                 {"PIXSCALE", "1.25 / arcsec per pixel"}};
-  cards.resize(cards.size() + 40, {"HISTORY", "filler"});  // 52 cards + END: two blocks
-  ASSERT_TRUE(read(16, cards, {5}));
-  EXPECT_EQ(std::tuple(img.Exposure, img.FilterName, img.FilterType, img.Xbinning, img.Ybinning),
-            std::tuple(12.25, " v      ", 3, 2, 3));
-  EXPECT_EQ(std::tuple(img.Airmass, img.PixScale, img.headerlines, img.imageblock),
-            std::tuple(1.5, 1.25, 53, 2 * 2880));
-  EXPECT_EQ(img.getpixel(1, 1), 5);
-  ASSERT_TRUE(read(16, {{"BSCALE", "0"}}, {4}));  // ignored
-  EXPECT_EQ(img.getpixel(1, 1), 4);
-
-  const std::pair<const char*, int> filters[] = {
-      {"'Clear'", 0}, {"'B'", 2},  {"'V'", 3},  {"'G'", 3},     {"'R'", 4},  {"'I'", 5},
-      {"'TB'", 6},    {"'TG'", 7}, {"'TR'", 8}, {"'None'", -1}, {"'Ha'", -1}};
-  for (const auto& [value, code] : filters) {
-    ASSERT_TRUE(read(16, {{"FILTER", value}}, {1}));
-    EXPECT_EQ(std::tuple(img.FilterType, img.OBSTYPE), std::tuple(code, code >= 6 ? "DSLR" : "CCD"))
-        << value;
-  }
-  const std::pair<Cards, const char*> dates[] = {
-      {{{"DATE-OBS", "'2023-10-05T21:13:45.5'"}}, "2023-10-05T21:13:45.500"},
-      {{{"DATE-OBS", "'05/10/23'"}, {"TIME-OBS", "'21:13:45'"}}, "2023-10-05T21:13:45.000"},
-      {{{"DATE", "'2023-10-05T21:13:45'"}}, "2023-10-05T21:13:45.000"},
-      {{{"TIMESTMP", "'05/10/2023 21:13:45.25'"}}, "2023-10-05T21:13:45.250"},
-      // DATE-OBS wins over DATE, UT over TIME.
-      {{{"DATE", "'2001-01-01T00:00:00'"}, {"DATE-OBS", "'2013-07-13'"}, {"UT", "'00:57:33'"},
-        {"TIME", "'11:11:11'"}},
-       "2013-07-13T00:57:33.000"},
-  };
-  for (const auto& [dateCards, datetime] : dates) {
-    ASSERT_TRUE(read(16, dateCards, {1}));
-    EXPECT_EQ(img.Datetime, datetime);
-  }
-}
-
-TEST_F(FitsReadTest, RgbCubeReadsOnePlaneAtATime) {
-  FitsBuilder f(16, 2, 1, 3);
-  f.card("CSPACE", "'RGB'").card("BZERO", "32768");
-  f.pixels({1 - 32768, 2 - 32768, 10 - 32768, 20 - 32768, 100 - 32768, 200 - 32768});
-  test::writeBytes(dir.file("rgb.fit"), f.bytes());
-  ASSERT_TRUE(img.Readfitsfile(dir.file("rgb.fit")));
-  EXPECT_EQ(std::tuple(img.colorimages, img.xsize), std::tuple(3, 0));
-  const std::tuple<int, int, const char*> planes[] = {
-      {1, 2, "TR"}, {10, 20, "TG"}, {100, 200, "TB"}};
-  for (int color = 1; color <= 3; ++color) {
-    std::unique_ptr<Timgbuffer> p;
-    ASSERT_TRUE(img.Readcolorfits(color, p)) << img.readError;
-    const auto& [left, right, name] = planes[color - 1];
-    EXPECT_EQ(std::tuple(p->xsize, p->ysize, p->getpixel(1, 1), p->getpixel(2, 1), p->FilterName),
-              std::tuple(2, 1, left, right, name));
-    EXPECT_EQ(std::tuple(p->FilterType, p->OBSTYPE, p->Wordmode),
-              std::tuple(9 - color, "DSLR", true));
-  }
-  std::unique_ptr<Timgbuffer> plane;
-  for (const int outside : {0, 4}) {
-    EXPECT_FALSE(img.Readcolorfits(outside, plane));
-    EXPECT_EQ(img.readError, "colour plane must be 1, 2 or 3");
-  }
-}
-
 // Size and every pixel, to see whether a buffer changed.
 std::vector<int> snapshot(const Timgbuffer& img) {
   std::vector<int> values = {img.xsize, img.ysize};
@@ -274,15 +196,23 @@ struct Refusal {
   int channel = 1;
 };
 
-// Files a camera, a crash or a hostile sender may put in front of the readers.
-// Each is refused with its reason, in a child with a hang guard whose address
-// space may grow by 64 MB only, so allocating the image a header announces
-// fails there: bad_alloc, or the sanitizer's out-of-memory exit (probed: 50 MB
-// still allocate, 100 MB do not, in both builds). The image loaded before stays.
-class ReaderRefusalTest : public ::testing::Test {
+// Files read through a temporary folder; the converter is the test's own.
+class ReadTest : public ::testing::Test {
  protected:
-  // Loads `good`, then reads every refused file in a child; then a missing
-  // file, a folder and a pipe (whose open must not wait for a writer).
+  bool readFits(int bitpix, const Cards& cards, const std::vector<double>& stored) {
+    FitsBuilder f(bitpix, static_cast<int>(stored.size()), 1);
+    for (const auto& [key, value] : cards) f.card(key, value);
+    test::writeBytes(dir.file("frame.fit"), f.pixels(stored).bytes());
+    return img.Readfitsfile(dir.file("frame.fit"));
+  }
+
+  // Files a camera, a crash or a hostile sender may put in front of a reader,
+  // then a missing file, a folder and a pipe (whose open must not wait for a
+  // writer). Each is refused with its reason in a child, after `good`, which
+  // stays loaded. The child has a hang guard and may grow its address space by
+  // 64 MB only, so allocating the image a header announces fails there:
+  // bad_alloc, or the sanitizer's out-of-memory exit (probed: 50 MB still
+  // allocate, 100 MB do not, in both builds).
   void expectRefused(char reader, const std::string& good, std::vector<Refusal> cases) {
     const std::string goodPath = dir.file("good");
     test::writeBytes(goodPath, good);
@@ -300,19 +230,18 @@ class ReaderRefusalTest : public ::testing::Test {
       const bool keepsImage = reader != 'F' || i >= files;
       const test::ChildOutcome child = test::runInChild(
           [&](std::string& report) {
-            Timgbuffer img;
-            if (!readAs(reader, img, goodPath)) return 3;
-            const std::vector<int> before = snapshot(img);
+            Timgbuffer image;
+            if (!readAs(reader, image, goodPath)) return 3;
+            const std::vector<int> before = snapshot(image);
             std::ifstream statm("/proc/self/statm");  // pages mapped now, the sanitizer's too
             rlim_t pages = 0;
             statm >> pages;
             const rlim_t limit = pages * rlim_t(::sysconf(_SC_PAGESIZE)) + (64 << 20);
             const rlimit lim{limit, limit};
             if (::setrlimit(RLIMIT_AS, &lim) != 0) return 4;
-            const bool read = readAs(reader, img, path, c.channel);
-            report = img.readError;
-            if (read) return 1;
-            return keepsImage && snapshot(img) != before ? 2 : 0;
+            if (readAs(reader, image, path, c.channel)) return 1;
+            report = image.readError;
+            return keepsImage && snapshot(image) != before ? 2 : 0;
           },
           test::ChildLimits{-1, 20});
       ASSERT_TRUE(child.exited) << "signal " << child.signal << " (SIGALRM: it hung)";
@@ -323,21 +252,111 @@ class ReaderRefusalTest : public ::testing::Test {
     }
   }
 
+  // Installs the stand-in as the converter and writes a raw file named `name`.
+  std::string prepare(const std::string& script, const std::string& name = "IMG_0001.CR2") {
+    const std::string program = dir.file("conv");
+    test::writeBytes(program, script);
+    fs::permissions(program, fs::perms::owner_exec, fs::perm_options::add);
+    converter.set(program);
+    const std::string raw = dir.file(name);
+    test::writeBytes(raw, "II*\0 raw camera data");
+    return raw;
+  }
+
+  // An old PPM file from an earlier conversion, dated one hour back or not.
+  void writeStalePpm(const std::string& raw, bool backdate) {
+    test::writeBytes(rawPpmFilename(raw), "P6\n1 1\n255\nabc");
+    if (backdate) fs::last_write_time(rawPpmFilename(raw), fs::file_time_type::clock::now() - 1h);
+  }
+
+  // Writes the converter's report with the given text and reads it into img.
+  bool read(const std::string& text, double utCorrection = 1.0 / 24) {
+    test::writeBytes(info, text);
+    return img.SetRawInfo(info, utCorrection);
+  }
+
+  static std::string infoReport(const std::string& stamp, const std::string& shutter) {
+    return "\nFilename: /photos/IMG_0001.CR2\nTimestamp: " + stamp +
+           "\nCamera: Canon EOS 350D DIGITAL\nOwner: someone\nISO speed: 400\nShutter: " +
+           shutter + " sec\nAperture: f/5.6\n";
+  }
+
   test::TempDir dir;
+  test::EnvGuard converter{kRawConverterVariable};
+  std::string info = dir.file("rawinfo.txt");
+  std::string error;
+  Timgbuffer img;
 };
+
+TEST_F(ReadTest, MetadataCardsAndDates) {
+  Cards cards = {{"EXP_TIME", "12.25"},  {"EXPOSURE", "abc"},  // unreadable: 12.25 stays
+                 {"FILTER", "' v      '"}, {"XBINNING", "2"},
+                 {"YBINNING", "3"},        {"AIRMASS", "'1.5'"},
+                 {"PIXSCALE", "1.25 / arcsec per pixel"}};
+  cards.resize(cards.size() + 40, {"HISTORY", "filler"});  // 52 cards + END: two blocks
+  ASSERT_TRUE(readFits(16, cards, {5}));
+  EXPECT_EQ(std::tuple(img.Exposure, img.FilterName, img.FilterType, img.Xbinning, img.Ybinning),
+            std::tuple(12.25, " v      ", 3, 2, 3));
+  EXPECT_EQ(std::tuple(img.Airmass, img.PixScale, img.headerlines, img.imageblock),
+            std::tuple(1.5, 1.25, 53, 2 * 2880));
+  EXPECT_EQ(img.getpixel(1, 1), 5);
+  ASSERT_TRUE(readFits(16, {{"BSCALE", "0"}}, {4}));  // ignored
+  EXPECT_EQ(img.getpixel(1, 1), 4);
+
+  const std::pair<const char*, int> filters[] = {
+      {"'Clear'", 0}, {"'B'", 2},  {"'V'", 3},  {"'G'", 3},     {"'R'", 4},  {"'I'", 5},
+      {"'TB'", 6},    {"'TG'", 7}, {"'TR'", 8}, {"'None'", -1}, {"'Ha'", -1}};
+  for (const auto& [value, code] : filters) {
+    ASSERT_TRUE(readFits(16, {{"FILTER", value}}, {1}));
+    EXPECT_EQ(std::tuple(img.FilterType, img.OBSTYPE), std::tuple(code, code >= 6 ? "DSLR" : "CCD"))
+        << value;
+  }
+  const std::pair<Cards, const char*> dates[] = {
+      {{{"DATE-OBS", "'2023-10-05T21:13:45.5'"}}, "2023-10-05T21:13:45.500"},
+      {{{"DATE-OBS", "'05/10/23'"}, {"TIME-OBS", "'21:13:45'"}}, "2023-10-05T21:13:45.000"},
+      {{{"DATE", "'2023-10-05T21:13:45'"}}, "2023-10-05T21:13:45.000"},
+      {{{"TIMESTMP", "'05/10/2023 21:13:45.25'"}}, "2023-10-05T21:13:45.250"},
+      // DATE-OBS wins over DATE, UT over TIME.
+      {{{"DATE", "'2001-01-01T00:00:00'"}, {"DATE-OBS", "'2013-07-13'"}, {"UT", "'00:57:33'"},
+        {"TIME", "'11:11:11'"}},
+       "2013-07-13T00:57:33.000"},
+  };
+  for (const auto& [dateCards, datetime] : dates) {
+    ASSERT_TRUE(readFits(16, dateCards, {1}));
+    EXPECT_EQ(img.Datetime, datetime);
+  }
+}
+
+TEST_F(ReadTest, RgbCubeReadsOnePlaneAtATime) {
+  FitsBuilder f(16, 2, 1, 3);
+  f.card("CSPACE", "'RGB'").card("BZERO", "32768");
+  f.pixels({1 - 32768, 2 - 32768, 10 - 32768, 20 - 32768, 100 - 32768, 200 - 32768});
+  test::writeBytes(dir.file("rgb.fit"), f.bytes());
+  ASSERT_TRUE(img.Readfitsfile(dir.file("rgb.fit")));
+  EXPECT_EQ(std::tuple(img.colorimages, img.xsize), std::tuple(3, 0));
+  std::unique_ptr<Timgbuffer> p;
+  for (int color = 1, scale = 1; color <= 3; ++color, scale *= 10) {
+    ASSERT_TRUE(img.Readcolorfits(color, p)) << img.readError;
+    EXPECT_EQ(std::tuple(p->xsize, p->ysize, p->getpixel(1, 1), p->getpixel(2, 1), p->FilterName,
+                         p->FilterType, p->OBSTYPE, p->Wordmode),
+              std::tuple(2, 1, scale, 2 * scale, std::string("T") + "RGB"[color - 1], 9 - color,
+                         "DSLR", true));
+  }
+  for (const int outside : {0, 4}) {
+    EXPECT_FALSE(img.Readcolorfits(outside, p));
+    EXPECT_EQ(img.readError, "colour plane must be 1, 2 or 3");
+  }
+}
 
 std::string fits(int bitpix, int width, int height, std::vector<double> pixels = {}) {
   return FitsBuilder(bitpix, width, height).pixels(pixels).bytes();
 }
 
-TEST_F(ReaderRefusalTest, Fits) {
+TEST_F(ReadTest, FitsRefusals) {
   std::string xtension = fits(16, 1, 1, {1});
   xtension.replace(0, 6, "XTENSI");
-  const auto withHistory = [](int cards) {
-    FitsBuilder f(16, 1, 1);
-    for (int i = 0; i < cards; ++i) f.card("HISTORY", "filler");
-    return f;
-  };
+  FitsBuilder noEnd(16, 1, 1);
+  for (int i = 0; i < 1500; ++i) noEnd.card("HISTORY", "filler");
   std::string junk(5000, '\0');
   for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = char((i * 7919) % 251);
   expectRefused(
@@ -347,10 +366,8 @@ TEST_F(ReaderRefusalTest, Fits) {
           {xtension, "not a FITS file (the first card is not SIMPLE)"},
           {"SIMPLE  =                    T" + std::string(50, ' ') + junk,
            "truncated header (no END card before the end of file)"},
-          {withHistory(1500).bytes(false), "no END card within 40 header blocks"},
-          {withHistory(40).bytes().substr(0, 2880 + 1000), "truncated header"},
+          {noEnd.bytes(false), "no END card within 40 header blocks"},
           {fits(12, 1, 1, {1}), "unsupported BITPIX 12"},
-          {fits(-64, 1, 1, {1.5}), "unsupported BITPIX -64"},
           {FitsBuilder(16, 1, 1).card("BITPIX", "'sixteen'").bytes(), "unsupported BITPIX"},
           {fits(16, -10, 10), "no image data (NAXIS1 = -10, NAXIS2 = 10)"},
           {fits(16, 0, 0), "no image data (NAXIS1 = 0, NAXIS2 = 0)"},
@@ -377,14 +394,13 @@ TEST_F(ReaderRefusalTest, Fits) {
       });
 }
 
-TEST_F(ReaderRefusalTest, Bmp) {
+TEST_F(ReadTest, BmpRefusals) {
   const auto headers = [](auto... h) { return bmpHeaders(h...) + std::string(64, '\0'); };
   // 3 x 3 pixels: rows of 9 bytes and 3 padding bytes, 54 + 36 bytes in all.
   const std::string whole = bmpPicture(3, false);
   std::string png = whole;
   png[0] = '\x89';
   std::vector<Refusal> cases = {
-      {"", "not a BMP file (shorter than its headers)"},
       {whole.substr(0, 53), "not a BMP file (shorter than its headers)"},
       {png, "not a BMP file (no BM signature)"},
       {headers(3, 3, 12), "unsupported BMP header (12 bytes)"},
@@ -396,7 +412,6 @@ TEST_F(ReaderRefusalTest, Bmp) {
       {headers(2'000'000'000, 1), "image too large (2000000000 x 1 pixels, at most 100000000)"},
       {headers(1, INT32_MIN), "image too large (1 x 2147483648 pixels"},
       // Rows of 3000 bytes: 54 + 999 * 3000 + 3000 needed.
-      {headers(1000, 1000), "truncated data (118 bytes, 3000054 needed)"},
       {headers(1000, -1000), "truncated data (118 bytes, 3000054 needed)"},
       {headers(10000, -10000), "truncated data (118 bytes, 300000054 needed)"},
       // The last row's padding may be missing, one of its pixel bytes may not.
@@ -417,7 +432,7 @@ TEST_F(ReaderRefusalTest, Bmp) {
   expectRefused('B', whole, cases);
 }
 
-TEST_F(ReaderRefusalTest, Ppm) {
+TEST_F(ReadTest, PpmRefusals) {
   const std::string wide = ppmPicture(3, 65535, kAsIs);  // 13 + 54 bytes
   const std::string narrow = ppmPicture(3, 255, kAsIs);  // 11 + 27 bytes
   const std::string data = wide.substr(13);
@@ -427,7 +442,6 @@ TEST_F(ReaderRefusalTest, Ppm) {
           {"P3\n2 2\n255\n1 2 3 4 5 6 7 8 9 10 11 12\n",
            "text PPM files (P3) are not read, only binary ones (P6)"},
           {"P5\n2 2\n255\n1234", "not a binary PPM file (no P6 signature)"},
-          {"", "not a binary PPM file (no P6 signature)"},
           {"P6\n3 3\n65535",
            "PPM header not read (it must be three lines within 20 bytes, without comments)"},
           {"P6\n12000 10000\n65535\n" + data, "PPM header not read"},  // third line feed: byte 21
@@ -440,7 +454,6 @@ TEST_F(ReaderRefusalTest, Ppm) {
           {"P6\n99999999999 9\n1\n", "PPM size not read (\"99999999999 9\")"},
           {"P6\n3 3\n0\n" + data, "PPM maximum value not read or out of range (\"0\")"},
           {"P6\n3 3\n65536\n" + data, "PPM maximum value not read or out of range (\"65536\")"},
-          {"P6\n3 3\nx\n" + data, "PPM maximum value not read or out of range (\"x\")"},
           {"P6\n3 3\n\n" + data, "PPM maximum value not read or out of range (\"\")"},
           {"P6\n100000 100000\n1\n" + std::string(64, 'x'),
            "image too large (100000 x 100000 pixels, at most 100000000)"},
@@ -482,46 +495,8 @@ std::string standIn(const std::string& conversion, const std::string& informatio
          "exit 2\n";
 }
 
-class RawTest : public ::testing::Test {
- protected:
-  // Installs the stand-in as the converter and writes a raw file named `name`.
-  std::string prepare(const std::string& script, const std::string& name = "IMG_0001.CR2") {
-    const std::string program = dir.file("conv");
-    test::writeBytes(program, script);
-    fs::permissions(program, fs::perms::owner_exec, fs::perm_options::add);
-    converter.set(program);
-    const std::string raw = dir.file(name);
-    test::writeBytes(raw, "II*\0 raw camera data");
-    return raw;
-  }
-
-  // An old PPM file from an earlier conversion, dated one hour back or not.
-  void writeStalePpm(const std::string& raw, bool backdate) {
-    test::writeBytes(rawPpmFilename(raw), "P6\n1 1\n255\nabc");
-    if (backdate) fs::last_write_time(rawPpmFilename(raw), fs::file_time_type::clock::now() - 1h);
-  }
-
-  // Writes the converter's report with the given text and reads it into img.
-  bool read(const std::string& text, double utCorrection = 1.0 / 24) {
-    test::writeBytes(info, text);
-    return img.SetRawInfo(info, utCorrection);
-  }
-
-  static std::string report(const std::string& stamp, const std::string& shutter) {
-    return "\nFilename: /photos/IMG_0001.CR2\nTimestamp: " + stamp +
-           "\nCamera: Canon EOS 350D DIGITAL\nOwner: someone\nISO speed: 400\nShutter: " +
-           shutter + " sec\nAperture: f/5.6\n";
-  }
-
-  test::TempDir dir;
-  test::EnvGuard converter{kRawConverterVariable};
-  std::string info = dir.file("rawinfo.txt");
-  std::string error;
-  Timgbuffer img;
-};
-
 // A name a shell would take apart passes untouched, as does one starting with a dash.
-TEST_F(RawTest, ConvertsOverAStaleFileAndTheReadersTakeTheOutput) {
+TEST_F(ReadTest, ConvertsOverAStaleFileAndTheReadersTakeTheOutput) {
   const char* const name =
       "shot ; touch INJECTED $(touch INJECTED2) `touch INJECTED3` 'q\" & x.CR2";
   const std::string raw = prepare(standIn(kWritePpm), name);
@@ -554,7 +529,7 @@ TEST_F(RawTest, ConvertsOverAStaleFileAndTheReadersTakeTheOutput) {
   EXPECT_EQ(test::readBytes(dir.file("info.txt")).substr(0, 19), "Filename: ./-x.CR2\n");
 }
 
-TEST_F(RawTest, StalePpmIsNotTakenForTheOutput) {
+TEST_F(ReadTest, StalePpmIsNotTakenForTheOutput) {
   const std::string raw = prepare(standIn(":"));  // claims success, writes nothing
   // No PPM, an old one backdated or written just now, one the converter writes with an old date.
   for (int step = 0; step < 4; ++step) {
@@ -566,7 +541,7 @@ TEST_F(RawTest, StalePpmIsNotTakenForTheOutput) {
   }
 }
 
-TEST_F(RawTest, FailuresAreReported) {
+TEST_F(ReadTest, FailuresAreReported) {
   const std::string missing = dir.file("no-such-converter");
   const std::string absent = dir.file("absent.CR2");
   // Script ("" for a converter that does not exist), raw file and info file
@@ -624,7 +599,7 @@ TEST(FindRawConverterTest, WhereTheConverterIsLookedForAndWhereItsOutputGoes) {
 
 constexpr double kOneHour = 1.0 / 24.0;
 
-TEST_F(RawTest, CameraTimeLessTheOffsetIsUt) {
+TEST_F(ReadTest, CameraTimeLessTheOffsetIsUt) {
   // Time stamp, the camera clock's lead on UT in days, UT.
   const std::tuple<const char*, double, const char*> cases[] = {
       {"Sat Dec  5 13:33:08 2026", kOneHour, "2026-12-05T12:33:08"},
@@ -637,14 +612,14 @@ TEST_F(RawTest, CameraTimeLessTheOffsetIsUt) {
       {"Sat Dec  5 13:33:59 2026", -0.6 / 86400, "2026-12-05T13:34:00"},
   };
   for (const auto& [stamp, offset, datetime] : cases) {
-    ASSERT_TRUE(read(report(stamp, "1.0"), offset));
+    ASSERT_TRUE(read(infoReport(stamp, "1.0"), offset));
     EXPECT_EQ(img.Datetime, datetime);
   }
   // 2026-12-05 0h is JD 2451544.5 (2000-01-01) + 26 years with 7 leap days + 338 days.
   EXPECT_NEAR(img.JDstart, 2451544.5 + 26 * 365 + 7 + 338 + (13 + 33 / 60.0 + 59.6 / 3600) / 24, 1e-8);
 }
 
-TEST_F(RawTest, ShutterTextsAndUnreadableTimeStamps) {
+TEST_F(ReadTest, ShutterTextsAndUnreadableTimeStamps) {
   for (const char* stamp :
        {"", "garbage", "Sat Foo  5 13:33:08 2026", "Sat Dec 32 13:33:08 2026",
         "Sat Dec  0 13:33:08 2026", "Sat Dec  5 24:00:00 2026", "Sat Dec  5 13:60:00 2026",
@@ -653,7 +628,7 @@ TEST_F(RawTest, ShutterTextsAndUnreadableTimeStamps) {
         "Sat Dec  5 13:33:08 -1", "Sat Dec  5 1a:33:08 2026"}) {
     img.JDstart = 2450000.0;
     img.Datetime = "old";
-    ASSERT_TRUE(read(report(stamp, "1.0")));
+    ASSERT_TRUE(read(infoReport(stamp, "1.0")));
     EXPECT_EQ(std::tuple(img.JDstart, img.Datetime), std::tuple(0.0, "date?")) << stamp;
   }
   EXPECT_EQ(getFitskeyString(img.fitsheader, "DATE-OBS"), "");
@@ -662,12 +637,12 @@ TEST_F(RawTest, ShutterTextsAndUnreadableTimeStamps) {
       {"/250", 0},  {"", 0},               {"1/2/3", 0}, {"1e999", 0}};
   for (const auto& [shutter, seconds] : shutters) {
     img.Exposure = 5.0;
-    ASSERT_TRUE(read(report("Sat Dec  5 13:33:08 2026", shutter)));
+    ASSERT_TRUE(read(infoReport("Sat Dec  5 13:33:08 2026", shutter)));
     EXPECT_DOUBLE_EQ(img.Exposure, seconds) << shutter;
   }
 }
 
-TEST_F(RawTest, ShortLinesFieldWidthsLineEndsAndUnreadableFiles) {
+TEST_F(ReadTest, ShortLinesFieldWidthsLineEndsAndUnreadableFiles) {
   img.Instrument = "old";
   ASSERT_TRUE(read("Timestamp:\nCamera:\nISO speed:\nShutter:\nFilename:\n"));
   EXPECT_EQ(std::tuple(img.Instrument + img.ISOspeed + img.filename, img.Exposure, img.Datetime),
