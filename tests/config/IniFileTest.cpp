@@ -68,6 +68,7 @@ TEST(IniFileTest, OperationsTable) {
       {"blanks around names and values", "  [ E ]  \n\t O  =  M M \t\n", read("E", "O"), "M M"},
       {"comments and lines without =", kComments, read("A", "k"), "3"},
       {"a comment is no key", kComments, read("A", ";k"), "-"},
+      {"nor is the other kind", kComments, read("A", "#k"), "-"},
       {"value after the first =", "[A]\nk=a=b\n", read("A", "k"), "a=b"},
       {"Windows-1252, LF and CR LF", "[E]\nB=\xFC\r\nO=1\n", read("E", "B"), "\xC3\xBC"},
       {"UTF-8 with a BOM", "\xEF\xBB\xBF[E]\r\nB=\xC3\xBC\r\n", read("E", "B"), "\xC3\xBC"},
