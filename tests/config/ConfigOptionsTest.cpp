@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -22,7 +23,8 @@ namespace {
 using test::readBytes;
 using test::writeBytes;
 
-// Every stored setting away from its default, in the layout of the file.
+// Every stored setting away from its default (withDefaults checks that), in
+// the layout of the file.
 const std::string kFile =
     "[File]\r\nStartupDir=/data/Bilder/M\xFCnchen\r\nCfgfilename=old.cfg\r\n"
     "[Mag]\r\nElectronsPerCount=1.37\r\nReadnoiseElectrons=8.25\r\nDarkElectronsPerSec=0.015\r\n"
