@@ -177,10 +177,13 @@ TEST_F(ProjectFileTest, LayoutByteForByteAndTheSameAfterALoad) {
 TEST_F(ProjectFileTest, HandWrittenProjectLoadsOverAnotherOne) {
   openField();
   ASSERT_TRUE(SaveProject(series, project));
-  writeBytes(project, "[files]\r\n" + paths[0] + "\r\n\r\n" + paths[1] + "\r\n" + paths[2] +
-                          "\r\n[ROIfile]\r\nzwei\r\n[BVRI]\r\n12,345;11,200;0,000;0,000\r\n"
-                          "13|12,5|99|99\r\n[Tracking]\r\n30,50;29,75\r\n[levels]\r\n0,25\r\n0,3\r\n"
-                          "[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n[end]\r\n");
+  test::writeFrame(dir.file("d.fit"), test::twoStars());
+  const std::string text = "[files]\r\n" + paths[0] + "\r\n\r\n" + paths[1] + "\r\n" + paths[2] +
+                           "\r\n" + dir.file("d.fit") +
+                           "\r\n[ROIfile]\r\nzwei\r\n[BVRI]\r\n12,345;11,200;0,000;0,000\r\n"
+                           "13|12,5|99|99\r\n[Tracking]\r\n30,50;29,75\r\n[levels]\r\n0,25\r\n"
+                           "0,3\r\n[ROIcenter]\r\nROID2=20\r\nROID3=30\r\n[end]\r\n";
+  writeBytes(project, text);
   Reloaded r;
   ASSERT_TRUE(r.series.openSeries({paths[0]}));
   r.win.Newroi(10, 10);
@@ -193,11 +196,30 @@ TEST_F(ProjectFileTest, HandWrittenProjectLoadsOverAnotherOne) {
   ASSERT_EQ(LoadProjectfile(r.series, project), ProjectLoadResult::Loaded);
   // Level 0.3 is 547.7 on the square-root scale.
   EXPECT_EQ(restored(r),
-            "3 frames (3 shifts) of width 100; rois '' 12.345/11.2/0/0 @20/30 '' 13/12.5/99/99 @20/30; "
-            "title '' chart '' filter 3 colour 0 flip 0 turn 0 binning 1 centring 1 rings 20/30 "
-            "track 30.5;29.75 levels 500/548");
+            "4 frames (4 shifts) of width 100; rois '' 12.345/11.2/0/0 @20/30 '' 13/12.5/99/99 "
+            "@20/30; title '' chart '' filter 3 colour 0 flip 0 turn 0 binning 1 centring 1 "
+            "rings 20/30 track 30.5;29.75 levels 500/548");
   EXPECT_EQ(r.ui.messages, std::vector<std::string>{"'zwei' ist kein gültiger Integerwert"});
-  EXPECT_TRUE(r.ui.questions.empty());  // 3 frames: no light curve offered
+  // More than three frames offer the light curve (Yes runs it), unless the
+  // caller says not to ask or it is a colour-index series.
+  EXPECT_EQ(r.ui.questions, std::vector<std::string>{"Lichtkurve darstellen?"});
+  EXPECT_EQ(r.series.curve.NumCurvePoints, 4);
+  Reloaded quiet;
+  ProjectLoadOptions options;
+  options.askForCurve = false;
+  ASSERT_EQ(LoadProjectfile(quiet.series, project, options), ProjectLoadResult::Loaded);
+  EXPECT_TRUE(quiet.ui.questions.empty());
+  writeBytes(project, text + "[Filter]\r\n2\r\nBVRImode=1\r\n");
+  Reloaded colour;
+  ASSERT_EQ(LoadProjectfile(colour.series, project), ProjectLoadResult::Loaded);
+  EXPECT_TRUE(colour.series.BVRImode);
+  EXPECT_TRUE(colour.ui.questions.empty());
+  for (const bool colourIndex : {true, false}) {  // the menu offers one kind of measurement
+    const SeriesMenuState menu = SetSeriesMode(colourIndex);
+    EXPECT_EQ(std::vector<bool>({menu.Analyse1Enabled, menu.Autolightcurve1Enabled,
+                                 menu.Datenexport1Enabled, menu.BVRIanalyseVisible}),
+              std::vector<bool>({!colourIndex, !colourIndex, !colourIndex, colourIndex}));
+  }
 }
 
 // Files that are no usable project, and every cut of a saved one, loaded
@@ -234,6 +256,7 @@ TEST_F(ProjectFileTest, UnusableAndCutProjectsLoadOrAreRefusedCleanly) {
     EXPECT_EQ(r.series.imageLoaded, loaded || unchanged);
     if (loaded) {
       EXPECT_EQ(r.series.FramesLoaded, static_cast<std::int32_t>(r.series.filelist1.size()));
+      EXPECT_TRUE(r.ui.questions.empty());  // three frames at most: no light curve offered
       continue;
     }
     ASSERT_EQ(r.ui.messages.size(), 1u);
@@ -252,42 +275,28 @@ TEST_F(ProjectFileTest, UnusableAndCutProjectsLoadOrAreRefusedCleanly) {
   EXPECT_EQ(readBytes(dir.file("field.roi")), roi);
 }
 
-// Four frames offer the light curve (three do not, above); a colour-index
-// series asks nothing and switches the menu to its own measurement.
-TEST_F(ProjectFileTest, MoreThanThreeFramesAskForTheLightCurveUnlessColourIndex) {
-  openField();
-  ASSERT_TRUE(SaveProject(series, project));  // with its ROI file
-  test::writeFrame(dir.file("d.fit"), test::twoStars());
-  const std::string four = sortedFiles() + dir.file("d.fit") + "\r\n[ROIfile]\r\n2\r\n";
-  writeBytes(project, four);
-  Reloaded asked;
-  ASSERT_EQ(LoadProjectfile(asked.series, project), ProjectLoadResult::Loaded);
-  EXPECT_EQ(asked.ui.questions, std::vector<std::string>{"Lichtkurve darstellen?"});
-  EXPECT_EQ(asked.series.curve.NumCurvePoints, 4);  // Yes ran the light curve
-  Reloaded quiet;
-  ProjectLoadOptions options;
-  options.askForCurve = false;
-  ASSERT_EQ(LoadProjectfile(quiet.series, project, options), ProjectLoadResult::Loaded);
-  EXPECT_TRUE(quiet.ui.questions.empty());
-
-  writeBytes(project, four + "[Filter]\r\n2\r\nBVRImode=1\r\n");
-  Reloaded colour;
-  ASSERT_EQ(LoadProjectfile(colour.series, project), ProjectLoadResult::Loaded);
-  EXPECT_TRUE(colour.series.BVRImode);
-  EXPECT_TRUE(colour.ui.questions.empty());
-  for (const bool colourIndex : {true, false}) {
-    const SeriesMenuState menu = SetSeriesMode(colourIndex);
-    EXPECT_EQ(std::vector<bool>({menu.Analyse1Enabled, menu.Autolightcurve1Enabled,
-                                 menu.Datenexport1Enabled, menu.BVRIanalyseVisible}),
-              std::vector<bool>({!colourIndex, !colourIndex, !colourIndex, colourIndex}));
+// Saves refused without ROIs, under a name that its own ROI or curve file
+// would overwrite, or while a run owns the frames (loads too). With a curve
+// the project writes the run file beside it, where a colour-index series
+// keeps its table; without a round star the track star is written as missing.
+TEST_F(ProjectFileTest, RefusedSavesAndLoadsAndTheCurveFileBesideTheProject) {
+  const auto frames = writeFrames({"a.fit", "b.fit"});
+  ASSERT_TRUE(series.openSeries(frames));
+  EXPECT_FALSE(SaveProject(series, dir.file("empty.vgp")));
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Noch keine Projektdaten vorhanden."});
+  EXPECT_FALSE(fs::exists(dir.file("empty.vgp")));
+  openWithRois(frames);
+  for (const char* name : {"keep.roi", "keep.prn"}) {
+    SCOPED_TRACE(name);
+    writeBytes(dir.file(name), "old");
+    EXPECT_FALSE(SaveProject(series, dir.file(name)));
+    EXPECT_EQ(ui.messages.back(),
+              "Projektdatei " + dir.file(name) +
+                  " würde von der ROI- oder Kurvendatei überschrieben; bitte .vgp verwenden.");
+    EXPECT_EQ(readBytes(dir.file(name)), "old");
   }
-}
+  EXPECT_TRUE(series.ProjectFilename.empty());
 
-// With a curve the project writes the run file beside it (a colour-index
-// series keeps its table there); without a round star the track star is
-// written as missing.
-TEST_F(ProjectFileTest, WritesTheCurveFileBesideTheProjectUnlessColourIndex) {
-  openWithRois(writeFrames({"f1.fit", "f2.fit"}));
   project = dir.file("night.vgp");
   ASSERT_TRUE(SaveProject(series, project));
   EXPECT_NE(readBytes(project).find("[Tracking]\r\n-1.00;-1.00\r\n"), std::string::npos);
@@ -301,29 +310,7 @@ TEST_F(ProjectFileTest, WritesTheCurveFileBesideTheProjectUnlessColourIndex) {
   writeBytes(dir.file("night.prn"), "Filt;B;V;\r\n");
   ASSERT_TRUE(SaveProject(series, project));
   EXPECT_EQ(readBytes(dir.file("night.prn")), "Filt;B;V;\r\n");
-}
 
-TEST_F(ProjectFileTest, RefusedSavesAndLoads) {
-  const auto frames = writeFrames({"a.fit", "b.fit"});
-  ASSERT_TRUE(series.openSeries(frames));
-  EXPECT_FALSE(SaveProject(series, dir.file("empty.vgp")));  // no ROIs
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Noch keine Projektdaten vorhanden."});
-  EXPECT_FALSE(fs::exists(dir.file("empty.vgp")));
-  openWithRois(frames);
-  for (const char* name : {"keep.roi", "keep.prn"}) {  // its own ROI or curve file would overwrite it
-    SCOPED_TRACE(name);
-    writeBytes(dir.file(name), "old");
-    EXPECT_FALSE(SaveProject(series, dir.file(name)));
-    EXPECT_EQ(ui.messages.back(),
-              "Projektdatei " + dir.file(name) +
-                  " würde von der ROI- oder Kurvendatei überschrieben; bitte .vgp verwenden.");
-    EXPECT_EQ(readBytes(dir.file(name)), "old");
-  }
-  EXPECT_TRUE(series.ProjectFilename.empty());
-
-  // A run owns the frames: neither save nor load.
-  project = dir.file("night.vgp");
-  ASSERT_TRUE(SaveProject(series, project));
   series.runActive = true;
   series.CurveTitle = "kept";
   EXPECT_FALSE(SaveProject(series, dir.file("busy.vgp")));
