@@ -326,25 +326,19 @@ TEST(FitsHeaderTest, ValuesOfHandMadeCards) {
 // known key is replaced in place. A store that cannot take the card is unchanged.
 TEST(FitsHeaderTest, CardsInTheirColumns) {
   FitsHeader seven;  // as a new image has it: seven cards, END on card 8
-  for (const char* key : {"SIMPLE", "BITPIX", "NAXIS", "NAXIS1", "NAXIS2", "BSCALE", "BZERO"}) {
+  for (const char* key : {"SIMPLE", "BITPIX", "NAXIS", "NAXIS1", "NAXIS2", "BSCALE", "BZERO"})
     ASSERT_TRUE(setFitskey(seven, key, "0"));
-  }
   FitsHeader full, noEnd, blank, empty;  // empty: never written, zero bytes
   for (FitsHeader* h : {&full, &noEnd, &blank}) h->fillBlank();
   full.setCard(1, "SIMPLE  =                    T");  // END on the last card: no room
   full.setCard(2, "NAXIS1  =                   10 / width");
   full.setCard(kFitsCardCount, "END");
   noEnd.setCard(1, "SIMPLE  =                    T");  // without END: would be overwritten
-  struct Case {
-    FitsHeader* store;
-    const char* key;
-    std::string value, info;
-    bool quoted;
-    int number;            // of the card written; 0: refused
-    std::string expected;  // the whole card, before blanks to column 80
-  };
+  // Store, key, value, comment, quoted, the number of the card written (0:
+  // refused) and the whole card before blanks to column 80.
   const std::string simple = "SIMPLE  = " + blanks(19) + "T";
-  const Case cases[] = {
+  const std::tuple<FitsHeader*, std::string, std::string, std::string, bool, int, std::string>
+      cases[] = {
       {&seven, "EXPTIME", "30.000", "Exposure time in seconds", false, 8,
        "EXPTIME = " + blanks(14) + "30.000 /Exposure time in seconds"},
       {&seven, "GAIN", "1.5", std::string(60, 'c'), false, 9,
@@ -369,21 +363,21 @@ TEST(FitsHeaderTest, CardsInTheirColumns) {
       {&seven, "END", "1", "", false, 0, ""},
       {&seven, "", "1", "", false, 0, ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.key + std::string(" = ") + c.value);
-    const FitsHeader before = *c.store;
-    const int end = std::max(before.endCard(), c.number + 1);
-    EXPECT_EQ(c.quoted ? setFitskeyQuoted(*c.store, c.key, c.value, c.info)
-                       : setFitskey(*c.store, c.key, c.value, c.info),
-              c.number > 0);
-    if (c.number == 0) {
-      EXPECT_EQ(*c.store, before);
+  for (const auto& [store, key, value, info, quoted, number, expected] : cases) {
+    SCOPED_TRACE(key + " = " + value);
+    const FitsHeader before = *store;
+    const int end = std::max(before.endCard(), number + 1);
+    EXPECT_EQ(quoted ? setFitskeyQuoted(*store, key, value, info)
+                     : setFitskey(*store, key, value, info),
+              number > 0);
+    if (number == 0) {
+      EXPECT_EQ(*store, before);
       continue;
     }
-    EXPECT_EQ(std::tuple(c.store->card(c.number), c.store->endCard(), c.store->card(end)),
-              std::tuple(card(c.expected), end, card("END")));
-    if (c.quoted && c.key != std::string("HISTORY")) {
-      EXPECT_EQ(getFitskeyString(*c.store, c.key), c.value);
+    EXPECT_EQ(std::tuple(store->card(number), store->endCard(), store->card(end)),
+              std::tuple(card(expected), end, card("END")));
+    if (quoted && key != "HISTORY") {
+      EXPECT_EQ(getFitskeyString(*store, key), value);
     }
   }
   EXPECT_EQ(empty.card(3), std::string(80, '\0'));  // the rest of a new store stays untouched

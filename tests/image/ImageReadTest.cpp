@@ -518,10 +518,8 @@ TEST_F(ReadTest, ConvertsOverAStaleFileAndTheReadersTakeTheOutput) {
             std::tuple(img.Datetime, img.Instrument, 400));
   for (const double exposure : {img.Exposure, std::stod(getFitskeyString(h, "EXPTIME"))})
     EXPECT_DOUBLE_EQ(exposure, 0.004);
-  for (const char* injected : {"INJECTED", "INJECTED2", "INJECTED3"}) {
-    EXPECT_FALSE(fs::exists(dir.file(injected))) << injected;
-    EXPECT_FALSE(fs::exists(injected)) << injected;
-  }
+  for (const char* injected : {"INJECTED", "INJECTED2", "INJECTED3"})
+    EXPECT_FALSE(fs::exists(dir.file(injected)) || fs::exists(injected)) << injected;
   prepare(standIn(kWritePpm), "-x.CR2");
   const ScopedFolder inside(dir.path());
   ASSERT_TRUE(ConvertRaw1("-x.CR2", "info.txt", error)) << error;
@@ -529,19 +527,7 @@ TEST_F(ReadTest, ConvertsOverAStaleFileAndTheReadersTakeTheOutput) {
   EXPECT_EQ(test::readBytes(dir.file("info.txt")).substr(0, 19), "Filename: ./-x.CR2\n");
 }
 
-TEST_F(ReadTest, StalePpmIsNotTakenForTheOutput) {
-  const std::string raw = prepare(standIn(":"));  // claims success, writes nothing
-  // No PPM, an old one backdated or written just now, one the converter writes with an old date.
-  for (int step = 0; step < 4; ++step) {
-    if (step == 1 || step == 2) writeStalePpm(raw, step == 1);
-    const char* const backdate = R"(; touch -d '5 minutes ago' "${4%.*}.ppm")";
-    if (step == 3) prepare(standIn(kWritePpm + std::string(backdate)));
-    EXPECT_FALSE(ConvertRaw1(raw, info, error)) << step;
-    EXPECT_NE(error.find("no new PPM file " + rawPpmFilename(raw)), std::string::npos) << error;
-  }
-}
-
-TEST_F(ReadTest, FailuresAreReported) {
+TEST_F(ReadTest, ConverterFailuresAndStaleOutputAreReported) {
   const std::string missing = dir.file("no-such-converter");
   const std::string absent = dir.file("absent.CR2");
   // Script ("" for a converter that does not exist), raw file and info file
@@ -569,6 +555,15 @@ TEST_F(ReadTest, FailuresAreReported) {
   EXPECT_FALSE(ConvertRaw1(raw, info, error, std::chrono::milliseconds(300)));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_NE(error.find("did not finish within 0.3 s"), std::string::npos) << error;
+  prepare(standIn(":"));  // claims success, writes nothing
+  // No PPM, an old one backdated or written just now, one the converter writes with an old date.
+  for (int step = 0; step < 4; ++step) {
+    if (step == 1 || step == 2) writeStalePpm(raw, step == 1);
+    const char* const backdate = R"(; touch -d '5 minutes ago' "${4%.*}.ppm")";
+    if (step == 3) prepare(standIn(kWritePpm + std::string(backdate)));
+    EXPECT_FALSE(ConvertRaw1(raw, info, error)) << step;
+    EXPECT_NE(error.find("no new PPM file " + rawPpmFilename(raw)), std::string::npos) << error;
+  }
 }
 
 // The environment's choice first, then beside the program, then the first
@@ -597,15 +592,13 @@ TEST(FindRawConverterTest, WhereTheConverterIsLookedForAndWhereItsOutputGoes) {
   EXPECT_EQ(findRawConverter({"", "", "usr::."}), "");  // never from the current folder
 }
 
-constexpr double kOneHour = 1.0 / 24.0;
-
 TEST_F(ReadTest, CameraTimeLessTheOffsetIsUt) {
   // Time stamp, the camera clock's lead on UT in days, UT.
   const std::tuple<const char*, double, const char*> cases[] = {
-      {"Sat Dec  5 13:33:08 2026", kOneHour, "2026-12-05T12:33:08"},
+      {"Sat Dec  5 13:33:08 2026", 1.0 / 24, "2026-12-05T12:33:08"},
       // 5.5 hours ahead of UT: back over midnight and the new year.
-      {"Mon Jan  1 00:10:00 2024", 5.5 * kOneHour, "2023-12-31T18:40:00"},
-      {"Tue Jun 30 22:00:00 2026", -3 * kOneHour, "2026-07-01T01:00:00"},  // west: added
+      {"Mon Jan  1 00:10:00 2024", 5.5 / 24, "2023-12-31T18:40:00"},
+      {"Tue Jun 30 22:00:00 2026", -3.0 / 24, "2026-07-01T01:00:00"},  // west: added
       {"Fri Oct 16 02:03:04 2026", 0, "2026-10-16T02:03:04"},
       // 0.6 s more round to the next minute, never to ":60".
       {"Thu Dec 31 23:59:59 2026", -0.6 / 86400, "2027-01-01T00:00:00"},
@@ -616,10 +609,11 @@ TEST_F(ReadTest, CameraTimeLessTheOffsetIsUt) {
     EXPECT_EQ(img.Datetime, datetime);
   }
   // 2026-12-05 0h is JD 2451544.5 (2000-01-01) + 26 years with 7 leap days + 338 days.
-  EXPECT_NEAR(img.JDstart, 2451544.5 + 26 * 365 + 7 + 338 + (13 + 33 / 60.0 + 59.6 / 3600) / 24, 1e-8);
+  const double day = 2451544.5 + 26 * 365 + 7 + 338;
+  EXPECT_NEAR(img.JDstart, day + (13 + 33 / 60.0 + 59.6 / 3600) / 24, 1e-8);
 }
 
-TEST_F(ReadTest, ShutterTextsAndUnreadableTimeStamps) {
+TEST_F(ReadTest, CameraInformationTexts) {
   for (const char* stamp :
        {"", "garbage", "Sat Foo  5 13:33:08 2026", "Sat Dec 32 13:33:08 2026",
         "Sat Dec  0 13:33:08 2026", "Sat Dec  5 24:00:00 2026", "Sat Dec  5 13:60:00 2026",
@@ -640,9 +634,7 @@ TEST_F(ReadTest, ShutterTextsAndUnreadableTimeStamps) {
     ASSERT_TRUE(read(infoReport("Sat Dec  5 13:33:08 2026", shutter)));
     EXPECT_DOUBLE_EQ(img.Exposure, seconds) << shutter;
   }
-}
-
-TEST_F(ReadTest, ShortLinesFieldWidthsLineEndsAndUnreadableFiles) {
+  // Short lines, field widths, line ends, files that cannot be read.
   img.Instrument = "old";
   ASSERT_TRUE(read("Timestamp:\nCamera:\nISO speed:\nShutter:\nFilename:\n"));
   EXPECT_EQ(std::tuple(img.Instrument + img.ISOspeed + img.filename, img.Exposure, img.Datetime),
@@ -656,8 +648,8 @@ TEST_F(ReadTest, ShortLinesFieldWidthsLineEndsAndUnreadableFiles) {
   EXPECT_EQ(std::tuple(img.Datetime, img.Exposure, img.ISOspeed),
             std::tuple("2026-12-05T12:33:08", 2.0, "100"));
   // A file that cannot be read changes nothing.
-  EXPECT_FALSE(img.SetRawInfo(dir.file("absent.txt"), kOneHour));
-  EXPECT_FALSE(img.SetRawInfo(dir.path().string(), kOneHour));
+  EXPECT_FALSE(img.SetRawInfo(dir.file("absent.txt"), 0.0));
+  EXPECT_FALSE(img.SetRawInfo(dir.path().string(), 0.0));
   EXPECT_FALSE(read(std::string(2 << 20, 'x')));  // far larger than any converter report
   EXPECT_EQ(std::tuple(img.Exposure, img.Datetime), std::tuple(2.0, "2026-12-05T12:33:08"));
 }
