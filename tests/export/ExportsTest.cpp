@@ -41,19 +41,16 @@ std::string jd(double seconds, char point = '.') {
 }
 
 struct Frame {  // minutes after 20:00, the net counts of RR Lyr
-  int minutes = 0;
-  std::string filter = "V";
+  int minutes = 0, variable = 3000;
+  std::string filter = "V", airmass = "1.234";
   double exposure = 60;
-  int variable = 3000;
-  std::string airmass = "1.234";
 };
 
 class Exports : public ::testing::Test, public test::SeriesBench {
  protected:
   Exports() {
     settings.ReadnoiseElectrons = settings.DarkElectronsPerSec = 0.0;
-    settings.OBSCODE = "XMU";
-    settings.BAVOBS = "MUS";
+    std::tie(settings.OBSCODE, settings.BAVOBS) = std::tuple{"XMU", "MUS"};
   }
   // A ROI on the star at the 1-based pixel (x, y); magnitude 0: a variable.
   void addRoi(int x, int y, const char* name, float mag, bool comparison) {
@@ -111,19 +108,20 @@ class Exports : public ::testing::Test, public test::SeriesBench {
 TEST_F(Exports, AavsoTableFilledAndSavedWithTheChosenDelimiter) {
   // Frame 2: RR Lyr of 10000, no exposure time (counted as one second, never divided by);
   // frame 3 fails to load and has no row (not frame 2's values again).
-  ASSERT_TRUE(open({{}, {.minutes = 10, .exposure = 0, .variable = 10000, .airmass = "2"}, {}}));
+  ASSERT_TRUE(open({{}, {.minutes = 10, .variable = 10000, .airmass = "2", .exposure = 0}, {}}));
   test::writeBytes(files[2], "not a frame");
   ASSERT_TRUE(form.BAVAAVSODatenexport1Click());
   ASSERT_EQ(form.FillButtonClick(), FillResult::Completed);
   EXPECT_TRUE(form.timesAtExposureStart);
   EXPECT_FALSE(form.TransformButtonEnabled || form.TableCleared || form.StopButtonVisible);
   EXPECT_EQ(form.OBSTYPEselect, "CCD");  // the frames say none
+  form.OBSTYPEselectChange("DSLR");
   form.DelimiterGroupClick(delimiterIndexOf(';'));
   const std::string file = dir.file("night.csv");
   ASSERT_TRUE(form.SaveButtonClick(file));
   // S/N 39 and 88; Cmag -2.5 log10(20000 / exposure), Kmag of 5000.
   const std::string saved =
-      "#TYPE=EXTENDED\r\n#DELIM=;\r\n#BAVOBS=MUS\r\n#OBSCODE=XMU\r\n#OBSTYPE=CCD\r\n#DATE=JD\r\n"
+      "#TYPE=EXTENDED\r\n#DELIM=;\r\n#BAVOBS=MUS\r\n#OBSCODE=XMU\r\n#OBSTYPE=DSLR\r\n#DATE=JD\r\n"
       "#SOFTWARE=VARGAZE V.3.9.9\r\n#BAVCAT=\r\n#Var name;JD date;mag;error;Filter;Htrans;Htype;"
       "Cname;Cmag;Kname;Kmag;Airmass;Group;Chart;Comment\r\nRR Lyr;" + jd(0) +
       ";13.260;0.029;V;NO;STD;C1;-6.307;K1;-4.802;1.23;na;X12345AB;na\r\nRR Lyr;" + jd(600) +
@@ -404,15 +402,17 @@ TEST_F(Exports, HeaderTemplateWrittenWhenMissingKeptWhenEditedAndFailuresReporte
   EXPECT_EQ(test::crlfLines(test::readBytes(name)), fallback);
   // A hand-edited template is never written back; the window keeps its observer lines up
   // to date and puts a missing delimiter line second (or alone).
-  test::writeBytes(name, "#TYPE=EXTENDED\r\n#OBSCODE=OLD\n#MYKEY=kept\r\n");
+  const std::string edit = "#TYPE=EXTENDED\r\n#OBSCODE=OLD\n#OBSTYPE=OLD\r\n#MYKEY=kept\r\n";
+  test::writeBytes(name, edit);
   Lines edited = loadHeaderTemplate(dir.path().string() + "/", settings, ',', ui), none;
-  EXPECT_EQ(edited, (Lines{"#TYPE=EXTENDED", "#OBSCODE=OLD", "#MYKEY=kept"}));
-  EXPECT_EQ(test::readBytes(name), "#TYPE=EXTENDED\r\n#OBSCODE=OLD\n#MYKEY=kept\r\n");
+  EXPECT_EQ(edited, (Lines{"#TYPE=EXTENDED", "#OBSCODE=OLD", "#OBSTYPE=OLD", "#MYKEY=kept"}));
+  EXPECT_EQ(test::readBytes(name), edit);
   EXPECT_TRUE(ui.messages.empty());
   updateHeaderLines(edited, settings);
   setHeaderDelimiter(edited, '|');
   setHeaderDelimiter(none, ',');
-  EXPECT_EQ(edited, (Lines{"#TYPE=EXTENDED", "#DELIM=|", "#OBSCODE=XMU", "#MYKEY=kept"}));
+  EXPECT_EQ(edited, (Lines{"#TYPE=EXTENDED", "#DELIM=|", "#OBSCODE=XMU", "#OBSTYPE=CCD",
+                           "#MYKEY=kept"}));
   EXPECT_EQ(none, Lines{"#DELIM=,"});
 
   // A template that cannot be written is reported, and the default header serves.
