@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <limits>
 #include <memory>
 #include <tuple>
 #include <vector>
@@ -58,7 +57,8 @@ CfitsioImage readWithCfitsio(const std::string& path) {
 // shift is the physical value rounded (ties to even; pixel 0 for values that
 // are not finite) or within `tolerance`, and the smallest and largest pixel
 // are the buffer's minimum and maximum. The header cards alone
-// (ReadFitsheader) end where CFITSIO's do, with the same NAXIS1 and DATE-OBS.
+// (ReadFitsheader) end where CFITSIO's do, with the same NAXIS1 and DATE-OBS:
+// the file's header blocks byte for byte, blanks after them.
 void expectCfitsioValues(const std::string& path, double tolerance = 0) {
   SCOPED_TRACE(path);
   Timgbuffer img;
@@ -88,13 +88,15 @@ void expectCfitsioValues(const std::string& path, double tolerance = 0) {
   EXPECT_EQ(std::tuple(h.endCard(), long(getFitskeyInteger(h, "NAXIS1", error)), error),
             std::tuple(end, ref.width, false));
   EXPECT_EQ(getFitskeyString(h, "DATE-OBS"), ref.dateObs);
+  const std::size_t kept = std::size_t(h.endCard() + 35) / 36 * 2880;
+  const std::string_view all(h.data(), FitsHeader::kByteSize);
+  EXPECT_EQ(all.substr(0, kept), test::readBytes(path).substr(0, kept));
+  EXPECT_EQ(all.find_first_not_of(' ', kept), std::string_view::npos);
 }
 
 // Files CFITSIO writes from physical values. Images with negative values are
 // shifted up, Offset1 keeping the shift.
 TEST(CfitsioCrossCheckTest, FilesWrittenByCfitsio) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
   // BITPIX, BZERO, BSCALE, physical values, the shift and buffer type they get.
   const std::tuple<int, double, double, std::vector<double>, double, std::int32_t> cases[] = {
       {BYTE_IMG, 0, 1, {3, 200, 17, 255}, 0, kPixel8},
@@ -107,7 +109,7 @@ TEST(CfitsioCrossCheckTest, FilesWrittenByCfitsio) {
       {LONG_IMG, 2147483648.0, 1, {0, 100, 70000}, 0, kPixel32},  // unsigned
       {FLOAT_IMG, 0, 1, {-2.5, 10.4, 10.5, 1000.75}, 2, kPixel32},  // -2.5 rounds to -2
       {FLOAT_IMG, 0, 0.5, {5, 10.5}, 0, kPixel32},
-      {FLOAT_IMG, 0, 1, {nan, 5, inf}, 0, kPixel32},
+      {FLOAT_IMG, 0, 1, {std::nan(""), 5, HUGE_VAL}, 0, kPixel32},
   };
   test::TempDir dir;
   const std::string path = dir.file("cfitsio.fit");
@@ -130,6 +132,11 @@ TEST(CfitsioCrossCheckTest, FilesWrittenByCfitsio) {
     EXPECT_EQ(std::tuple(img.Offset1, img.bufferbyte), std::tuple(offset, bufferbyte));
     EXPECT_TRUE(img.Wordmode || bufferbyte != kPixel16);  // every word is >= 0 now
   }
+  // Ours, with END on the last card of the 40 header blocks a header may have.
+  test::FitsBuilder longHeader(16, 2, 1);
+  for (int i = 0; i < kFitsCardCount - 6; ++i) longHeader.card("HISTORY", "filler");
+  test::writeBytes(path, longHeader.pixels({1, 2}).bytes());
+  expectCfitsioValues(path);
 }
 
 TEST(RealFramesTest, PixelValuesAndCardsAgreeWithCfitsio) {
@@ -159,23 +166,21 @@ TEST(RealFramesTest, MetadataAsTheHeadersStateIt) {
   ASSERT_TRUE(img.Readfitsfile(realFrame("msumastro/maximdl_5_21_header.fit")));
   EXPECT_NEAR(img.JDstart, 2456362.6495370371, 1e-6);
   EXPECT_EQ(img.FilterType, 4);
-  ASSERT_TRUE(img.Readfitsfile(realFrame("indi/x0cj010ct_d0h.fit")));
-  EXPECT_EQ(img.Exposure, 723.0);
 
   const std::pair<const char*, const char*> dates[] = {
-      {"msumastro/maximdl_6_16_header.fit", "2013-10-16T06:46:34.000"},
-      {"indi/x0cj010ct_d0h.fit", "1990-08-28"},
       {"ccdproc/a8280271.fits", "2013-07-13T00:57:33.000"},  // date-only DATE-OBS + UT
       {"neoexchange/hotpants_test_frame.fits", "2024-06-10T11:39:15.759"},
       {"seestar_m94_timeseries/Light_M 94_10.0s_IRCUT_20250327-014513.fit",
        "2025-03-27T05:45:00.734"},  // microseconds cut to the 12 characters read
       {"indi/ngc1316o.fits", "1994-03-24T00:00:00.000"},  // dd/mm/yy in DATE only
       {"indi/m42_test.fits", "date?"},
+      {"indi/x0cj010ct_d0h.fit", "1990-08-28"},  // and EXPTIME 723
   };
   for (const auto& [file, datetime] : dates) {
     ASSERT_TRUE(img.Readfitsfile(realFrame(file))) << file << ": " << img.readError;
     EXPECT_EQ(img.Datetime.substr(0, std::string(datetime).size()), datetime) << file;
   }
+  EXPECT_EQ(img.Exposure, 723.0);
   EXPECT_FALSE(img.Readfitsfile(realFrame("astropy/test0.fits")));  // a header without pixels
   EXPECT_EQ(img.readError.substr(0, 13), "no image data");
 }
@@ -312,12 +317,9 @@ TEST(FitsHeaderTest, ValuesOfHandMadeCards) {
     EXPECT_EQ(getFitskeyInteger(h, key, error), value) << key;
     EXPECT_EQ(error, value == 0) << key;
   }
-  EXPECT_EQ(cardKeyword("  BZERO "), "BZERO");
   EXPECT_EQ(cardStringValue("FILTER  = ''"), std::optional<std::string>(""));
-  EXPECT_EQ(cardStringValue("SHORT"), std::nullopt);
   EXPECT_EQ(cardNumericText("BZERO   = 32768/no blank"), "32768");
   EXPECT_EQ(cardNumericText("EXPTIME = +3.00000000000000000E+001"), "+3.00000000000000000");
-  EXPECT_EQ(cardNumericText("SHORT"), "");
 }
 
 // Cards written one after the other. Plain values end in column 30, a blank
@@ -384,36 +386,6 @@ TEST(FitsHeaderTest, CardsInTheirColumns) {
   EXPECT_THROW(full.card(0), RangeError);
   EXPECT_THROW(full.card(kFitsCardCount + 1), RangeError);
   EXPECT_THROW(full.setCard(0, "X"), RangeError);
-}
-
-// ReadFitsheader gives the cards up to END and blanks after them, or all
-// blanks for anything that is not a complete header.
-TEST(FitsHeaderTest, HeaderBlocksOfAFile) {
-  const auto withFillers = [](int count, bool end = true) {
-    test::FitsBuilder f(16, 10, 10);
-    for (int i = 0; i < count; ++i) f.card("HISTORY", "filler " + std::to_string(i));
-    return f.bytes(end);
-  };
-  std::string xtension = withFillers(40);  // END is card 46
-  xtension.replace(0, 8, "XTENSION");
-  const std::pair<std::string, int> cases[] = {
-      {withFillers(40), 46},
-      {withFillers(kFitsCardCount - 6), kFitsCardCount},  // END on the last card
-      {withFillers(kFitsCardCount - 5, false), 0},        // no END in 40 blocks
-      {xtension, 0},
-      {withFillers(40).substr(0, 2000), 0},
-      {"", 0}};
-  test::TempDir dir;
-  for (const auto& [bytes, end] : cases) {
-    test::writeBytes(dir.file("header.fit"), bytes);
-    FitsHeader h;
-    ASSERT_TRUE(setFitskey(h, "SIMPLE", "T"));  // to see that the routine fills every card
-    ReadFitsheader(dir.file("header.fit"), h);
-    const std::size_t kept = std::size_t(end + 35) / 36 * 2880;
-    const std::string_view all(h.data(), FitsHeader::kByteSize);
-    EXPECT_EQ(std::tuple(h.endCard(), all.substr(0, kept), all.find_first_not_of(' ', kept)),
-              std::tuple(end, std::string_view(bytes).substr(0, kept), std::string_view::npos));
-  }
 }
 
 }  // namespace

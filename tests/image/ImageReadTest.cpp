@@ -8,13 +8,11 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "image/Imgbuffer.h"
@@ -118,8 +116,6 @@ std::string encode(const Format& f, int width) {
 
 const Format kFormats[] = {
     {"FitsUnsignedWords", 'F', 16, 32768, kWide, kPixel16},
-    {"FitsSignedWords", 'F', 16, 0, [](int v) { return v * 150; }, kPixel16},
-    {"FitsBytes", 'F', 8, 0, kAsIs, kPixel8},
     {"FitsLongs", 'F', 32, 0, [](int v) { return v * 100000 + 7; }, kPixel32},
     {"BmpBottomUp", 'B', 16, 0, kAsIs, kPixel16},
     {"BmpTopDown", 'B', 16, 1, kAsIs, kPixel16},
@@ -207,12 +203,11 @@ class ReadTest : public ::testing::Test {
   }
 
   // Files a camera, a crash or a hostile sender may put in front of a reader,
-  // then a missing file, a folder and a pipe (whose open must not wait for a
-  // writer). Each is refused with its reason in a child, after `good`, which
-  // stays loaded. The child has a hang guard and may grow its address space by
-  // 64 MB only, so allocating the image a header announces fails there:
-  // bad_alloc, or the sanitizer's out-of-memory exit (probed: 50 MB still
-  // allocate, 100 MB do not, in both builds).
+  // a missing file, a folder and a pipe (whose open must not wait), each
+  // refused with its reason in a child after `good`, which stays loaded. The
+  // child has a hang guard and 64 MB more address space only, so allocating an
+  // announced image fails: bad_alloc, or the sanitizer's out-of-memory exit
+  // (probed: 50 MB still allocate, 100 MB do not, in both builds).
   void expectRefused(char reader, const std::string& good, std::vector<Refusal> cases) {
     const std::string goodPath = dir.file("good");
     test::writeBytes(goodPath, good);
@@ -249,6 +244,12 @@ class ReadTest : public ::testing::Test {
                                    << "2: image changed, 3: good file refused; " << child.report;
       EXPECT_EQ(child.report.substr(0, c.reason.size()), c.reason);
       EXPECT_LT(child.rssGrowthKb, 32 * 1024);
+      if (reader == 'F' && i < files + 2) {  // the header alone: refused with the header
+        FitsHeader h;
+        ReadFitsheader(path, h);
+        EXPECT_EQ(h.endCard() == 0, i >= files || c.reason.find("END") != std::string::npos ||
+                                        c.reason.rfind("not a FITS", 0) == 0);
+      }
     }
   }
 
@@ -421,8 +422,6 @@ TEST_F(ReadTest, BmpRefusals) {
        "truncated data (90 bytes, 4294967313 needed)"},
       {bmpHeaders(3, 3, 40, 1, 24, 0, 20) + whole.substr(54),
        "corrupt BMP header (pixel data inside the headers)"},
-      {whole, "colour channel must be 1, 2 or 3", 0},
-      {whole, "colour channel must be 1, 2 or 3", 4},
   };
   for (const int bits : {1, 4, 8, 16, 32}) {
     cases.push_back({headers(3, 3, 40, 1, bits),
@@ -449,7 +448,6 @@ TEST_F(ReadTest, PpmRefusals) {
           {"P6\n3\n65535\n" + data, "PPM size not read (\"3\")"},
           {"P6\n-3 3\n65535\n" + data, "PPM size not read (\"-3 3\")"},
           {"P6\n0 3\n65535\n" + data, "PPM size not read (\"0 3\")"},
-          {"P6\n3 2.5\n65535\n" + data, "PPM size not read (\"3 2.5\")"},
           {"P6\n4294967298 1\n1\n", "PPM size not read (\"4294967298 1\")"},
           {"P6\n99999999999 9\n1\n", "PPM size not read (\"99999999999 9\")"},
           {"P6\n3 3\n0\n" + data, "PPM maximum value not read or out of range (\"0\")"},
@@ -468,8 +466,7 @@ TEST_F(ReadTest, PpmRefusals) {
       });
 }
 
-// Works in another folder for one test.
-struct ScopedFolder {
+struct ScopedFolder {  // works in another folder for one test
   explicit ScopedFolder(const fs::path& folder) { fs::current_path(folder); }
   ~ScopedFolder() { fs::current_path(old); }
   fs::path old = fs::current_path();
@@ -599,7 +596,6 @@ TEST_F(ReadTest, CameraTimeLessTheOffsetIsUt) {
       // 5.5 hours ahead of UT: back over midnight and the new year.
       {"Mon Jan  1 00:10:00 2024", 5.5 / 24, "2023-12-31T18:40:00"},
       {"Tue Jun 30 22:00:00 2026", -3.0 / 24, "2026-07-01T01:00:00"},  // west: added
-      {"Fri Oct 16 02:03:04 2026", 0, "2026-10-16T02:03:04"},
       // 0.6 s more round to the next minute, never to ":60".
       {"Thu Dec 31 23:59:59 2026", -0.6 / 86400, "2027-01-01T00:00:00"},
       {"Sat Dec  5 13:33:59 2026", -0.6 / 86400, "2026-12-05T13:34:00"},
