@@ -162,6 +162,9 @@ TEST_F(SeriesTest, CameraFramesAreConvertedTurnedDatedAndSplitIntoPlanes) {
 
 TEST_F(SeriesTest, RunFileCurveAndCurveDataFileOfThreeFrames) {
   const auto paths = writeSeries(3);
+  ASSERT_TRUE(series.openSeries(paths));
+  EXPECT_EQ(Analyse1Click(series), RunResult::Refused);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Keine ROI definiert."});
   openWithRois(paths);
   bool asked = false;
   EXPECT_EQ(Analyse1Click(series, [&] { return asked = true; }), RunResult::Refused);
