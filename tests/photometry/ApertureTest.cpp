@@ -108,8 +108,7 @@ TEST(CenteringTest, CentroidMaximumSearchBoxAndTies) {
     (c.maximum ? centerROI_m : centerROI_s)(img, r, c.vx, c.vy);
     EXPECT_EQ(Position(r.xa, r.ya), c.centre);
   }
-  // A saturated plateau of 3 x 2: the rounded mean of the positions, 26.5 rounding to even;
-  // the ring follows.
+  // A saturated 3 x 2 plateau: the rounded mean of its positions (26.5 to even); the ring follows.
   Timgbuffer img;
   fillImage(img, 60, 60, [](int x, int y) { return x >= 30 && x <= 32 && y >= 26 && y <= 27 ? 65535 : 0; });
   TRoi1 s = ringRoi(28, 28, 7);
@@ -134,8 +133,8 @@ TEST(StarFinderTest, MediansThresholdsAndBackground) {
   Timgbuffer img;
   const int block[3][3] = {{9, 1, 8}, {2, 7, 3}, {6, 4, 5}};
   fillImage(img, 5, 5, [&](int x, int y) { return x > 1 && x < 5 && y > 1 && y < 5 ? block[x - 2][y - 2] : 10; });
-  EXPECT_EQ(getMedian(img, 3, 3), 5);
-  EXPECT_EQ(getMedian(img, 1, 1), 0);  // five of the nine pixels lie outside and count 0
+  // Five of the nine pixels around (1, 1) lie outside and count 0.
+  EXPECT_EQ(std::pair(getMedian(img, 3, 3), getMedian(img, 1, 1)), std::pair(5, 0));
   // t1 = bg + 10 sqrt(bg / gain), t2 and t3 = bg + 3 % and 10 % of the range
   // up to the limit, never below t1; a gain of 0 counts as 2.
   struct Case { std::int32_t bg; double gain; std::int32_t max, t1, t2, t3; };
@@ -164,15 +163,12 @@ TEST(StarFinderTest, FindStars) {
       {"saturated star skipped", {{30, 40}, {70, 25}}, {8000, 2000}, 3, 4000, {}, false, {{70, 25}}},
       {"star of an existing ROI", three, {}, 3, 60000, {}, true, {{30, 40}, {70, 25}, {55, 75}}},
       {"faint star misses S/N 100", {{30, 40}, {70, 25}}, {3000, 150}, 100, 60000, {}, false, {{30, 40}}},
-      // Windows from (25, 25): 60 div 5 - 2 columns, 40 div 5 - 2 rows; the
-      // star in row 25 lies on the first window row's edge.
+      // Windows from (25, 25): 60 div 5 - 2 columns, 40 div 5 - 2 rows; row 25 is the first row's edge.
       {"user rectangle", three, {}, 3, 60000, ImageRect{20, 20, 80, 60}, false, {{30, 40}}, 6},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     test::Rig rig;
-    rig.width = rig.height = 100;
-    rig.draw();
     for (std::size_t i = 0; i < c.stars.size(); ++i)
       test::addStar(rig.img, c.stars[i].first, c.stars[i].second, i < c.peaks.size() ? c.peaks[i] : 3000);
     rig.win.AutocenterCheckBox = c.clickFirst;

