@@ -245,9 +245,9 @@ TEST_F(Exports, TransformButtonAsksAndInsertsOrRefuses) {
       {"V-R coefficient unset", {v, r}, false, coefficients(kCoefficientUnset), R::Refused,
        {"Transformationskoeffizienten (V,R) nicht vorhanden (Setup/transformation)",
         "12.000 0.100 NO 12.500", "11.500 0.150 NO 12.000"}},
-      {"B-V coefficients unset", {v, b}, false, Settings{}, R::Refused,
+      {"B-V coefficients unset", {b, v}, false, Settings{}, R::Refused,
        {"Transformationskoeffizienten (B,V) nicht vorhanden (Setup/transformation)",
-        "12.000 0.100 NO 12.500", "12.800 0.200 NO 13.100"}}};
+        "12.800 0.200 NO 13.100", "12.000 0.100 NO 12.500"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     settings = c.settings;
