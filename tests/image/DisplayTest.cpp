@@ -1,5 +1,4 @@
-// Display mapping (grey palette, levels, the index image of 8-, 16- and
-// 32-bit frames) and the automatic contrast levels.
+// Display mapping (palette, levels, index images of 8-, 16-, 32-bit frames), automatic contrast.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,7 +41,7 @@ int plainIndex(std::int64_t v, std::int64_t lower, std::int64_t upper, double ga
   return static_cast<int>(std::min<double>(bmpmax, std::nearbyint(x)));
 }
 
-TEST(DisplayPalette, GreyRampAndHardwarePalette) {
+TEST(DisplayMap, PaletteLevelsRowsAndRefusals) {
   TPalette256 grey, inverted;
   ASSERT_TRUE(GetGrayPalette(grey, false) && GetGrayPalette(inverted, true));
   for (std::size_t i = 0; i < 256; ++i) {
@@ -55,9 +54,7 @@ TEST(DisplayPalette, GreyRampAndHardwarePalette) {
   EXPECT_EQ(std::tuple(half.palNumEntries, h[5].red, h[5].flags, h[127].blue, BitmapMaxIndex(256),
                        full.palNumEntries, full.palPalEntry[10].flags, BitmapMaxIndex(65536)),
             std::tuple(128, 10, 4, 254, 127, 256, 4, 255));
-}
 
-TEST(DisplayMap, LevelsRowPaddingAndRefusals) {
   // Percentages of bufferMax only in word mode; upper at or below lower becomes lower + 1.
   Timgbuffer img = image<std::uint16_t>(kPixel16, 1, {0}, 4000);
   const std::tuple<bool, std::int32_t, std::int32_t, std::int64_t, std::int64_t> levels[] = {
@@ -77,10 +74,9 @@ TEST(DisplayMap, LevelsRowPaddingAndRefusals) {
   ASSERT_EQ(std::tuple(out.rowBytes, out.indices.size()), std::tuple(36, 72u));
   for (std::size_t i = 0; i < 72; ++i) EXPECT_EQ(out.indices[i], i >= 36 && i < 69 ? 255 : 0) << i;
   EXPECT_EQ(out.at(1, 2), 255);
-  const Timgbuffer one = image<std::uint16_t>(kPixel16, 1, {1}, 1);
-  EXPECT_THROW(LoadfromBufferGamma(one, 0, 1, 0.0, 255), RangeError);
-  EXPECT_THROW(LoadfromBufferGamma(one, 0, 1, 1.0, 0), RangeError);
-  EXPECT_THROW(LoadfromBufferGamma(one, 0, 1, 1.0, 256), RangeError);
+  EXPECT_THROW(LoadfromBufferGamma(img, 0, 1, 0.0, 255), RangeError);
+  EXPECT_THROW(LoadfromBufferGamma(img, 0, 1, 1.0, 0), RangeError);
+  EXPECT_THROW(LoadfromBufferGamma(img, 0, 1, 1.0, 256), RangeError);
 }
 
 // Maps the image and checks every pixel against the plain formula, up to the first mismatch.
@@ -153,10 +149,9 @@ TEST(AutoContrast, FrameLevelsAndHistogramEdgeCases) {
       frame<std::uint8_t>(kPixel8, {{10, 10}, {11, 40}, {12, 100}, {13, 49}, {250, 1}});
   TImgLevels l = SetimgLevels(bytes, false);
   EXPECT_EQ(std::tuple(l.lower, l.upper, bytes.bufferMax), std::tuple(11, 250, 250));
-  // Bin scale 255/65535 = 1/257: 300 -> bin 1, 700 -> 2, 1000 -> 3, 30000 -> 116.
-  // Half peak 1500 between bins 2 (700) and 3 (3000): 2 + 800/2300 = 2.3478,
-  // times 257 = 603.4 -> 603. 99.95 % of 4000 = 3998: bin 3 holds exactly
-  // 3998, bin 116 the first above -> 116 * 257 = 29812.
+  // Bin scale 1/257: 300 -> bin 1, 700 -> 2, 1000 -> 3, 30000 -> 116. Half peak 1500 between
+  // bins 2 (700) and 3 (3000): (2 + 800/2300) * 257 = 603.4 -> 603. 99.95 % of 4000 = 3998:
+  // bin 3 holds exactly 3998, bin 116 the first above -> 116 * 257 = 29812.
   Timgbuffer words = frame<std::uint16_t>(
       kPixel16, {{300, 298}, {700, 700}, {1000, 3000}, {30000, 1}, {65535, 1}});
   l = SetimgLevels(words, false);
