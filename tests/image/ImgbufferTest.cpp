@@ -138,10 +138,10 @@ TEST(ImgbufferConvert, ScaleOffsetsFlipsTurnsAndBinning) {
 
   // Offsets clip at the type limits.
   Timgbuffer img = line<std::int16_t>(kPixel16, {-32768, 0, 32767, -1, -32758}, false);
-  img.IntToWord(32768);
-  EXPECT_EQ(stored<std::uint16_t>(img), (Words{0, 32768, 65535, 32767, 10}));
-  img.WordtoInt(32768);  // and back
-  EXPECT_EQ(stored<std::int16_t>(img), (Shorts{-32768, 0, 32767, -1, -32758}));
+  img.IntToWord(32778);  // 32767 + 32778 is above the top
+  EXPECT_EQ(stored<std::uint16_t>(img), (Words{10, 32778, 65535, 32777, 20}));
+  img.WordtoInt(32778);  // and back
+  EXPECT_EQ(stored<std::int16_t>(img), (Shorts{-32768, 0, 32757, -1, -32758}));
   Timgbuffer clipped = line<std::int16_t>(kPixel16, {-5, 100});
   clipped.IntToWord(-50);
   EXPECT_EQ(stored<std::uint16_t>(clipped), (Words{0, 50}));
@@ -166,7 +166,7 @@ TEST(ImgbufferConvert, ScaleOffsetsFlipsTurnsAndBinning) {
   mirrored.fliphorizontal();
   EXPECT_TRUE(mirrored.Mirrored);
   expectPixels(mirrored, [](int x, int y) { return 10 * y + 6 - x; });
-  // A quarter turn takes old (x, y) to (h - y + 1, x); four restore the image.
+  // A quarter turn takes old (x, y) to (h - y + 1, x); 1 + 2 + 1 quarters restore the image.
   Timgbuffer turned = numbered(3, 2, kPixel16);
   turned.Flipped = true;
   turned.rotate90(1);
@@ -175,7 +175,7 @@ TEST(ImgbufferConvert, ScaleOffsetsFlipsTurnsAndBinning) {
   expectPixels(turned, [](int x, int y) { return 100 * (3 - x) + y; });
   EXPECT_EQ(std::tuple(headerInt(turned, "NAXIS1"), headerInt(turned, "NAXIS2")), std::tuple(2, 3));
   Timgbuffer four = numbered(5, 3, kPixel32);
-  for (int i = 0; i < 4; ++i) four.rotate90(1);
+  for (int n : {1, 2, 1}) four.rotate90(static_cast<std::uint8_t>(n));
   EXPECT_EQ(four.rotated, 0);
   expectPixels(four, [](int x, int y) { return 100 * y + x; });
 
