@@ -185,7 +185,6 @@ TEST(RealFramesTest, MetadataAsTheHeadersStateIt) {
   EXPECT_EQ(img.readError.substr(0, 13), "no image data");
 }
 
-// fitsverify's one-line verdict for a file.
 std::string fitsverify(const std::string& path) {
   const std::string command = "fitsverify -q '" + path + "' 2>&1";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);

@@ -186,6 +186,7 @@ std::vector<int> snapshot(const Timgbuffer& img) {
   return values;
 }
 
+const char* const kChannel = "colour channel must be 1, 2 or 3";
 struct Refusal {
   std::string bytes;
   std::string reason;  // the start of the reason, or all of it
@@ -422,6 +423,7 @@ TEST_F(ReadTest, BmpRefusals) {
        "truncated data (90 bytes, 4294967313 needed)"},
       {bmpHeaders(3, 3, 40, 1, 24, 0, 20) + whole.substr(54),
        "corrupt BMP header (pixel data inside the headers)"},
+      {whole, kChannel, 0}, {whole, kChannel, 4},
   };
   for (const int bits : {1, 4, 8, 16, 32}) {
     cases.push_back({headers(3, 3, 40, 1, bits),
@@ -461,8 +463,7 @@ TEST_F(ReadTest, PpmRefusals) {
            "truncated data (118 bytes, 300000019 needed)"},
           {wide.substr(0, wide.size() - 1), "truncated data (66 bytes, 67 needed)"},
           {narrow.substr(0, narrow.size() - 1), "truncated data (37 bytes, 38 needed)"},
-          {wide, "colour channel must be 1, 2 or 3", 0},
-          {wide, "colour channel must be 1, 2 or 3", 4},
+          {wide, kChannel, 0}, {wide, kChannel, 4},
       });
 }
 
