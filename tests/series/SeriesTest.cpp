@@ -287,6 +287,7 @@ TEST_F(SeriesTest, ColourIndexTable) {
   EXPECT_EQ(series.Activeframe(), 1);
   EXPECT_EQ(series.curve.NumCurvePoints, 7);
   EXPECT_NEAR(series.curve.mag(6, 1), 16.678, 1e-4);
+  EXPECT_EQ(series.curve.YMags[6].size(), 2u);  // one magnitude per ROI
   EXPECT_FALSE(series.runActive);
 }
 
