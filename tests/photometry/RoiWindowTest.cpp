@@ -186,6 +186,7 @@ TEST_F(RoiWindowTest, StarTypeFromTheMagnitudeText) {
   EXPECT_FALSE(type(faint, "14.0", kStarComp));
   EXPECT_EQ(std::tuple(lastMessage(), win.roi(faint).starType(), flags.Blinkmode),
             std::tuple(std::string("Stern nicht messbar!"), kStarCheck, false));
+  EXPECT_TRUE(type(faint, "", kStarVar));  // a Var star needs no signal
   stars[{60, 30}] = 101;
   draw();
   EXPECT_TRUE(type(faint, "14.0", kStarComp));
@@ -220,10 +221,10 @@ TEST_F(RoiWindowTest, SizeRuleAndConfiguredSizes) {
   // The largest inner ring cannot push the outer ring past its own maximum.
   win.setInnerSize(150);
   EXPECT_EQ(sizes(), std::vector({9, 150, 150}));
-  // The configured sizes apply at the first showing.
-  std::tie(settings.DefaultROIsize, settings.DefaultBGinnerSize, settings.DefaultBGoutersize) = std::tuple(7, 9, 15);
+  // The configured sizes apply at the first showing, a star size of 3 raised to the smallest, 5.
+  std::tie(settings.DefaultROIsize, settings.DefaultBGinnerSize, settings.DefaultBGoutersize) = std::tuple(3, 9, 15);
   win.FormShow();
-  EXPECT_EQ(std::pair(sizes(), win.ElcountEdit), std::pair(std::vector({7, 9, 15}), std::string("1.00")));
+  EXPECT_EQ(std::pair(sizes(), win.ElcountEdit), std::pair(std::vector({5, 9, 15}), std::string("1.00")));
 }
 
 TEST_F(RoiWindowTest, StarInformationDialog) {
@@ -382,8 +383,7 @@ TEST_F(RoiFileTest, HugeFilesAreRefusedUnreadAndTheLimitLoadsBounded) {
 }
 
 TEST_F(RoiFileTest, ResultsTableLinesAndSaveFailures) {
-  imgwin.title = "m31.fit";
-  win.FilterType = 3;  // "V"
+  std::tie(imgwin.title, win.FilterType) = std::tuple("m31.fit", 3);  // filter "V"
   // Net 5230 twice (a comparison star as bright as ROI 1: ROI 1 gets its
   // magnitude), then net 5 with S/N 2: no magnitude below S/N 3.
   const struct { std::int64_t a; std::int32_t max, sn; bool ref; float rmag; } rois[] = {
