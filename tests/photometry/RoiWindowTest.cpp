@@ -7,7 +7,6 @@
 #include <fstream>
 
 #include "PhotometryRig.h"
-#include "base/Errors.h"
 #include "photometry/RoiFile.h"
 #include "photometry/StarInfo.h"
 #include "support/FaultInjection.h"
