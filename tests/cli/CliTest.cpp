@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -13,6 +12,7 @@
 #include "support/CliRunner.h"
 #include "support/FitsBuilder.h"
 #include "support/Lines.h"
+#include "support/RoiRecord.h"
 
 namespace vargaze::test {
 namespace {
@@ -48,16 +48,6 @@ std::string frameBytes(const std::vector<std::array<int, 3>>& stars, bool spread
     }
   }
   return FitsBuilder(16, 100, 80).card("EXPTIME", "10.0").card("DATE-OBS", "'2023-10-05T21:13:45'").pixels(pixels).bytes();
-}
-
-// One 28-byte little-endian record of a ROI file, ring mode at (x, y), size 5.
-std::string roiRecord(int x, int y, bool ref, float rmag) {
-  std::string rec(28, '\0');
-  const std::int32_t ints[5] = {x, y, x, y, 5};
-  std::memcpy(rec.data(), ints, sizeof ints);
-  rec[20] = ref ? 1 : 0;
-  std::memcpy(rec.data() + 24, &rmag, 4);
-  return rec;
 }
 
 class CliTest : public ::testing::Test {
@@ -161,7 +151,7 @@ TEST_F(CliTest, InfoAndConvertShowWhatTheFrameHolds) {
 // stars the test placed.
 TEST_F(CliTest, TableCellsAreThePixelSumsAndFindstarsFindsTheStars) {
   writeBytes(at("@frame.fit"), frameBytes({{30, 30, 10000}, {70, 40, 1000}, {35, 30, 1760}}));
-  writeBytes(at("@field.roi"), roiRecord(30, 30, true, 10.0f) + roiRecord(70, 40, false, 0.0f));
+  writeBytes(at("@field.roi"), roiRecord(30, 30, 30, 30, 5, true, 10.0f) + roiRecord(70, 40, 70, 40, 5, false, 0.0f));
   const std::string ring = "[Mag]\r\nDefaultROIsize=7\r\nDefaultBGinnerSize=9\r\nDefaultBGouterSize=15\r\nInstmagCorr=0\r\n";
   const std::string stars = "[ROIfile]\r\n2\r\nComp A\r\nV1234 Cyg\r\n[BVRI]\r\n10,6;10,0;9,7;99\r\n99;99;99;99\r\n[End]\r\n";
   const struct {
@@ -189,7 +179,7 @@ TEST_F(CliTest, TableCellsAreThePixelSumsAndFindstarsFindsTheStars) {
     for (const auto& [row, column, text] : c.cells) EXPECT_EQ(rows[row].at(column), text) << row << "," << column;
   }
   // A damaged ROI file: its whole record is measured, and the exit code says so.
-  writeBytes(at("@field.roi"), roiRecord(30, 30, true, 10.0f) + std::string(13, '\x7f'));
+  writeBytes(at("@field.roi"), roiRecord(30, 30, 30, 30, 5, true, 10.0f) + std::string(13, '\x7f'));
   const CliResult damaged = run("table @frame.fit --roi @field.roi");
   EXPECT_TRUE(damaged.exitCode == 1 && cellsOf(damaged.out, ';').size() == 4u) << damaged.out;  // 1 ROI
   // findstars on Gaussian stars, bright enough for the medium sensitivity, none
@@ -200,7 +190,7 @@ TEST_F(CliTest, TableCellsAreThePixelSumsAndFindstarsFindsTheStars) {
   const std::string bytes = readBytes(at("@found.roi"));
   ASSERT_EQ(bytes.size(), 3u * 28);
   for (const auto& [x, y] : {std::pair{25, 20}, {60, 30}, {42, 60}}) {  // x, y, x, y: ring mode on the star
-    const std::size_t found = bytes.find(roiRecord(x, y, false, 0.0f).substr(0, 16));
+    const std::size_t found = bytes.find(roiRecord(x, y, x, y, 5, false, 0.0f).substr(0, 16));
     EXPECT_TRUE(found != std::string::npos && found % 28 == 0) << x << "," << y;
   }
   writeBytes(at("@moved.fit"), frameBytes({{29, 17, 60000}, {64, 27, 45000}, {46, 57, 50000}}, true));

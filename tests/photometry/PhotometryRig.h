@@ -15,6 +15,7 @@
 #include "image/Imgbuffer.h"
 #include "photometry/RoiWindow.h"
 #include "support/RecordingUi.h"
+#include "support/RoiRecord.h"
 
 namespace vargaze::test {
 
@@ -50,17 +51,6 @@ inline TRoi1 ringRoi(int x, int y, int d) {
   TRoi1 r;
   std::tie(r.xa, r.x0a, r.xb, r.x0b, r.ya, r.y0a, r.yb, r.y0b, r.d) = std::tuple(x, x, x, x, y, y, y, y, d);
   return r;
-}
-
-// One 28-byte ROI-file record: five little-endian int32, the comparison
-// flag, three zero bytes, the reference magnitude as a little-endian float.
-inline std::string roiRecord(std::int32_t x0a, std::int32_t y0a, std::int32_t x0b, std::int32_t y0b, std::int32_t d,
-                             bool ref = false, float rmag = 0) {
-  std::string out;
-  for (const std::uint32_t v : {std::uint32_t(x0a), std::uint32_t(y0a), std::uint32_t(x0b), std::uint32_t(y0b),
-                                std::uint32_t(d), std::uint32_t(ref), std::bit_cast<std::uint32_t>(rmag)})
-    for (int b = 0; b < 4; ++b) out += char((v >> (8 * b)) & 0xFF);
-  return out;
 }
 
 // A ROI window on a flat sky of 100 counts (gain 1, no read noise, dark current or exposure
