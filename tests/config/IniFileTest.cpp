@@ -61,7 +61,7 @@ TEST(IniFileTest, OperationsTable) {
   // `after` when the file must stay as it was); `result` is what `op` gives.
   const struct { const char* what; std::string before; Op op; std::string result, after = ""; }
       cases[] = {
-      {"names ignore case", kHand, read("mag", "DEFAULTroisize"), "9"},
+      {"names ignore case", kHand, read("mag", "DEFAULTroiSIZE"), "9"},
       {"first of duplicate keys", kDuplicates, read("A", "k"), "1"},
       {"repeated sections count as one", kDuplicates, read("A", "z"), "4"},
       {"keys only in their own section", kDuplicates, read("B", "z"), "-"},
