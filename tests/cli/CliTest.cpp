@@ -13,6 +13,7 @@
 #include "support/FitsBuilder.h"
 #include "support/Lines.h"
 #include "support/RoiRecord.h"
+#include "support/SyntheticFrame.h"
 
 namespace vargaze::test {
 namespace {
@@ -37,17 +38,13 @@ double number(std::string text) {
   return std::stod(text);
 }
 
-// A 100 x 80 16-bit frame of 100 counts of sky with stars (x, y, net counts):
-// single pixels, or Gaussian profiles (sigma 1.5) when `spread`.
+// The shared 100 x 80 frame with stars (x, y, net counts): single pixels, or
+// Gaussian profiles (sigma 1.5) of that total when `spread`.
 std::string frameBytes(const std::vector<std::array<int, 3>>& stars, bool spread = false) {
-  std::vector<double> pixels(100 * 80, 100.0);
-  for (const auto& [sx, sy, net] : stars) {
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
-      const double r2 = std::pow(int(i % 100) + 1 - sx, 2) + std::pow(int(i / 100) + 1 - sy, 2);
-      pixels[i] += spread ? std::round(net / (2 * M_PI * 2.25) * std::exp(-r2 / 4.5)) : (r2 == 0) * net;
-    }
-  }
-  return FitsBuilder(16, 100, 80).card("EXPTIME", "10.0").card("DATE-OBS", "'2023-10-05T21:13:45'").pixels(pixels).bytes();
+  FrameContent frame{{}, "", "2023-10-05T21:13:45", 10.0};  // no FILTER card
+  for (const auto& [x, y, net] : stars)
+    frame.stars.push_back({x, y, spread ? net / (2 * M_PI * 2.25) : net, spread ? 1.5 : 0.0});
+  return test::frameBytes(frame);
 }
 
 class CliTest : public ::testing::Test {
