@@ -54,8 +54,7 @@ class Exports : public ::testing::Test, public test::SeriesBench {
   }
   // A ROI on the star at the 1-based pixel (x, y); magnitude 0: a variable.
   void addRoi(int x, int y, const char* name, float mag, bool comparison) {
-    const std::int32_t n = win.Newroi(x - 1, y - 1);
-    win.BGROI1(n, x - 1, y - 1);
+    const std::int32_t n = SeriesBench::addRoi(x, y);
     std::tie(win.roi(n).Name, win.roi(n).ref, win.roi(n).rmag) = std::tuple{name, comparison, mag};
     if (mag != 0.0f) win.bvri(n) = {mag + 0.6f, mag, 99.0f, 99.0f};
   }

@@ -51,6 +51,13 @@ struct SeriesBench {
   ImageWindowState imgwin;
   RoiWindow win{settings, ui, flags, imgwin};
   Series series{settings, ui, win};
+
+  // A ROI in ring mode on the star at the 1-based pixel (x, y).
+  std::int32_t addRoi(int x, int y) {
+    const std::int32_t n = win.Newroi(x - 1, y - 1);
+    win.BGROI1(n, x - 1, y - 1);
+    return n;
+  }
 };
 
 class SeriesRig : public ::testing::Test, public SeriesBench {
@@ -64,13 +71,6 @@ class SeriesRig : public ::testing::Test, public SeriesBench {
       writeFrame(paths.back(), content);
     }
     return paths;
-  }
-
-  // A ROI in ring mode on the star at the 1-based pixel (x, y).
-  std::int32_t addRoi(int x, int y) {
-    const std::int32_t n = win.Newroi(x - 1, y - 1);
-    win.BGROI1(n, x - 1, y - 1);
-    return n;
   }
 
   // Opens the frames and puts ROIs on both stars of twoStars(); ROI 1 is a
