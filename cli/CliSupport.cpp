@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "base/Numbers.h"
-#include "config/ConfigOptions.h"
-#include "config/ProgramFolder.h"
 
 namespace vargaze::cli {
 
@@ -37,29 +35,6 @@ std::int32_t intOption(const ParsedArgs& args, const std::string& name, std::int
     throw UsageError(name + " takes a whole number, not '" + args.get(name) + "'");
   }
   return value;
-}
-
-void loadSettings(const std::string& iniPath, Settings& settings) {
-  const std::string path = iniPath.empty() ? iniFilePath(findProgdir()) : iniPath;
-  TConfigOptions options(settings, path);
-  options.ReadOptions();
-}
-
-std::unique_ptr<Timgbuffer> loadFrame(const std::string& path, std::string& error) {
-  auto img = std::make_unique<Timgbuffer>();
-  if (!img->Readfitsfile(path)) {
-    error = path + ": " + img->readError;
-    return nullptr;
-  }
-  if (img->colorimages >= 2 && img->xsize == 0) {
-    std::unique_ptr<Timgbuffer> plane;
-    if (!img->Readcolorfits(2, plane)) {
-      error = path + ": " + img->readError;
-      return nullptr;
-    }
-    return plane;
-  }
-  return img;
 }
 
 }  // namespace vargaze::cli

@@ -1,17 +1,13 @@
-// What several vargaze-cli commands share: engine messages on stderr, the
-// configuration, option parsing and loading a frame.
+// What several vargaze-cli commands share: engine messages on stderr and
+// option parsing.
 #pragma once
 
 #include <iostream>
 #include <map>
-#include <memory>
-#include <optional>
 #include <string>
 
 #include "base/UiPort.h"
 #include "cli/Commands.h"
-#include "config/Settings.h"
-#include "image/Imgbuffer.h"
 
 namespace vargaze::cli {
 
@@ -52,13 +48,5 @@ struct UsageError : std::runtime_error {
 
 // An integer option; throws UsageError when it is not a number.
 std::int32_t intOption(const ParsedArgs& args, const std::string& name, std::int32_t fallback);
-
-// Reads the settings from `iniPath`, or from the program's configuration file
-// when it is empty.
-void loadSettings(const std::string& iniPath, Settings& settings);
-
-// Reads a FITS frame (the green plane of a colour cube); on failure returns
-// nullptr with the reason in `error`.
-std::unique_ptr<Timgbuffer> loadFrame(const std::string& path, std::string& error);
 
 }  // namespace vargaze::cli

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "base/Numbers.h"
-#include "cli/ProjectSession.h"
+#include "cli/Session.h"
 #include "export/AavsoExport.h"
 #include "export/FullExport.h"
 #include "export/FullExportFormat.h"
@@ -34,10 +34,10 @@ int exportAavso(const Args& rawArgs) {
       rawArgs, {"-o", "--var", "--check", "--delimiter", "--jdcorr", "--obstype", "--config"},
       {"--standardized", "--transform", "--strict"});
   if (args.positional.size() != 1 || !args.has("-o")) throw UsageError(kAavsoUsage);
-  ProjectSession session(args.get("--config"));
-  if (!session.open(args.positional[0])) return 1;
+  Session session(args.get("--config"));
+  if (!session.openProject(args.positional[0])) return 1;
 
-  ExportForm2 form(session.series);
+  ExportForm2& form = session.app.exportWindow();
   if (!form.BAVAAVSODatenexport1Click()) return 1;
   form.ROIEdit1 = intOption(args, "--var", form.ROIEdit1);
   form.ROIEdit2 = intOption(args, "--check", form.ROIEdit2);
@@ -94,8 +94,8 @@ int exportFull(const Args& rawArgs) {
         "usage: vargaze-cli export full PROJECT.vgp -o FILE [--roi N] [--delimiter , ; or |] "
         "[--decimal . or ,]");
   }
-  ProjectSession session(args.get("--config"));
-  if (!session.open(args.positional[0])) return 1;
+  Session session(args.get("--config"));
+  if (!session.openProject(args.positional[0])) return 1;
   FullExportFields fields;
   fields.FilenameEdit = args.get("-o");
   fields.ROInumEdit = intOption(args, "--roi", 0);
@@ -112,8 +112,8 @@ int exportShort(const Args& rawArgs) {
         "usage: vargaze-cli export short PROJECT.vgp -o FILE [--roi1 N] [--roi2 M] [--airmass] "
         "[--decimal . or ,] [--delimiter , ; or |]");
   }
-  ProjectSession session(args.get("--config"));
-  if (!session.open(args.positional[0])) return 1;
+  Session session(args.get("--config"));
+  if (!session.openProject(args.positional[0])) return 1;
   ShortExportFields fields;
   fields.FilenameEdit = args.get("-o");
   fields.ROIEdit1 = intOption(args, "--roi1", 1);

@@ -1,6 +1,6 @@
 // vargaze-cli findstars: automatic star marking, saved as a ROI file.
 #include "cli/CliSupport.h"
-#include "cli/FrameSession.h"
+#include "cli/Session.h"
 #include "photometry/RoiFile.h"
 #include "photometry/RoiWindow.h"
 #include "photometry/StarFinder.h"
@@ -19,8 +19,8 @@ int findstarsCommand(const Args& rawArgs) {
   const ParsedArgs args =
       parseArgs(rawArgs, {"--sensitivity", "--max", "--minsn", "--config", "-o"}, {});
   if (args.positional.size() != 1 || !args.has("-o")) throw UsageError(kUsage);
-  FrameSession session(args.get("--config"));
-  if (!session.open(args.positional[0])) return 1;
+  Session session(args.get("--config"));
+  if (!session.openImage(args.positional[0])) return 1;
   RoiWindow& window = session.window;
 
   StarfindDialog dialog;

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "base/TextFile.h"
-#include "cli/ProjectSession.h"
+#include "cli/Session.h"
 #include "series/ColorIndex.h"
 #include "series/LightCurveRun.h"
 #include "series/ProjectFile.h"
@@ -16,8 +16,8 @@ int measureCommand(const Args& rawArgs) {
   if (args.positional.size() != 1) {
     throw UsageError("usage: vargaze-cli measure PROJECT.vgp [--save] [--config INI]");
   }
-  ProjectSession session(args.get("--config"));
-  if (!session.open(args.positional[0])) return 1;
+  Session session(args.get("--config"));
+  if (!session.openProject(args.positional[0])) return 1;
   if (Analyse1Click(session.series) != RunResult::Completed) {
     return reportError(args.positional[0] + ": the light curve was not completed");
   }
@@ -35,8 +35,8 @@ int colorindexCommand(const Args& rawArgs) {
   if (args.positional.size() != 1) {
     throw UsageError("usage: vargaze-cli colorindex PROJECT.vgp [--config INI]");
   }
-  ProjectSession session(args.get("--config"));
-  if (!session.open(args.positional[0])) return 1;
+  Session session(args.get("--config"));
+  if (!session.openProject(args.positional[0])) return 1;
   if (!BVRIanalyseClick(session.series)) {
     return reportError(args.positional[0] + ": no colour-index table was written");
   }

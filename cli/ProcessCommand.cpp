@@ -3,8 +3,7 @@
 
 #include "base/Numbers.h"
 
-#include "cli/FrameSession.h"
-#include "cli/ProjectSession.h"
+#include "cli/Session.h"
 #include "photometry/RoiFile.h"
 #include "processing/Background.h"
 #include "processing/CrossCorrelation.h"
@@ -25,8 +24,8 @@ int processBackground(const Args& rawArgs) {
   if (args.positional.size() != 1 || !args.has("-o")) {
     throw UsageError("usage: vargaze-cli process background PROJECT.vgp -o NAME.fit");
   }
-  ProjectSession session(args.get("--config"));
-  if (!session.open(args.positional[0])) return 1;
+  Session session(args.get("--config"));
+  if (!session.openProject(args.positional[0])) return 1;
   return Backgroundsubtraction1Click(session.series, args.get("-o")) ? 0 : 1;
 }
 
@@ -38,17 +37,17 @@ int processLines(const Args& rawArgs) {
   const std::string image = args.positional[0];
   const std::string out = args.get("-o");
   if (outputThatIsAFrame({out}, {image})) return reportError(out + ": the output would replace the image");
-  FrameSession session(args.get("--config"));
-  if (!session.open(image)) return 1;
+  Session session(args.get("--config"));
+  if (!session.openImage(image)) return 1;
   if (!LoadROI(session.window, args.get("--roi"), false) && session.window.count() == 0) {
     return reportError(args.get("--roi") + ": no ROI could be loaded");
   }
   // The ROIs are sky samples where the user placed them.
   session.window.AutocenterCheckBox = false;
   session.window.UpdateROItable(0);
-  if (!EliminateLines(*session.img, session.window.ROIlist, session.ui)) return 1;
+  if (!EliminateLines(session.image(), session.window.ROIlist, session.ui)) return 1;
   std::string error;
-  if (!session.img->Writefitsfile(out, error)) return reportError(out + ": " + error);
+  if (!session.image().Writefitsfile(out, error)) return reportError(out + ": " + error);
   return 0;
 }
 
@@ -69,9 +68,9 @@ int processFlat(const Args& rawArgs) {
   if (args.positional.size() != 1 || !args.has("--flat") || !args.has("-o")) {
     throw UsageError("usage: vargaze-cli process flat IMAGE --flat MASTER -o OUT.fit");
   }
-  ProjectSession session(args.get("--config"));
-  if (!session.series.openSeries({args.positional[0]})) return 1;
-  if (FlatCommand(session.series).Flatkorrektur1Click(args.get("--flat")) != FlatResult::Applied) {
+  Session session(args.get("--config"));
+  if (!session.app.openSeries({args.positional[0]})) return 1;
+  if (session.app.flat.Flatkorrektur1Click(args.get("--flat")) != FlatResult::Applied) {
     return reportError(args.positional[0] + ": the flat correction was not applied");
   }
   return Saveimage1Click(session.series, args.get("-o")) ? 0 : 1;
@@ -89,7 +88,7 @@ int processRaw2fits(const Args& rawArgs) {
   if (name == "B") channel = 3;
   if (name == "RGB") channel = kRawChannelAll;
   if (channel == 0) throw UsageError("--channel takes R, G, B or RGB");
-  ProjectSession session(args.get("--config"));
+  Session session(args.get("--config"));
   const RawToFitsResult result =
       RawtoFitskonvertieren1Click(session.series, args.positional, [channel] { return channel; });
   for (const std::string& file : result.written) std::cout << file << '\n';
@@ -101,8 +100,8 @@ int processJpeg(const Args& rawArgs) {
   if (args.positional.size() != 1 || !args.has("-o")) {
     throw UsageError("usage: vargaze-cli process jpeg PROJECT.vgp -o BASE.jpg");
   }
-  ProjectSession session(args.get("--config"));
-  if (!session.open(args.positional[0])) return 1;
+  Session session(args.get("--config"));
+  if (!session.openProject(args.positional[0])) return 1;
   const JpegExportResult result = JPGexport(session.series, args.get("-o"));
   std::cerr << result.written << " JPEG file(s) written\n";
   return result.saveFailed || result.skipped > 0 || result.written == 0 ? 1 : 0;
@@ -125,8 +124,8 @@ int processDcf(const Args& rawArgs) {
     throw UsageError(
         "usage: vargaze-cli process dcf PROJECT.vgp -o RESULT.txt [--marker X,Y --sky X,Y]");
   }
-  ProjectSession session(args.get("--config"));
-  if (!session.open(args.positional[0])) return 1;
+  Session session(args.get("--config"));
+  if (!session.openProject(args.positional[0])) return 1;
   // A ROI file keeps no position for a fixed marker, so it can be given here.
   if (args.has("--marker")) {
     std::int32_t lampX = 0, lampY = 0, skyX = 0, skyY = 0;

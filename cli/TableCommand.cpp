@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "cli/CliSupport.h"
-#include "cli/FrameSession.h"
+#include "cli/Session.h"
 #include "photometry/RoiFile.h"
 #include "photometry/RoiWindow.h"
 
@@ -30,10 +30,10 @@ int tableCommand(const Args& rawArgs) {
                                               "--config"},
                                     {"--no-center"});
   if (args.positional.size() != 1 || !args.has("--roi")) throw UsageError(kUsage);
-  FrameSession session(args.get("--config"));
-  if (!session.open(args.positional[0])) return 1;
+  Session session(args.get("--config"));
+  if (!session.openImage(args.positional[0])) return 1;
   RoiWindow& window = session.window;
-  const Timgbuffer& img = *session.img;
+  const Timgbuffer& img = session.image();
   // A damaged ROI file loads its whole records; the table shows them, and the
   // exit code still says that the file was not read completely.
   const bool roisComplete = LoadROI(window, args.get("--roi"), false);

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <thread>
 
-#include "cli/ProjectSession.h"
+#include "cli/Session.h"
 #include "series/LiveMode.h"
 
 namespace vargaze::cli {
@@ -35,14 +35,14 @@ int watchCommand(const Args& rawArgs) {
   }
   const std::int32_t cycles = intOption(args, "--cycles", 0);
   WatchUi ui;
-  ProjectSession session(args.get("--config"), &ui);
+  Session session(args.get("--config"), &ui);
   if (args.has("--interval")) {
     const std::int32_t seconds = intOption(args, "--interval", 10);
     if (seconds < 1 || seconds > 9999) throw UsageError("--interval takes 1..9999 seconds");
     session.settings.AutocurveRefreshSec = seconds;
   }
-  if (!session.open(args.positional[0])) return 1;
-  LiveMode live(session.series);
+  if (!session.openProject(args.positional[0])) return 1;
+  LiveMode& live = session.app.live;
   ui.live = &live;
   interrupted = 0;
   std::signal(SIGINT, onInterrupt);

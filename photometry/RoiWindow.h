@@ -23,6 +23,8 @@ namespace vargaze {
 // Flags of the main window that the ROI window reads and writes.
 struct MainWindowFlags {
   std::int32_t Activeframe = 1;  // 1-based frame of the series on display
+  bool NewROI = false;           // the next left click places a ROI
+  bool EditROI = false;          // left drags move ROIs
   bool Blinkmode = false;        // stepping through the series; messages stop it
   bool DCFROI = false;           // DCF marking mode: the next ROI becomes a fixed marker
   std::int32_t BGROI = -1;       // ROI whose background the next click places; -1 none
@@ -37,6 +39,9 @@ struct ImageWindowState {
   double TrackstarY = -1.0;
   std::string title;  // name of the image shown
 };
+
+// The number of markers the program is meant for; placing more only warns.
+inline constexpr std::int32_t MaxROIs = 1000;
 
 // Filter list of the ROI window, item index = FilterType.
 inline constexpr int kFilterCount = 9;
@@ -92,6 +97,9 @@ class RoiWindow {
   float getmag(TRoi1& roi, std::int32_t& refstarerror);
   // Measures the ROIs (0: all, else only that one) and rewrites the table.
   void UpdateROItable(std::int32_t roinum);
+  // Set when the ROIs or their controls change; the main window's refresh
+  // timer measures the table again and clears it.
+  bool ROIchanged = false;
   // Called when ROIs are deleted or cleared: a curve measured with them is void.
   std::function<void()> roisRemoved;
 

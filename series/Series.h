@@ -83,6 +83,8 @@ class Series {
   // Loads one frame into a fresh buffer: format by extension, then binning,
   // flip, half turn and flat correction. False when the file cannot be read.
   bool LoadImage(std::unique_ptr<Timgbuffer>& target, const std::string& filename);
+  // Why the last LoadImage failed (the reader's reason); empty after success.
+  std::string loadError;
   // Loads (when needed) and shows a frame: levels, track-star shift, filter,
   // ROI table, JD panel. "Fehler beim Laden der Datei ..." on failure.
   bool Display(const std::string& filename);
@@ -105,6 +107,24 @@ class Series {
   void FlipcheckClick(bool checked);
   void Rot180CheckClick(bool checked);
   void AutocontrastCheckClick(bool checked);
+  void PlanetCheckBoxClick(bool checked);
+  void InvertCheckBoxClick(bool checked);
+  void GammaComboBoxChange(std::int32_t index);
+  void ZoomfactorComboboxChange(std::int32_t index);
+  void LowerScrollBarChange(std::int32_t position);
+  // Moving the upper bar takes the levels into the user's hands: Auto goes off.
+  void UpperscrollbarChange(std::int32_t position);
+  void BlinkBoxClick(bool checked);
+  // "Bild laden": one image shown without touching the series list.
+  // "Datei kann nicht geladen werden" when it cannot be read.
+  bool Load1Click(const std::string& filename);
+
+  // Gamma of the gamma box: 1.0 .. 4.0 in steps of 0.5.
+  double gamma() const { return 1.0 + 0.5 * controls.GammaIndex; }
+  // Draws the frame on display anew (the image window's ShowImage); set by
+  // the application, empty without a window.
+  std::function<void()> ShowImage;
+  bool BlinkTimerEnabled = false;  // the 500 ms blink step
 
   // Called by a project loader: how ".vgp" files given to openSeries open.
   std::function<bool(const std::string&)> openProject;
@@ -117,6 +137,9 @@ class Series {
   bool readRawFrame(Timgbuffer& target, const std::string& filename);
   void applyPreprocessing(Timgbuffer& frame);
   void showFrameInfo(const std::string& filename);
+  void showImage() {
+    if (ShowImage) ShowImage();
+  }
 
   Settings& settings_;
   UiPort& ui_;

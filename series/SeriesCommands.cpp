@@ -109,16 +109,13 @@ bool Series::BlinkScrollBarChange(std::int32_t position) {
   controls.BlinkScrollBarPosition = position;
   Activeframe() = position;
   const bool shown = Display(filelist1[static_cast<std::size_t>(position - 1)]);
-  if (!shown) {
-    controls.BlinkBox = false;
-    flags().Blinkmode = false;
-  }
+  if (!shown) BlinkBoxClick(false);
   return shown;
 }
 
 void Series::BlinkTimerTimer() {
   if (!flags().Blinkmode) {
-    controls.BlinkBox = false;
+    BlinkBoxClick(false);
     return;
   }
   if (FramesLoaded <= 0) return;

@@ -57,18 +57,23 @@ void Series::applyPreprocessing(Timgbuffer& frame) {
 
 bool Series::LoadImage(std::unique_ptr<Timgbuffer>& target, const std::string& filename) {
   auto frame = std::make_unique<Timgbuffer>();
+  loadError.clear();
   try {
-    if (!readFrame(*frame, filename)) return false;
+    if (!readFrame(*frame, filename)) {
+      loadError = frame->readError;
+      return false;
+    }
     applyPreprocessing(*frame);
     if (controls.FlatCheck) {
       // A frame that should be flat-corrected is never measured uncorrected.
       if (!flatimg || !frame->Flatcorrection(*flatimg)) {
-        frame->readError = "flat correction not possible";
+        loadError = "flat correction not possible";
         return false;
       }
     }
-  } catch (const std::exception&) {
-    return false;  // a value that does not fit its pixel type
+  } catch (const std::exception& e) {
+    loadError = e.what();  // a value that does not fit its pixel type
+    return false;
   }
   if (frame->PixScale > 0.0) {
     settings_.ArcsecPerPixel = frame->PixScale;
@@ -152,6 +157,7 @@ bool Series::Display(const std::string& filename) {
   }
   roiWindow_.UpdateROItable(0);
   showFrameInfo(filename);
+  showImage();
   DisplayActive = false;
   return true;
 }

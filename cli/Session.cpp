@@ -1,4 +1,4 @@
-#include "cli/ProjectSession.h"
+#include "cli/Session.h"
 
 #include <cmath>
 #include <iostream>
@@ -21,23 +21,41 @@ const char* typeName(const TRoi1& roi) {
 
 }  // namespace
 
-ProjectSession::ProjectSession(const std::string& iniPath, UiPort* customUi)
-    : ui(customUi != nullptr ? *customUi : defaultUi),
-      window(settings, ui, flags, imgwin),
-      series(settings, ui, window) {
-  loadSettings(iniPath, settings);
+namespace {
+
+ApplicationOptions commandLineOptions(const std::string& iniPath) {
+  ApplicationOptions options;
+  options.iniPath = iniPath;
+  options.writesConfiguration = false;
+  options.displaysFrames = false;
+  return options;
 }
 
-bool ProjectSession::open(const std::string& projectFile) {
-  ProjectLoadOptions options;
-  options.askForCurve = false;
-  const ProjectLoadResult result = LoadProjectfile(series, projectFile, options);
-  if (result == ProjectLoadResult::Loaded) return true;
+}  // namespace
+
+Session::Session(const std::string& iniPath, UiPort* customUi)
+    : app(customUi != nullptr ? *customUi : defaultUi, commandLineOptions(iniPath)),
+      ui(app.ui()),
+      settings(app.settings),
+      window(app.roiWindow),
+      series(app.series) {}
+
+bool Session::openProject(const std::string& projectFile) {
+  if (app.openProject(projectFile, false) == ProjectLoadResult::Loaded) return true;
   reportError(projectFile + ": the project could not be opened");
   return false;
 }
 
-void ProjectSession::printSummary() const {
+bool Session::openImage(const std::string& imagePath) {
+  if (!series.Load1Click(imagePath)) {
+    reportError(imagePath + ": " + series.loadError);
+    return false;
+  }
+  window.FormShow();
+  return true;
+}
+
+void Session::printSummary() const {
   std::cout << "N;Name;Type;Points;Mean;StdDev\n";
   const CurveArrays& curve = series.curve;
   for (std::size_t r = 0; r < window.ROIlist.size(); ++r) {
