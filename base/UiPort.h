@@ -20,7 +20,10 @@ class UiPort {
 
   // Long commands let pending window events run between steps.
   virtual void processEvents() {}
-  virtual void progressStart(int /*steps*/) {}
+  // `caption` titles the progress display; an empty `cancelText` means the
+  // command offers no cancel button, otherwise it is the button's caption.
+  virtual void progressStart(int /*steps*/, const std::string& /*caption*/,
+                             const std::string& /*cancelText*/) {}
   virtual void progressStep() {}
   virtual void progressStop() {}
   // True once the user asked to stop the running command.

@@ -80,7 +80,7 @@ FullExportTable fullExportSeries(Series& series, std::int32_t roiNumber, bool de
   table.titles = {"JD",         "Filename", "Counts(star)", "Counts(background)", "Star-Background",
                   "Max.counts", "Mag",      "SNR",          "error",              "Airmass"};
 
-  const RunScope scope(series, series.FramesLoaded);
+  const RunScope scope(series, series.FramesLoaded, "Datenexport..", "Abbrechen");
   for (std::int32_t i = 1; i <= series.FramesLoaded; ++i) {
     // A frame that does not load keeps the previous frame's values in the
     // window; those must never be written under this frame.

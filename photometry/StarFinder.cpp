@@ -110,7 +110,8 @@ bool reachesMinimumSN(const TRoi1& r, double gain, std::int32_t minimumSN) {
 
 class ProgressGuard {
  public:
-  ProgressGuard(UiPort& ui, int steps) : ui_(ui) { ui_.progressStart(steps); }
+  // The search is stopped from its own dialog, so the bar has no cancel button.
+  ProgressGuard(UiPort& ui, int steps) : ui_(ui) { ui_.progressStart(steps, "Sternsuche..", ""); }
   ~ProgressGuard() { ui_.progressStop(); }
   ProgressGuard(const ProgressGuard&) = delete;
   ProgressGuard& operator=(const ProgressGuard&) = delete;

@@ -53,7 +53,7 @@ bool Backgroundsubtraction1Click(Series& series, const std::string& targetName) 
     return false;
   }
 
-  RunScope scope(series, series.FramesLoaded);
+  RunScope scope(series, series.FramesLoaded, "Background Subtraktion..", "Abbrechen");
   UiPort& ui = series.ui();
   series.Activeframe() = 1;
   series.roiWindow().ResetROIposition();

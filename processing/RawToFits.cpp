@@ -23,7 +23,7 @@ class CommandScope {
  public:
   CommandScope(Series& series, std::int32_t steps)
       : series_(series), savedChannel_(series.RGBcolornumber) {
-    series_.ui().progressStart(steps);
+    series_.ui().progressStart(steps, "Konvertierung Raw -> FITS", "Abbruch");
   }
   ~CommandScope() {
     series_.RGBcolornumber = savedChannel_;

@@ -86,7 +86,7 @@ RunResult Analyse1Click(Series& series, const std::function<bool()>& saveProject
   std::string failure;
   RunResult result = RunResult::Completed;
   {
-    RunScope scope(series, frames);
+    RunScope scope(series, frames, "Kurvengenerierung..", "Abbrechen");
     for (std::int32_t i = 0; i < frames && result == RunResult::Completed; ++i) {
       ui.progressStep();
       series.Activeframe() = i + 1;
@@ -150,7 +150,9 @@ AppendResult AnalyseNew(Series& series, const std::vector<std::string>& newfilel
 
   bool stopped = false;
   {
-    RunScope scope(series, static_cast<std::int32_t>(newfilelist.size()));
+    // Live mode is stopped by its own Stop button, not from the progress window.
+    RunScope scope(series, static_cast<std::int32_t>(newfilelist.size()), "Kurvengenerierung..",
+                   "");
     for (const std::string& name : newfilelist) {
       std::unique_ptr<Timgbuffer> frame;
       if (series.LoadImage(frame, name)) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "series/Series.h"
 
@@ -13,12 +14,16 @@ namespace vargaze {
 
 class RunScope {
  public:
-  // With `progressSteps` >= 0 the progress display runs over that many steps.
-  explicit RunScope(Series& series, std::int32_t progressSteps = -1)
+  explicit RunScope(Series& series) : RunScope(series, -1, {}, {}) {}
+  // With `progressSteps` >= 0 the progress display runs over that many steps
+  // under `caption`, with a cancel button captioned `cancelText` (none when
+  // empty).
+  RunScope(Series& series, std::int32_t progressSteps, const std::string& caption,
+           const std::string& cancelText)
       : series_(series), progress_(progressSteps >= 0) {
     series_.runActive = true;
     series_.Timer1Enabled = false;
-    if (progress_) series_.ui().progressStart(progressSteps);
+    if (progress_) series_.ui().progressStart(progressSteps, caption, cancelText);
   }
   ~RunScope() {
     if (progress_) series_.ui().progressStop();

@@ -182,6 +182,8 @@ TEST_F(SeriesTest, RunFileCurveAndCurveDataFileOfThreeFrames) {
                 line(0, "10371.33333;11.200;13.700") + line(1, "10371.33403;11.200;12.947") +
                 line(2, "10371.33472;11.200;12.507"));
   EXPECT_EQ(series.curve.NumCurvePoints, 3);
+  EXPECT_EQ(std::vector({ui.progressCaption, ui.progressCancelText}),
+            (std::vector<std::string>{"Kurvengenerierung..", "Abbrechen"}));
   EXPECT_EQ(flags.Activeframe, 1);
   for (int i = 0; i < 3; ++i) {
     EXPECT_NEAR(series.curve.mag(i, 1), 11.2 + 2.5 * std::log10(10.0 / (i + 1)), 1e-5);

@@ -21,7 +21,11 @@ class RecordingUi : public UiPort {
     return next();
   }
   void processEvents() override { ++eventsProcessed; }
-  void progressStart(int steps) override { progressSteps = steps; }
+  void progressStart(int steps, const std::string& caption, const std::string& cancelText) override {
+    progressSteps = steps;
+    progressCaption = caption;
+    progressCancelText = cancelText;
+  }
   void progressStep() override { ++progressDone; }
   bool cancelRequested() override { return cancelAfterEvents >= 0 && eventsProcessed >= cancelAfterEvents; }
 
@@ -30,6 +34,8 @@ class RecordingUi : public UiPort {
   std::deque<Answer> answers;         // consumed in order; Yes when empty
   int eventsProcessed = 0;
   int progressSteps = 0;
+  std::string progressCaption;
+  std::string progressCancelText;
   int progressDone = 0;
   int cancelAfterEvents = -1;         // >= 0: cancel once that many event rounds ran
 
