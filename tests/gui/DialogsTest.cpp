@@ -1,0 +1,142 @@
+// The auxiliary windows driven as a user would: real dialogs run modally and
+// are answered by clicks, the read-only windows are checked cell by cell.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <functional>
+
+#include "gui/ColourChoiceDialog.h"
+#include "gui/FileChooser.h"
+#include "gui/FileListDialog.h"
+#include "gui/FitsHeaderWindow.h"
+#include "gui/RoiTableWindow.h"
+#include "image/FitsHeader.h"
+#include "photometry/RoiWindow.h"
+#include "support/RecordingUi.h"
+
+namespace vargaze {
+namespace {
+
+// Runs `answer` on the modal dialog the next exec() opens.
+void answerNextDialog(std::function<void(QWidget*)> answer) {
+  QTimer::singleShot(0, [answer] { answer(QApplication::activeModalWidget()); });
+}
+
+template <class Button>
+Button* button(QWidget* dialog, const QString& text) {
+  for (Button* b : dialog->findChildren<Button*>())
+    if (b->text() == text) return b;
+  ADD_FAILURE() << "no button " << text.toStdString();
+  return nullptr;
+}
+
+TEST(DialogsTest, HeaderWindowSplitsCardsAndEndsWithEnd) {
+  FitsHeader header;
+  header.fillBlank();
+  header.setCard(1, "SIMPLE  =                    T");
+  header.setCard(3, "OBJECT  = 'M 31/And'  / a slash in the value");  // card 2 blank: skipped
+  header.setCard(4, "COMMENT   taken at dusk");
+  header.setCard(5, "END");
+  header.setCard(6, "LATER   = 1");
+  FitsHeaderWindow window;
+  window.load(header);
+  const QTableWidget& t = *window.table();
+  EXPECT_EQ(window.windowTitle(), "FITS Info");
+  EXPECT_EQ(t.horizontalHeaderItem(2)->text(), "Kommentar");
+  ASSERT_EQ(t.rowCount(), 4);
+  EXPECT_EQ(t.item(1, 0)->text(), "OBJECT");
+  EXPECT_EQ(t.item(1, 1)->text(), "'M 31/And'");
+  EXPECT_EQ(t.item(1, 2)->text(), " a slash in the value");
+  EXPECT_EQ(t.item(2, 1)->text(), "  taken at dusk");
+  EXPECT_EQ(t.item(3, 0)->text(), "END");
+  EXPECT_FALSE(t.item(1, 1)->flags() & Qt::ItemIsEditable);
+  window.clear();
+  EXPECT_EQ(t.rowCount(), 4);
+  EXPECT_EQ(t.item(1, 1), nullptr);
+}
+
+TEST(DialogsTest, FileListAddsOnlyNewFilesAndKeepsLinesUnlessSaved) {
+  for (const char* close : {"Save changes", "Cancel"}) {
+    ScriptedFileChooser chooser;
+    chooser.answers = {{"/obs/a.fit", "/obs/c.fit"}};
+    std::vector<std::string> lines = {"/obs/a.fit", "/obs/b.fit"};
+    QString shown;
+    answerNextDialog([&](QWidget* dialog) {
+      button<QPushButton>(dialog, "Add files")->click();
+      shown = dialog->findChild<QPlainTextEdit*>()->toPlainText();
+      button<QPushButton>(dialog, close)->click();
+    });
+    const bool saved = editFileList(nullptr, chooser, lines);
+    EXPECT_EQ(shown, "/obs/a.fit\n/obs/b.fit\n/obs/c.fit");
+    EXPECT_EQ(chooser.titles, std::vector<std::string>{"Select files"});
+    EXPECT_EQ(saved, close == std::string("Save changes"));
+    EXPECT_EQ(lines.size(), saved ? 3u : 2u);
+  }
+}
+
+TEST(DialogsTest, FileListTypingBecomesTheLines) {
+  ScriptedFileChooser chooser;
+  FileListDialog dialog(chooser, {"/obs/a.fit"});
+  EXPECT_FALSE(dialog.model().Changed);  // filling is no edit
+  dialog.editor()->setPlainText("/obs/x.fit\n\n/obs/y.fit\n");
+  EXPECT_TRUE(dialog.model().Changed);
+  EXPECT_EQ(dialog.model().lines(), (std::vector<std::string>{"/obs/x.fit", "", "/obs/y.fit"}));
+}
+
+TEST(DialogsTest, ColourChoiceOpensOnTheChannelChosenLastTime) {
+  ColourChoice choice;
+  QString checked;
+  auto choose = [&](const QString& item) {
+    answerNextDialog([&checked, item](QWidget* dialog) {
+      for (QRadioButton* b : dialog->findChildren<QRadioButton*>())
+        if (b->isChecked()) checked = b->text();
+      if (!item.isEmpty()) button<QRadioButton>(dialog, item)->click();
+      button<QPushButton>(dialog, "OK")->click();
+    });
+  };
+  choose("R");
+  EXPECT_EQ(askRGBColorNumber(nullptr, choice), 1);
+  EXPECT_EQ(checked, "G");  // the first showing
+  choose("");
+  EXPECT_EQ(askRGBColorNumber(nullptr, choice), 1);
+  EXPECT_EQ(checked, "R");
+  choose("RGB");  // the other group keeps its own choice
+  EXPECT_EQ(askRGBcolorAll(nullptr, choice), 4);
+  EXPECT_EQ(checked, "G");
+}
+
+TEST(DialogsTest, RoiTableShowsOneRowPerRoiAndTheFields) {
+  Settings settings;
+  test::RecordingUi ui;
+  MainWindowFlags flags;
+  ImageWindowState imgwin;
+  RoiWindow roiWindow(settings, ui, flags, imgwin);
+  roiWindow.Newroi(10, 10);
+  roiWindow.Newroi(40, 20);
+  roiWindow.table1.setCell(2, 5, "12.345");
+  roiWindow.MagCalEdit = "20.00";
+  roiWindow.FilterType = 3;
+  RoiTableWindow window(roiWindow);
+  const QAbstractItemModel& model = *window.table()->model();
+  ASSERT_EQ(model.rowCount(), 2);  // not the table's empty rows
+  EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "i");
+  EXPECT_EQ(model.headerData(7, Qt::Horizontal).toString(), "S/N (error)");
+  EXPECT_EQ(model.index(1, 0).data().toString(), "2");
+  EXPECT_EQ(model.index(1, 5).data().toString(), "12.345");
+  QStringList fields;
+  for (QLineEdit* field : window.findChildren<QLineEdit*>()) fields << field->text();
+  EXPECT_TRUE(fields.contains("20.00") && fields.contains("V")) << fields.join('|').toStdString();
+  roiWindow.Newroi(60, 60);
+  window.refresh();
+  EXPECT_EQ(model.rowCount(), 3);
+}
+
+}  // namespace
+}  // namespace vargaze
