@@ -1,0 +1,77 @@
+// The Qt user-interface port: scripted answers, the real message box with its
+// German buttons, and the progress window a command drives.
+#include "gui/QtUi.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "gui/ProgressDialog.h"
+
+namespace vargaze {
+namespace {
+
+TEST(QtUiTest, ScriptRecordsTextsAndAnswersInOrderThenYes) {
+  QtUi ui;
+  UiScript script;
+  script.answers = {UiPort::Answer::No, UiPort::Answer::Cancel};
+  ui.setScript(&script);
+  ui.showMessage("Datei kann nicht geladen werden");
+  EXPECT_FALSE(ui.askYesNo("Lichtkurve darstellen?"));
+  EXPECT_EQ(ui.askYesNoCancel("Änderungen speichern?"), UiPort::Answer::Cancel);
+  EXPECT_TRUE(ui.askYesNo("Noch einmal?"));
+  EXPECT_EQ(script.messages, std::vector<std::string>{"Datei kann nicht geladen werden"});
+  EXPECT_EQ(script.questions, (std::vector<std::string>{"Lichtkurve darstellen?",
+                                                        "Änderungen speichern?", "Noch einmal?"}));
+}
+
+TEST(QtUiTest, QuestionBoxOffersJaNeinAbbrechen) {
+  QtUi ui;
+  QStringList buttons;
+  QString title, text;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    for (QAbstractButton* b : box->buttons()) buttons << b->text();
+    for (QAbstractButton* b : box->buttons())
+      if (b->text() == "Nein") b->click();
+  });
+  EXPECT_EQ(ui.askYesNoCancel("Projekt überschreiben?"), UiPort::Answer::No);
+  EXPECT_EQ(title, "VARGAZE");
+  EXPECT_EQ(text, "Projekt überschreiben?");
+  buttons.sort();
+  EXPECT_EQ(buttons, (QStringList{"Abbrechen", "Ja", "Nein"}));
+}
+
+TEST(QtUiTest, ProgressWindowFillsInStepsAndRecordsTheCancelClick) {
+  QtUi ui;
+  ui.progressStart(10, "", "");
+  ProgressDialog& window = ui.progressWindow();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.windowTitle(), "Processing Status");
+  EXPECT_FALSE(window.cancelButton()->isVisible());
+  EXPECT_EQ(window.bar()->value(), 1);  // one step of eleven at once
+  for (int i = 0; i < 12; ++i) ui.progressStep();
+  EXPECT_EQ(window.bar()->value(), 11);
+  EXPECT_EQ(window.bar()->maximum(), 11);
+  ui.progressStop();
+  EXPECT_FALSE(window.isVisible());
+
+  ui.progressStart(3, "Lichtkurve", "Stop");
+  EXPECT_EQ(window.windowTitle(), "Lichtkurve");
+  EXPECT_EQ(window.cancelButton()->text(), "Stop");
+  EXPECT_FALSE(ui.cancelRequested());
+  window.cancelButton()->click();
+  EXPECT_TRUE(ui.cancelRequested());
+  ui.progressStart(3, "Lichtkurve", "Stop");  // a new command starts uncancelled
+  EXPECT_FALSE(ui.cancelRequested());
+}
+
+}  // namespace
+}  // namespace vargaze
