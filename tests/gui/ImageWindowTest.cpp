@@ -1,0 +1,107 @@
+// The image window on a small synthetic frame: the zoomed size, the frame's
+// pixels and a ROI frame in the grabbed picture, the readout under the mouse
+// and panning with the middle button.
+#include "gui/ImageWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/Application.h"
+#include "gui/ImageWidget.h"
+#include "support/RecordingUi.h"
+#include "support/TempDir.h"
+
+namespace vargaze {
+namespace {
+
+class ImageWindowTest : public ::testing::Test {
+ protected:
+  // A black 40 x 30 frame with one pixel of 1000 at the 1-based (11, 21), the
+  // display levels 0..1000, and ROI 1 of size 5 at (30, 10).
+  void SetUp() override {
+    app.series.img = std::make_unique<Timgbuffer>();
+    Timgbuffer& img = *app.series.img;
+    img.init(40, 30, kPixel16);
+    for (std::int32_t y = 1; y <= 30; ++y)
+      for (std::int32_t x = 1; x <= 40; ++x) img.putpixel(x, y, 0);
+    img.putpixel(11, 21, 1000);
+    img.getminmax();
+    app.series.displayLower = 0;
+    app.series.displayUpper = 1000;
+    TRoi1 roi;
+    roi.num = 1;
+    roi.xa = roi.x0a = 30;
+    roi.ya = roi.y0a = 10;
+    roi.d = 5;
+    roi.xb = roi.x0b = roi.yb = roi.y0b = -1;
+    app.roiWindow.ROIlist.push_back(roi);
+  }
+  void show(double zoom) {
+    app.settings.ZoomFactor = zoom;
+    app.imageView.ShowImage();
+    window.refresh();
+  }
+
+  ApplicationOptions options() {
+    ApplicationOptions o;
+    o.iniPath = dir.file("vargaze1.ini");
+    o.writesConfiguration = false;
+    return o;
+  }
+
+  test::TempDir dir;
+  test::RecordingUi ui;
+  Application app{ui, options()};
+  ImageWindow window{app.imageView};
+};
+
+TEST_F(ImageWindowTest, PaintsTheFrameAndTheRoiFrameAtTheZoom) {
+  show(0.5);
+  EXPECT_EQ(window.imageWidget()->size(), QSize(20, 15));
+
+  show(2.0);
+  const QImage shot = window.imageWidget()->grab().toImage();
+  ASSERT_EQ(shot.size(), QSize(80, 60));
+  // Pixel (11, 21) is 0-based (10, 20): screen 20..21 x 40..41 at zoom 2.
+  for (const QPoint p : {QPoint(20, 40), QPoint(21, 41)}) EXPECT_EQ(shot.pixel(p), qRgb(255, 255, 255));
+  for (const QPoint p : {QPoint(19, 40), QPoint(22, 41), QPoint(20, 39)}) EXPECT_EQ(shot.pixel(p), qRgb(0, 0, 0));
+  // Star box: half-size 2 around 0-based (29, 9), pixels 27..31 x 7..11,
+  // drawn through the screen corners (54, 14) and (62, 22).
+  for (const QPoint p : {QPoint(54, 14), QPoint(62, 14), QPoint(58, 22), QPoint(54, 18), QPoint(62, 22)})
+    EXPECT_EQ(shot.pixel(p), qRgb(255, 0, 0)) << p.x() << "," << p.y();
+  for (const QPoint p : {QPoint(58, 18), QPoint(53, 14), QPoint(63, 22)}) EXPECT_EQ(shot.pixel(p), qRgb(0, 0, 0));
+}
+
+TEST_F(ImageWindowTest, MouseMoveReportsThePixelUnderIt) {
+  show(2.0);
+  window.resize(200, 200);
+  window.show();
+  QSignalSpy readout(&window, &ImageWindow::readoutChanged);
+  QTest::mouseMove(window.imageWidget(), QPoint(21, 40));
+  QTest::mouseMove(window.imageWidget(), QPoint(79, 59));
+  ASSERT_EQ(readout.count(), 2);
+  EXPECT_EQ(readout[0][0].toString(), "X=10 Y=20 I=1000 Max=1000");
+  EXPECT_EQ(readout[1][0].toString(), "");  // Round(79 / 2) = 40: past the last column
+}
+
+TEST_F(ImageWindowTest, MiddleButtonDragsThePictureAlong) {
+  show(4.0);  // 160 x 120 in a smaller window: both scroll bars
+  window.resize(100, 80);
+  window.show();
+  QWidget* picture = window.imageWidget();
+  QSignalSpy forwarded(&window, &ImageWindow::pressed);
+  QTest::mousePress(picture, Qt::MiddleButton, {}, QPoint(50, 40));
+  QTest::mouseMove(picture, QPoint(40, 39));  // 10 left, 1 up: too little to scroll vertically
+  EXPECT_EQ(window.horizontalScrollBar()->value(), 10);
+  EXPECT_EQ(window.verticalScrollBar()->value(), 0);
+  QTest::mouseRelease(picture, Qt::MiddleButton, {}, QPoint(50, 39));
+  EXPECT_EQ(forwarded.count(), 0);
+  QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(60, 40));
+  EXPECT_EQ(forwarded.count(), 1);
+}
+
+}  // namespace
+}  // namespace vargaze
