@@ -1,0 +1,382 @@
+#include "gui/MainWindow.h"
+
+#include <filesystem>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include "app/Application.h"
+#include "config/ProgramFolder.h"
+#include "gui/ColourChoiceDialog.h"
+#include "gui/DisplayPanel.h"
+#include "gui/FileChooser.h"
+#include "gui/FileListDialog.h"
+#include "gui/FitsHeaderWindow.h"
+#include "gui/Icons.h"
+#include "gui/ImageWidget.h"
+#include "gui/ImageWindow.h"
+#include "gui/InfoDialog.h"
+#include "gui/ProgressDialog.h"
+#include "gui/QtUi.h"
+#include "gui/RoiTableWindow.h"
+#include "photometry/RoiFile.h"
+
+namespace vargaze {
+
+namespace {
+
+QString qt(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// "Fits files (*.fit *.fits *.fts);;..." for the Qt file dialogs.
+std::string dialogFilter(const std::vector<FileFilter>& filters) {
+  std::string text;
+  for (const FileFilter& filter : filters) {
+    if (!text.empty()) text += ";;";
+    text += filter.name + " (";
+    for (std::size_t i = 0; i < filter.patterns.size(); ++i) {
+      text += (i > 0 ? " " : "") + filter.patterns[i];
+    }
+    text += ")";
+  }
+  return text;
+}
+
+std::string existingFolder(const std::string& folder) {
+  std::error_code error;
+  return !folder.empty() && std::filesystem::is_directory(folder, error) ? folder : std::string();
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Application& app, QtUi& ui, FileChooser& chooser, QWidget* parent)
+    : QMainWindow(parent), app_(app), ui_(ui), chooser_(chooser), model_(app) {
+  setWindowTitle(QStringLiteral("VARGAZE"));
+  setWindowIcon(programIcon());
+  resize(app.settings.WindowWidth, app.settings.WindowHeight);
+  ui_.setParentWidget(this);
+
+  mdi_ = new QMdiArea(this);
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(mdi_);
+
+  bindCommands();
+  buildMenus();
+  buildToolBar();
+  buildStatusBar();
+  buildTimers();
+  refresh();
+}
+
+MainWindow::~MainWindow() { ui_.setParentWidget(nullptr); }
+
+void MainWindow::bindCommands() {
+  using enum Command;
+  handlers_ = {
+      {Load1, [this] { openSingleImage(); }},
+      {Serieladen1, [this] { openSeries(); }},
+      {LoadProject1, [this] { openProject(); }},
+      {Fitsheader1, [this] { showFitsHeader(); }},
+      {EditSeries, [this] { editSeries(); }},
+      {Exit1, [this] { close(); }},
+      {MROIneu, [this] { roiButtonClicked(true); }},
+      {MROIedit, [this] { moveButtonClicked(true); }},
+      {ROIPositionenfixieren1, [this] { model_.ROIPositionenfixieren1Click(); }},
+      {mROIreset, [this] { model_.mROIresetClick(); }},
+      {ClearROIs1, [this] { model_.ClearROIs1Click(); }},
+      {SaveResultTable1, [this] { saveResultTable(); }},
+      {Tile1, [this] { mdi_->tileSubWindows(); }},
+      {ROIInfoTabelle1, [this] { showRoiTable(); }},
+      {htmlhelp1, [this] { openManual(); }},
+      {Info1, [this] { showInfo(); }},
+  };
+}
+
+void MainWindow::buildMenus() {
+  std::map<std::string_view, QMenu*> menus;
+  for (std::string_view title : menuTitles()) {
+    QMenu* menu = menuBar()->addMenu(qt(title));
+    menu->menuAction()->setVisible(model_.menuVisible(title));
+    menus[title] = menu;
+  }
+  for (const MenuItem& item : menuMap()) {
+    QAction* action = menus.at(item.menu)->addAction(qt(item.caption));
+    const Command command = item.command;
+    connect(action, &QAction::triggered, this, [this, command] { run(command); });
+    actions_[command] = action;
+  }
+  action(Command::Serieladen1)->setShortcut(QKeySequence::Open);
+  action(Command::Exit1)->setShortcut(QKeySequence::Quit);
+}
+
+void MainWindow::buildToolBar() {
+  QToolBar* tools = addToolBar(QStringLiteral("Werkzeuge"));
+  tools->setObjectName("tools");
+  tools->setMovable(false);
+  tools->setIconSize(QSize(22, 22));
+  auto button = [&](const char* icon, const char* hint, bool checkable) {
+    auto* b = new QToolButton(tools);
+    b->setIcon(themedIcon(icon));
+    b->setToolTip(QString::fromUtf8(hint));
+    b->setCheckable(checkable);
+    b->setAutoRaise(true);
+    tools->addWidget(b);
+    return b;
+  };
+  connect(button("document-open", "Bildserie laden", false), &QToolButton::clicked, this,
+          [this] { run(Command::Serieladen1); });
+  connect(button("document-properties", "Fitsheader anzeigen", false), &QToolButton::clicked,
+          this, [this] { run(Command::Fitsheader1); });
+  connect(button("document-edit", "Dateiliste bearbeiten", false), &QToolButton::clicked, this,
+          [this] { run(Command::EditSeries); });
+  tools->addSeparator();
+  roiButton_ = button("draw-rectangle", "Neue ROI-Markierung setzen", true);
+  moveButton_ = button("transform-move", "ROI-Markierungen verschieben", true);
+  connect(roiButton_, &QToolButton::clicked, this, &MainWindow::roiButtonClicked);
+  connect(moveButton_, &QToolButton::clicked, this, &MainWindow::moveButtonClicked);
+  connect(button("view-list-details", "ROI Info Tabelle", false), &QToolButton::clicked, this,
+          [this] { run(Command::ROIInfoTabelle1); });
+
+  addToolBarBreak();
+  QToolBar* display = addToolBar(QStringLiteral("Anzeige"));
+  display->setObjectName("display");
+  display->setMovable(false);
+  panel_ = new DisplayPanel(app_.series, display);
+  display->addWidget(panel_);
+  connect(panel_, &DisplayPanel::changed, this, &MainWindow::refresh);
+}
+
+void MainWindow::buildStatusBar() {
+  status0_ = new QLabel(statusBar());
+  status1_ = new QLabel(statusBar());
+  status0_->setMinimumWidth(300);
+  status1_->setMinimumWidth(200);
+  statusBar()->addWidget(status0_);
+  statusBar()->addWidget(status1_, 1);
+}
+
+void MainWindow::buildTimers() {
+  timer1_ = new QTimer(this);
+  timer1_->setInterval(1000);
+  connect(timer1_, &QTimer::timeout, this, [this] {
+    if (model_.Timer1Timer()) refresh();
+    refreshCommandStates();
+  });
+  timer1_->start();
+  blinkTimer_ = new QTimer(this);
+  blinkTimer_->setInterval(500);
+  connect(blinkTimer_, &QTimer::timeout, this, [this] {
+    guarded([this] { app_.series.BlinkTimerTimer(); });
+    refresh();
+  });
+  infoTimer_ = new QTimer(this);
+  infoTimer_->setSingleShot(true);
+  infoTimer_->setInterval(InfoWindow::kHideIntervalMs);
+  connect(infoTimer_, &QTimer::timeout, this, [this] {
+    if (info_ != nullptr) info_->hide();
+  });
+}
+
+void MainWindow::guarded(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& e) {
+    ui_.showMessage(e.what());
+  } catch (...) {
+    ui_.showMessage("Unbekannter Fehler");
+  }
+}
+
+void MainWindow::run(Command command) {
+  const auto handler = handlers_.find(command);
+  if (handler == handlers_.end() || !model_.enabled(command)) return;
+  guarded(handler->second);
+  refresh();
+}
+
+void MainWindow::startWith(const std::string& argument) {
+  QTimer::singleShot(0, this, [this, argument] {
+    guarded([&] { model_.commandLineStart(argument); });
+    refresh();
+  });
+}
+
+void MainWindow::refresh() {
+  panel_->sync(model_.frameControlsEnabled());
+  refreshImageWindow();
+  if (roiTable_ != nullptr) roiTable_->refresh();
+  status0_->setText(QString::fromStdString(model_.statusPanel0));
+  status1_->setText(QString::fromStdString(model_.statusPanel1));
+  roiButton_->setChecked(model_.ROIbuttonDown);
+  moveButton_->setChecked(model_.MoveRoiButtonDown);
+  if (model_.roiWindowShown) {
+    model_.roiWindowShown = false;
+    showRoiTable();
+  }
+  if (app_.series.BlinkTimerEnabled != blinkTimer_->isActive()) {
+    if (app_.series.BlinkTimerEnabled) {
+      blinkTimer_->start();
+    } else {
+      blinkTimer_->stop();
+    }
+  }
+  refreshCommandStates();
+}
+
+void MainWindow::refreshCommandStates() {
+  for (const auto& [command, action] : actions_) {
+    action->setVisible(model_.visible(command));
+    action->setEnabled(handlers_.count(command) > 0 && model_.enabled(command));
+  }
+}
+
+void MainWindow::refreshImageWindow() {
+  const ImageView& view = app_.imageView;
+  if (imageWindow_ == nullptr) {
+    if (view.generation() == 0) return;
+    imageWindow_ = new ImageWindow(view);
+    imageSub_ = mdi_->addSubWindow(imageWindow_);
+    imageSub_->setAttribute(Qt::WA_DeleteOnClose, false);
+    connect(imageWindow_, &ImageWindow::readoutChanged, this, [this](const QString& text) {
+      model_.statusPanel1 = text.toStdString();
+      status1_->setText(text);
+    });
+    imageSub_->show();
+  }
+  const ImageCursor cursor = model_.cursor;
+  imageWindow_->imageWidget()->setCursor(cursor == ImageCursor::Cross  ? Qt::CrossCursor
+                                         : cursor == ImageCursor::Drag ? Qt::SizeAllCursor
+                                                                       : Qt::ArrowCursor);
+  if (shownGeneration_ == view.generation()) {
+    imageWindow_->imageWidget()->update();  // overlays may have moved
+    return;
+  }
+  shownGeneration_ = view.generation();
+  imageWindow_->refresh();
+  imageSub_->setWindowTitle(QString::fromStdString(view.title()));
+  const ScreenPoint client = view.clientSize(mdi_->viewport()->width(), mdi_->viewport()->height() + 150);
+  const QMargins frame = imageSub_->contentsMargins();
+  imageSub_->resize(client.x + frame.left() + frame.right() + 4,
+                    client.y + frame.top() + frame.bottom() + 4);
+  if (headerWindow_ != nullptr && app_.series.img) headerWindow_->load(app_.series.img->fitsheader);
+}
+
+void MainWindow::roiButtonClicked(bool down) {
+  if (!model_.enabled(Command::MROIneu)) return;
+  guarded([&] { model_.ROIbuttonClick(down); });
+  refresh();
+}
+
+void MainWindow::moveButtonClicked(bool down) {
+  if (!model_.enabled(Command::MROIedit)) return;
+  guarded([&] { model_.MoveRoiButtonClick(down); });
+  refresh();
+}
+
+void MainWindow::openSeries() {
+  const std::vector<std::string> files =
+      chooser_.openFiles(std::string(MainWindowModel::kSeriesDialogTitle),
+                         existingFolder(app_.settings.StartupDir),
+                         dialogFilter(model_.seriesDialogFilters()));
+  if (files.empty()) return;
+  app_.openSeries(files, [this] { return askRGBColorNumber(this, colourChoice_); });
+}
+
+void MainWindow::openSingleImage() {
+  const std::string file = chooser_.openFile(std::string(MainWindowModel::kSeriesDialogTitle),
+                                             existingFolder(app_.series.imagepath),
+                                             dialogFilter(model_.seriesDialogFilters()));
+  if (!file.empty()) app_.series.Load1Click(file);
+}
+
+void MainWindow::openProject() {
+  const std::string file = chooser_.openFile("Vargaze Projekt laden",
+                                             existingFolder(app_.settings.StartupDir),
+                                             "Vargaze project files (*.vgp)");
+  if (!file.empty()) app_.openProject(file);
+}
+
+void MainWindow::showFitsHeader() {
+  if (headerWindow_ == nullptr) {
+    headerWindow_ = new FitsHeaderWindow;
+    headerSub_ = mdi_->addSubWindow(headerWindow_);
+    headerSub_->setAttribute(Qt::WA_DeleteOnClose, false);
+    headerSub_->resize(640, 420);
+  }
+  if (app_.series.img) headerWindow_->load(app_.series.img->fitsheader);
+  headerSub_->showNormal();
+  headerSub_->raise();
+}
+
+void MainWindow::editSeries() {
+  std::vector<std::string> lines = app_.series.filelist1;
+  if (!editFileList(this, chooser_, lines)) return;
+  if (!app_.series.editFileList(lines)) ui_.showMessage("Die Dateiliste ist leer.");
+}
+
+void MainWindow::showRoiTable() {
+  if (roiTable_ == nullptr) {
+    roiTable_ = new RoiTableWindow(app_.roiWindow);
+    roiTableSub_ = mdi_->addSubWindow(roiTable_);
+    roiTableSub_->setAttribute(Qt::WA_DeleteOnClose, false);
+    roiTableSub_->resize(760, 300);
+  }
+  roiTable_->refresh();
+  roiTableSub_->move(width() / 2, 0);
+  roiTableSub_->showNormal();
+  roiTableSub_->raise();
+}
+
+void MainWindow::showInfo() {
+  if (info_ == nullptr) info_ = new InfoDialog(this);
+  info_->show();
+  info_->raise();
+  infoTimer_->start();
+}
+
+void MainWindow::openManual() {
+  const std::string manual = findProgdir() + "vargazev38.pdf";
+  if (!std::filesystem::exists(manual)) {
+    ui_.showMessage("Programm-Anleitung nicht gefunden: " + manual);
+    return;
+  }
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual)));
+}
+
+void MainWindow::saveResultTable() {
+  const std::string file = chooser_.saveFile("ROI-Tabelle speichern",
+                                             existingFolder(app_.series.imagepath),
+                                             "Text files (*.txt)", "");
+  if (!file.empty()) SaveROITable(app_.roiWindow, file);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!model_.FormCloseQuery(width(), height())) {
+    event->ignore();
+    return;
+  }
+  if (app_.busy()) {
+    // The run stops at its next look at the cancel button; close after it.
+    QPushButton* cancel = ui_.progressWindow().cancelButton();
+    if (cancel->isEnabled()) cancel->click();
+    event->ignore();
+    QTimer::singleShot(200, this, &QWidget::close);
+    return;
+  }
+  event->accept();
+}
+
+}  // namespace vargaze

@@ -1,0 +1,109 @@
+// The main window "VARGAZE": an MDI frame with the menus, the tool buttons,
+// the panel of display controls, the status bar and the timers. It shows the
+// state of the application and its main-window model and forwards every
+// command to them; a command that throws ends with a message, never a crash.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include <QMainWindow>
+
+#include "app/ColourChoice.h"
+#include "app/MainWindow.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QTimer;
+class QToolButton;
+
+namespace vargaze {
+
+class Application;
+class DisplayPanel;
+class FileChooser;
+class FitsHeaderWindow;
+class ImageWindow;
+class InfoDialog;
+class QtUi;
+class RoiTableWindow;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  MainWindow(Application& app, QtUi& ui, FileChooser& chooser, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  MainWindowModel& model() { return model_; }
+  QAction* action(Command command) const { return actions_.at(command); }
+  DisplayPanel* displayPanel() const { return panel_; }
+  // Created by the first frame shown; null before.
+  ImageWindow* imageWindow() const { return imageWindow_; }
+  QMdiSubWindow* imageSubWindow() const { return imageSub_; }
+  QLabel* statusPanel(int index) const { return index == 0 ? status0_ : status1_; }
+  QTimer* blinkTimer() const { return blinkTimer_; }
+
+  // Handles the file named on the command line once the window is up.
+  void startWith(const std::string& argument);
+  // Runs one command as its menu item would.
+  void run(Command command);
+  // Shows what the engine holds now: controls, image, menus, status.
+  void refresh();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  void buildToolBar();
+  void buildStatusBar();
+  void buildTimers();
+  void bindCommands();
+  void guarded(const std::function<void()>& command);
+
+  void openSeries();
+  void openSingleImage();
+  void openProject();
+  void showFitsHeader();
+  void editSeries();
+  void showRoiTable();
+  void showInfo();
+  void openManual();
+  void saveResultTable();
+  void roiButtonClicked(bool down);
+  void moveButtonClicked(bool down);
+  void refreshImageWindow();
+  void refreshCommandStates();
+
+  Application& app_;
+  QtUi& ui_;
+  FileChooser& chooser_;
+  MainWindowModel model_;
+  ColourChoice colourChoice_;
+  std::map<Command, QAction*> actions_;
+  std::map<Command, std::function<void()>> handlers_;
+  QMdiArea* mdi_ = nullptr;
+  DisplayPanel* panel_ = nullptr;
+  QToolButton* roiButton_ = nullptr;
+  QToolButton* moveButton_ = nullptr;
+  QLabel* status0_ = nullptr;
+  QLabel* status1_ = nullptr;
+  QTimer* timer1_ = nullptr;
+  QTimer* blinkTimer_ = nullptr;
+  QTimer* infoTimer_ = nullptr;
+  ImageWindow* imageWindow_ = nullptr;
+  QMdiSubWindow* imageSub_ = nullptr;
+  FitsHeaderWindow* headerWindow_ = nullptr;
+  QMdiSubWindow* headerSub_ = nullptr;
+  RoiTableWindow* roiTable_ = nullptr;
+  QMdiSubWindow* roiTableSub_ = nullptr;
+  InfoDialog* info_ = nullptr;
+  std::uint64_t shownGeneration_ = 0;
+};
+
+}  // namespace vargaze

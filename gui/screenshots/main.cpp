@@ -1,0 +1,91 @@
+// vargaze-screenshots OUTDIR: renders each window of the desktop program, on
+// the demo project with its apertures, into PNG files for the README and for
+// review. Runs on Qt's offscreen platform unless another one is asked for.
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include <QApplication>
+#include <QDir>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/Application.h"
+#include "demo/DemoWriter.h"
+#include "gui/ColourChoiceDialog.h"
+#include "gui/FileChooser.h"
+#include "gui/FileListDialog.h"
+#include "gui/InfoDialog.h"
+#include "gui/MainWindow.h"
+#include "gui/ProgressDialog.h"
+#include "gui/QtUi.h"
+
+namespace {
+
+bool save(QWidget& widget, const QString& folder, const char* name) {
+  QTest::qWait(100);
+  const QString path = folder + "/" + name + ".png";
+  if (!widget.grab().save(path)) {
+    std::cerr << "cannot write " << path.toStdString() << '\n';
+    return false;
+  }
+  std::cout << path.toStdString() << '\n';
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: vargaze-screenshots OUTDIR\n";
+    return 2;
+  }
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication application(argc, argv);
+  const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+  QDir().mkpath(out);
+  QTemporaryDir home;
+  ::setenv("VARGAZE_HOME", home.path().toLocal8Bit().constData(), 1);
+  const std::string demoDir = (home.path() + "/demo").toStdString();
+  vargaze::demo::writeDemoSeries({}, demoDir);
+
+  using namespace vargaze;
+  UiScript script;
+  script.answers = {UiPort::Answer::No};  // "Lichtkurve darstellen?"
+  QtUi ui;
+  ui.setScript(&script);
+  ScriptedFileChooser chooser;
+  Application app(ui);
+  MainWindow window(app, ui, chooser);
+  window.resize(1280, 800);
+  window.show();
+  window.startWith(demoDir + "/demo.vgp");
+  QTest::qWait(300);
+  window.run(Command::ROIInfoTabelle1);
+  window.run(Command::Tile1);
+  bool ok = save(window, out, "main-window");
+
+  window.run(Command::Fitsheader1);
+  window.run(Command::Tile1);
+  ok = save(window, out, "fits-header") && ok;
+
+  FileListDialog fileList(chooser, app.series.filelist1, &window);
+  fileList.show();
+  ok = save(fileList, out, "file-list") && ok;
+
+  InfoDialog info(&window);
+  info.showInfo();
+  ok = save(info, out, "info") && ok;
+
+  ColourChoice choice;
+  ColourChoiceDialog colour(choice, false, &window);
+  colour.show();
+  ok = save(colour, out, "colour-channel") && ok;
+
+  ProgressDialog progress(&window);
+  progress.start(40, "Kurvengenerierung..", "Abbrechen");
+  for (int i = 0; i < 15; ++i) progress.step();
+  ok = save(progress, out, "progress") && ok;
+  return ok ? 0 : 1;
+}
