@@ -10,11 +10,9 @@ namespace vargaze {
 namespace {
 
 TEST(IconsTest, ThemeIconsAndTheProgramIconRender) {
-  for (const char* name : {"document-open", "document-save", "media-playback-start", "zoom-in"})
-    EXPECT_FALSE(themedIcon(name).isNull()) << name;
+  EXPECT_FALSE(themedIcon("document-open").isNull());
   EXPECT_TRUE(themedIcon("no-such-icon-anywhere").isNull());
-  // The program icon is drawn, not blank: its corner is transparent and its
-  // centre is not.
+  // Drawn, not blank: a transparent corner and an opaque centre.
   const QImage icon = programIcon().pixmap(64, 64).toImage();
   ASSERT_EQ(icon.size(), QSize(64, 64));
   EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
