@@ -73,68 +73,6 @@ bool MainWindowModel::enabled(Command command) const {
 
 bool MainWindowModel::frameControlsEnabled() const { return !app_.busy(); }
 
-void MainWindowModel::ROIbuttonClick(bool down) {
-  MainWindowFlags& flags = app_.flags;
-  cursor = ImageCursor::Cross;
-  if (!app_.series.imageLoaded) {
-    app_.ui().showMessage("Bitte erst ein Bild laden");
-    ROIbuttonDown = false;
-    return;
-  }
-  ROIbuttonDown = down;
-  if (!down) {
-    flags.NewROI = false;
-    statusPanel0.clear();
-    return;
-  }
-  MoveRoiButtonDown = false;
-  flags.EditROI = false;  // its button went up
-  roiWindowShown = true;
-  flags.NewROI = true;
-  if (app_.roiWindow.count() >= MaxROIs) app_.ui().showMessage("Max. Anzahl Marker erreicht");
-  statusPanel0 = "Stern mit linker Maustaste markieren";
-}
-
-void MainWindowModel::MoveRoiButtonClick(bool down) {
-  MainWindowFlags& flags = app_.flags;
-  MoveRoiButtonDown = down;
-  if (!down) {
-    flags.EditROI = false;
-    statusPanel0.clear();
-    cursor = ImageCursor::Arrow;
-    return;
-  }
-  cursor = ImageCursor::Drag;
-  if (app_.roiWindow.count() == 0) {
-    app_.ui().showMessage("Noch keine ROI definiert.");
-    MoveRoiButtonDown = false;
-    return;
-  }
-  ROIbuttonDown = false;
-  flags.NewROI = false;
-  flags.EditROI = true;
-  statusPanel0 = "ROI mit linker Maustaste verschieben";
-}
-
-void MainWindowModel::MROIneuClick() {
-  if (!ROIbuttonDown) ROIbuttonClick(true);
-}
-
-void MainWindowModel::MROIeditClick() {
-  if (!MoveRoiButtonDown) MoveRoiButtonClick(true);
-}
-
-void MainWindowModel::mROIresetClick() {
-  app_.roiWindow.ResetROIposition();
-  app_.imageWindow.Vx = 0.0;
-  app_.imageWindow.Vy = 0.0;
-  app_.roiWindow.UpdateROItable(0);
-}
-
-void MainWindowModel::ROIPositionenfixieren1Click() { app_.roiWindow.SetROIposition(); }
-
-void MainWindowModel::ClearROIs1Click() { app_.clearRois(); }
-
 bool MainWindowModel::timer1Running() const { return app_.series.Timer1Enabled && !app_.busy(); }
 
 bool MainWindowModel::Timer1Timer() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,12 @@ class MainWindowModel {
   void mROIresetClick();
   void ROIPositionenfixieren1Click();
   void ClearROIs1Click();
+  // "ROI Datei laden": frame 1 shown, the ROIs of the file chosen (after
+  // "Vorhandene ROIs werden gelöscht; sind Sie sicher?" when there are
+  // ROIs) replace the old ones, the track star is looked for over the whole
+  // frame and the ROIs' positions become their start positions. False when
+  // nothing or not all of the file was loaded.
+  bool LoadROIs1Click(const std::function<std::string()>& chooseFile);
 
   // ---- timers ----
   // The one-second ROI table refresh: true when the table was measured again

@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "config/IniFile.h"
+#include "photometry/RoiFile.h"
 #include "series/ProjectFile.h"
 #include "support/RecordingUi.h"
 #include "support/SyntheticFrame.h"
@@ -23,9 +24,11 @@ class AppTest : public ::testing::Test {
     o.iniPath = dir.file("vargaze1.ini");
     return o;
   }
-  std::string frame(const std::string& name) {
+  // Single-pixel stars, or stars of width `sigma` (the track-star search
+  // takes a single bright pixel for a hot pixel).
+  std::string frame(const std::string& name, double sigma = 0.0) {
     FrameContent content;
-    content.stars = {{30, 30, 20000.0, 0.0}, {70, 50, 2000.0, 0.0}};
+    content.stars = {{30, 30, 20000.0, sigma}, {70, 50, 2000.0, sigma}};
     writeFrame(dir.file(name), content);
     return dir.file(name);
   }
@@ -107,6 +110,28 @@ TEST_F(AppTest, RoiButtonsNeedAnImageAndRois) {
   main.MoveRoiButtonClick(false);
   EXPECT_EQ(main.statusPanel0, "");
   EXPECT_EQ(main.cursor, ImageCursor::Arrow);
+}
+
+TEST_F(AppTest, RoiFileReplacesTheRoisAndFindsTheTrackStar) {
+  EXPECT_FALSE(main.LoadROIs1Click([] { return std::string("unused"); }));
+  EXPECT_EQ(ui.messages.back(), "Bitte erst ein Bild laden");
+  ASSERT_TRUE(app.openSeries({frame("a.fit", 1.5), frame("b.fit", 1.5)}));
+  app.roiWindow.Newroi(29, 29);
+  app.roiWindow.Newroi(69, 49);
+  ASSERT_TRUE(SaveROI(app.roiWindow, dir.file("two.roi")));
+  app.roiWindow.DeleteROI(2);
+  app.imageWindow.TrackstarX = app.imageWindow.TrackstarY = -1.0;
+
+  ui.answers = {UiPort::Answer::Cancel};  // "Vorhandene ROIs werden gelöscht; ..."
+  EXPECT_FALSE(main.LoadROIs1Click([this] { return dir.file("two.roi"); }));
+  EXPECT_EQ(app.roiWindow.count(), 1);
+  ASSERT_TRUE(main.LoadROIs1Click([this] { return dir.file("two.roi"); }));
+  EXPECT_EQ(ui.questions.size(), 2u);
+  ASSERT_EQ(app.roiWindow.count(), 2);
+  EXPECT_NEAR(app.imageWindow.TrackstarX, 30.0, 0.01);  // the brighter star
+  EXPECT_NEAR(app.imageWindow.TrackstarY, 30.0, 0.01);
+  EXPECT_TRUE(app.series.Timer1Enabled);
+  EXPECT_GT(app.roiWindow.roi(2).net(), 1500);
 }
 
 TEST_F(AppTest, OpeningASeriesWritesTheConfigurationAndResetsTheExportTable) {
