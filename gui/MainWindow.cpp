@@ -30,6 +30,7 @@
 #include "gui/ProgressDialog.h"
 #include "gui/QtUi.h"
 #include "gui/RoiTableWindow.h"
+#include "gui/StarInfoWindow.h"
 #include "photometry/RoiFile.h"
 
 namespace vargaze {
@@ -62,7 +63,7 @@ std::string existingFolder(const std::string& folder) {
 }  // namespace
 
 MainWindow::MainWindow(Application& app, QtUi& ui, FileChooser& chooser, QWidget* parent)
-    : QMainWindow(parent), app_(app), ui_(ui), chooser_(chooser), model_(app) {
+    : QMainWindow(parent), app_(app), ui_(ui), chooser_(chooser), model_(app), mouse_(app, model_) {
   setWindowTitle(QStringLiteral("VARGAZE"));
   setWindowIcon(programIcon());
   resize(app.settings.WindowWidth, app.settings.WindowHeight);
@@ -94,6 +95,8 @@ void MainWindow::bindCommands() {
       {Exit1, [this] { close(); }},
       {MROIneu, [this] { roiButtonClicked(true); }},
       {MROIedit, [this] { moveButtonClicked(true); }},
+      {DrawRectangle, [this] { mouse_.DrawRectangleClick(); }},
+      {LoadROIs1, [this] { loadRoiFile(); }},
       {ROIPositionenfixieren1, [this] { model_.ROIPositionenfixieren1Click(); }},
       {mROIreset, [this] { model_.mROIresetClick(); }},
       {ClearROIs1, [this] { model_.ClearROIs1Click(); }},
@@ -247,14 +250,7 @@ void MainWindow::refreshImageWindow() {
   const ImageView& view = app_.imageView;
   if (imageWindow_ == nullptr) {
     if (view.generation() == 0) return;
-    imageWindow_ = new ImageWindow(view);
-    imageSub_ = mdi_->addSubWindow(imageWindow_);
-    imageSub_->setAttribute(Qt::WA_DeleteOnClose, false);
-    connect(imageWindow_, &ImageWindow::readoutChanged, this, [this](const QString& text) {
-      model_.statusPanel1 = text.toStdString();
-      status1_->setText(text);
-    });
-    imageSub_->show();
+    createImageWindow();
   }
   const ImageCursor cursor = model_.cursor;
   imageWindow_->imageWidget()->setCursor(cursor == ImageCursor::Cross  ? Qt::CrossCursor
@@ -272,6 +268,44 @@ void MainWindow::refreshImageWindow() {
   imageSub_->resize(client.x + frame.left() + frame.right() + 4,
                     client.y + frame.top() + frame.bottom() + 4);
   if (headerWindow_ != nullptr && app_.series.img) headerWindow_->load(app_.series.img->fitsheader);
+}
+
+void MainWindow::createImageWindow() {
+  imageWindow_ = new ImageWindow(app_.imageView);
+  imageSub_ = mdi_->addSubWindow(imageWindow_);
+  imageSub_->setAttribute(Qt::WA_DeleteOnClose, false);
+  connect(imageWindow_, &ImageWindow::readoutChanged, this, [this](const QString& text) {
+    if (mouse_.DoRect1) return;  // the rectangle is being drawn
+    model_.statusPanel1 = text.toStdString();
+    status1_->setText(text);
+  });
+  connect(imageWindow_, &ImageWindow::pressed, this,
+          [this](QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers) {
+            guarded([&] { mouse_.press(button == Qt::LeftButton ? MouseButton::Left : MouseButton::Right, at.x(), at.y()); });
+          });
+  connect(imageWindow_, &ImageWindow::moved, this, [this](QPoint at) {
+    if (!mouse_.DoRect1) return;
+    mouse_.move(at.x(), at.y());
+    imageWindow_->imageWidget()->update();
+  });
+  connect(imageWindow_, &ImageWindow::released, this, &MainWindow::mouseReleased);
+  imageSub_->show();
+}
+
+void MainWindow::mouseReleased(QPoint at, Qt::MouseButton button,
+                               Qt::KeyboardModifiers modifiers) {
+  guarded([&] {
+    mouse_.release(button == Qt::LeftButton ? MouseButton::Left : MouseButton::Right,
+                   (modifiers & Qt::ShiftModifier) != 0, at.x(), at.y());
+  });
+  if (mouse_.starInfoFor > 0) {
+    mouse_.starInfoFor = 0;
+    refresh();
+    guarded([&] {
+      if (showStarInfo(this, app_)) app_.roiWindow.UpdateROItable(0);
+    });
+  }
+  refresh();
 }
 
 void MainWindow::roiButtonClicked(bool down) {
@@ -361,6 +395,13 @@ void MainWindow::saveResultTable() {
                                              existingFolder(app_.series.imagepath),
                                              "Text files (*.txt)", "");
   if (!file.empty()) SaveROITable(app_.roiWindow, file);
+}
+
+void MainWindow::loadRoiFile() {
+  model_.LoadROIs1Click([this] {
+    return chooser_.openFile("ROI Datei laden", existingFolder(app_.series.imagepath),
+                             "ROI file (*.roi)");
+  });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 
 #include "app/ColourChoice.h"
+#include "app/ImageMouse.h"
 #include "app/MainWindow.h"
 
 class QAction;
@@ -75,15 +76,19 @@ class MainWindow : public QMainWindow {
   void showInfo();
   void openManual();
   void saveResultTable();
+  void loadRoiFile();
   void roiButtonClicked(bool down);
   void moveButtonClicked(bool down);
   void refreshImageWindow();
+  void createImageWindow();
+  void mouseReleased(QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
   void refreshCommandStates();
 
   Application& app_;
   QtUi& ui_;
   FileChooser& chooser_;
   MainWindowModel model_;
+  ImageMouse mouse_;
   ColourChoice colourChoice_;
   std::map<Command, QAction*> actions_;
   std::map<Command, std::function<void()>> handlers_;

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -17,6 +18,7 @@
 
 #include "app/Application.h"
 #include "config/IniFile.h"
+#include "demo/DemoSeries.h"
 #include "demo/DemoWriter.h"
 #include "gui/DisplayPanel.h"
 #include "gui/FileChooser.h"
@@ -166,6 +168,46 @@ TEST(MainWindowGui, StartsWithTheDemoProject) {
   const RoiOverlay& first = overlays.rois.front().number == 1 ? overlays.rois.front() : overlays.rois.back();
   EXPECT_EQ(shot.pixelColor(first.starBox.left, (first.starBox.top + first.starBox.bottom) / 2),
             QColor(Qt::red));
+}
+
+// Clicking the demo's stars at three zooms: each click puts a ROI on the star
+// (centred within half a pixel of where it was put into the frame), the
+// second click its ring, after which the star information is asked for.
+TEST(MainWindowGui, RoisByMouseOnTheDemoStars) {
+  TempDir dir;
+  demo::writeDemoSeries({}, dir.path().string());
+  const demo::DemoDesign design = demo::makeDemoDesign({});
+  Program program(dir);
+  program.script.answers.push_back(UiPort::Answer::No);  // "Lichtkurve darstellen?"
+  program.startWith(dir.file(demo::kProjectFileName));
+  MainWindow& window = *program.window;
+  window.run(Command::ClearROIs1);
+  window.run(Command::MROIneu);
+  ImageWidget& image = *window.imageWindow()->imageWidget();
+  int starInfoShown = 0;
+  const int zooms[] = {0, 1, 3};  // 150 %, 100 %, 50 %
+  for (int i = 0; i < 3; ++i) {
+    window.displayPanel()->zoomBox()->setCurrentIndex(zooms[i]);
+    emit window.displayPanel()->zoomBox()->activated(zooms[i]);
+    const demo::NamedStar& star = design.named[static_cast<std::size_t>(i)];
+    const double zoom = program.app->settings.ZoomFactor;
+    // Half a pixel off the star's 0-based position, where a careless click lands.
+    const QPoint at(static_cast<int>((star.x - 0.5) * zoom), static_cast<int>((star.y - 1.5) * zoom));
+    QTest::mouseClick(&image, Qt::LeftButton, {}, at);
+    QTimer::singleShot(0, [&] {
+      if (QWidget* dialog = QApplication::activeModalWidget()) {
+        ++starInfoShown;
+        dialog->close();
+      }
+    });
+    QTest::mouseClick(&image, Qt::LeftButton, {}, at);  // on the star: its ring
+    const TRoi1& roi = program.app->roiWindow.roi(i + 1);
+    EXPECT_LE(std::abs(roi.xa - star.x), 0.5) << star.name;
+    EXPECT_LE(std::abs(roi.ya - star.y), 0.5) << star.name;
+    EXPECT_EQ(roi.xb, roi.xa) << star.name;
+  }
+  EXPECT_EQ(starInfoShown, 3);
+  EXPECT_EQ(window.statusPanel(0)->text(), "ROIs OK");
 }
 
 }  // namespace
