@@ -8,6 +8,12 @@
 
 namespace vargaze {
 
+void ResetSNRform(SnrModel& model) {
+  model.SNRspecial = false;
+  model.Stackingtype = 0;
+  model.Nstack = 1;
+}
+
 double myoung(double time, const SnrModel& model, double frameAirmass) {
   const double airmass = frameAirmass >= 1.0 ? frameAirmass : model.airmass;
   return 0.003952847075 * std::pow(model.DScope_m, -2.0 / 3.0) * std::pow(airmass, 1.5) *

@@ -23,6 +23,10 @@ struct SnrModel {
   bool exposureIsTotal = true;   // "Exposure/N": the exposure is the total of N frames
 };
 
+// A new series starts with the extended model off and one summed frame per
+// image; the telescope, the site and the check boxes stay as they were.
+void ResetSNRform(SnrModel& model);
+
 // Young's scintillation noise (relative flux) for an exposure of `time`
 // seconds; `frameAirmass` is the image's airmass (used when >= 1).
 double myoung(double time, const SnrModel& model, double frameAirmass);

@@ -40,7 +40,7 @@ bool Series::openSeries(const std::vector<std::string>& files,
   BVRImode = false;
   ShiftListX.clear();
   ShiftlistY.clear();
-  roiWindow_.snr = SnrModel{};
+  ResetSNRform(roiWindow_.snr);
   invalidateCurve();
 
   filelist1.clear();
