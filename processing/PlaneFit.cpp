@@ -59,10 +59,11 @@ double BackgroundPlane::levelAt(std::int32_t x, std::int32_t y) const {
 std::vector<PlaneSample> backgroundSamples(const std::vector<TRoi1>& rois) {
   std::vector<PlaneSample> samples;
   for (const TRoi1& r : rois) {
-    if (r.xb < 1 || r.yb < 1 || r.bcounts <= 0 || r.d <= 0) continue;
-    const double area = static_cast<double>(r.d) * r.d;
+    if (r.xb < 1 || r.yb < 1 || r.bcounts <= 0 || r.npixa <= 0) continue;
+    // bcounts is the sky scaled to the pixels the star box really summed:
+    // (d - 1)^2 for an even d, not d * d.
     samples.push_back({static_cast<double>(r.xb), static_cast<double>(r.yb),
-                       roundHalfEven(static_cast<double>(r.bcounts) / area)});
+                       roundHalfEven(static_cast<double>(r.bcounts) / r.npixa)});
   }
   return samples;
 }

@@ -32,7 +32,7 @@ struct BackgroundPlane {
 inline constexpr std::size_t kMinPlaneSamples = 4;
 
 // One sample per ROI whose background is placed (xb, yb >= 1) and measured
-// (bcounts > 0): m = bcounts / (d * d) rounded half to even, at (xb, yb).
+// (bcounts > 0): m = bcounts / npixa rounded half to even, at (xb, yb).
 std::vector<PlaneSample> backgroundSamples(const std::vector<TRoi1>& rois);
 
 // The least-squares plane through the samples; nullopt with fewer than

@@ -349,6 +349,27 @@ TEST_F(ProcessingTest, BackgroundSubtractionTakesEachFramesOwnPlaneFromDisk) {
   EXPECT_EQ(ui.messages, Texts{});
 }
 
+// Sky 1000 with a stripe of 1040 in row 40: the plane is the sky at either parity of the
+// star box (an even one sums (d - 1)^2 pixels). Subtraction leaves 100 and the stripe 140;
+// line removal (threshold 2 * sqrt(1000 / 1.51 + 225) + 1000 = 1059.6) levels the stripe.
+TEST_F(ProcessingTest, BothCommandsFindTheSkyAtEvenAndOddStarBoxes) {
+  frames = {writeImage("a.fit", [](int, int y) { return y == 40 ? 1040 : 1000; })};
+  win.AutocenterCheckBox = false;  // a flat sky has no centre
+  for (const int size : {9, 10}) {
+    SCOPED_TRACE(size);
+    ASSERT_TRUE(series.openSeries(frames));
+    win.setStarSize(size);
+    cornerRois();
+    ASSERT_TRUE(Backgroundsubtraction1Click(series, dir.file("sky.fit")));
+    const Timgbuffer out = readBack("sky001.fit");
+    EXPECT_EQ(std::vector({out.getpixel(50, 20), out.getpixel(50, 40)}), std::vector({100, 140}));
+    ASSERT_TRUE(series.BlinkScrollBarChange(1));
+    ASSERT_TRUE(EliminateLinesClick(series));
+    EXPECT_EQ(std::vector({at(50, 20), at(50, 40)}), std::vector({1000, 1000}));
+    win.ClearROIs();
+  }
+}
+
 TEST_F(ProcessingTest, DcfPulsesFromTheLampFrames) {
   openDcf({true, true, false, false, true, false});
   ASSERT_TRUE(getDCFtime1Click(series, dir.file("dcf.prn")).has_value());
@@ -457,9 +478,10 @@ TEST(NumberedNames, NumberBeforeTheExtensionWidenedForLongSeries) {
                    "/a/m007.JPG", "/a/m1000.JPG"}));
 }
 
-TRoi1 skyRoi(std::int32_t xb, std::int32_t yb, std::int64_t bcounts, std::int32_t d = 5) {
+// A ROI whose star box summed `pixels` pixels, with the sky scaled to them.
+TRoi1 skyRoi(std::int32_t xb, std::int32_t yb, std::int64_t bcounts, std::int32_t pixels = 25) {
   TRoi1 r;
-  std::tie(r.xb, r.yb, r.bcounts, r.d) = std::tuple(xb, yb, bcounts, d);
+  std::tie(r.xb, r.yb, r.bcounts, r.npixa) = std::tuple(xb, yb, bcounts, pixels);
   return r;
 }
 
@@ -475,8 +497,8 @@ TEST(BackgroundSamples, PlacedAndMeasuredOnesAtTheirLevelPerPixel) {
   // pixels 250, 254, 251 counts are 62.5 -> 62, 63.5 -> 64 (half to even), 62.75 -> 63.
   const std::vector<PlaneSample> s =
       backgroundSamples({skyRoi(10, 20, 2500), skyRoi(0, 20, 2500), skyRoi(10, 20, 0),
-                         skyRoi(10, 0, 2500), skyRoi(1, 1, 250, 2), skyRoi(1, 1, 254, 2),
-                         skyRoi(1, 1, 251, 2)});
+                         skyRoi(10, 0, 2500), skyRoi(1, 1, 250, 4), skyRoi(1, 1, 254, 4),
+                         skyRoi(1, 1, 251, 4)});
   ASSERT_EQ(s.size(), 4u);
   EXPECT_EQ(std::vector({s[0].x, s[0].y, s[0].m}), std::vector({10.0, 20.0, 100.0}));
   EXPECT_EQ(std::vector({s[1].m, s[2].m, s[3].m}), std::vector({62.0, 64.0, 63.0}));
