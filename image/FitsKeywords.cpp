@@ -22,11 +22,22 @@ bool exactKeyword(std::string_view card, std::string_view key) {
   return card.substr(0, 8) == padded;
 }
 
+// An infrared-cut filter passes the visual band: it is no Cousins I filter,
+// whatever its first letter says.
+bool namesInfraredCut(const std::string& name) {
+  const std::string upper = stUpcase(name);
+  return upper == "IRCUT" || upper == "IR-CUT" || upper == "IR CUT" || upper == "IR_CUT";
+}
+
 // The filter code of a FILTER value: first letter, else the first two.
 void applyFilter(const std::string& value, Timgbuffer& img) {
   img.FilterName = value.substr(0, kMaxFilterName);
   const std::string name = Trim(value);
   if (name.empty()) return;
+  if (namesInfraredCut(name)) {
+    img.FilterType = 0;  // clear
+    return;
+  }
   switch (std::toupper(static_cast<unsigned char>(name[0]))) {
     case 'C': img.FilterType = 0; return;
     case 'B': img.FilterType = 2; return;

@@ -307,7 +307,8 @@ TEST_F(ReadTest, MetadataCardsAndDates) {
 
   const std::pair<const char*, int> filters[] = {
       {"'Clear'", 0}, {"'B'", 2},  {"'V'", 3},  {"'G'", 3},     {"'R'", 4},  {"'I'", 5},
-      {"'TB'", 6},    {"'TG'", 7}, {"'TR'", 8}, {"'None'", -1}, {"'Ha'", -1}};
+      {"'TB'", 6},    {"'TG'", 7}, {"'TR'", 8}, {"'None'", -1}, {"'Ha'", -1},
+      {"'IRCUT'", 0}, {"' ir-cut '", 0}, {"'IR Cut'", 0}, {"'Ir_cut'", 0}, {"'IRC'", 5}};
   for (const auto& [value, code] : filters) {
     ASSERT_TRUE(readFits(16, {{"FILTER", value}}, {1}));
     EXPECT_EQ(std::tuple(img.FilterType, img.OBSTYPE), std::tuple(code, code >= 6 ? "DSLR" : "CCD"))
