@@ -18,7 +18,8 @@ void markColourPlane(Timgbuffer& img, int color) {
 void setTimeFromFile(Timgbuffer& img, const FileTime& modified) {
   const auto seconds = static_cast<std::time_t>(modified.seconds);
   std::tm parts{};
-  if (gmtime_r(&seconds, &parts) == nullptr) {
+  ::tzset();  // localtime_r alone may keep the zone of an earlier call
+  if (localtime_r(&seconds, &parts) == nullptr) {
     img.JDstart = 0.0;
     img.Datetime = "date?";
     return;
@@ -31,6 +32,16 @@ void setTimeFromFile(Timgbuffer& img, const FileTime& modified) {
   img.JDstart = JD(day, month, year, parts.tm_hour + parts.tm_min / 60.0 + sec / 3600.0);
   img.Datetime =
       GetDatetime(year, month, day, parts.tm_hour, parts.tm_min, static_cast<float>(sec));
+}
+
+void shiftFrameTimeToUT(Timgbuffer& img, double UTcorrection) {
+  if (img.JDstart == 0.0 || UTcorrection == 0.0) return;
+  img.JDstart -= UTcorrection;
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  float second = 0.0f;
+  JDtoDate(img.JDstart, year, month, day, hour, minute, second);
+  img.Datetime = GetDatetime(year, month, day, hour, minute, second);
+  img.UpdateFitsHeader();
 }
 
 }  // namespace vargaze

@@ -16,9 +16,14 @@ inline bool isColourChannel(int color) {
 // FilterName/FilterType and OBSTYPE "DSLR". color must be 1, 2 or 3.
 void markColourPlane(Timgbuffer& img, int color);
 
-// JDstart and Datetime from a file's modification time, read as UTC (the
-// file system keeps times as seconds since the epoch in UTC), to the
-// millisecond. A time that cannot be split gives JDstart 0 and "date?".
+// JDstart and Datetime from a file's modification time as the local clock
+// of the file system shows it, to the millisecond. Cameras that write such
+// files keep local time; shiftFrameTimeToUT makes it UT. A time that cannot
+// be split gives JDstart 0 and "date?".
 void setTimeFromFile(Timgbuffer& img, const FileTime& modified);
+
+// Subtracts `UTcorrection` (days) from a frame's known time and rewrites
+// Datetime and the header's date to match. A frame without time stays so.
+void shiftFrameTimeToUT(Timgbuffer& img, double UTcorrection);
 
 }  // namespace vargaze

@@ -5,6 +5,7 @@
 #include "base/Numbers.h"
 #include "base/Strings.h"
 #include "image/AutoContrast.h"
+#include "image/ColourFile.h"
 #include "photometry/Tracking.h"
 #include "series/Series.h"
 
@@ -37,8 +38,13 @@ Series::Series(Settings& settings, UiPort& ui, RoiWindow& roiWindow)
 
 bool Series::readFrame(Timgbuffer& target, const std::string& filename) {
   const std::string ext = upperExtension(filename);
-  if (ext == ".BMP") return target.ReadBMPfile(filename, RGBcolornumber);
-  if (ext == ".PPM") return target.ReadPPMfile(filename, RGBcolornumber);
+  if (ext == ".BMP" || ext == ".PPM") {
+    const bool read = ext == ".BMP" ? target.ReadBMPfile(filename, RGBcolornumber)
+                                    : target.ReadPPMfile(filename, RGBcolornumber);
+    // Their time is the file system's local clock: the camera's UT offset makes it UT.
+    if (read) shiftFrameTimeToUT(target, settings_.UToffset / 24.0);
+    return read;
+  }
   if (ext == ".CR2") return readRawFrame(target, filename);
   if (!target.Readfitsfile(filename)) return false;
   if (target.colorimages > 1) {

@@ -127,13 +127,15 @@ const Format kFormats[] = {
 class ImageReadTest : public ::testing::TestWithParam<Format> {};
 
 // Widths 1 to 5 give BMP rows every padding from 0 to 3 bytes. Colour files
-// carry no date: the file time is taken, in UTC: 2023-10-05T21:13:45.25Z is
-// 19635 days after 1970-01-01 (JD 2460222.5 - 2440587.5) and 21:13:45.25.
+// carry no date: the file time is taken as the local clock shows it: 2023-10-05T21:13:45.25Z
+// is 19635 days after 1970-01-01 (JD 2460222.5 - 2440587.5) and 21:13:45.25, 23:13:45.25 two
+// hours east of Greenwich.
 TEST_P(ImageReadTest, TestPictureLineByLine) {
   const Format& f = GetParam();
   test::TempDir dir;
+  const test::EnvGuard zone("TZ", "EAST-2");
   const timeval fileTime = {19635LL * 86400 + 21 * 3600 + 13 * 60 + 45, 250'000};
-  const double jd = 2460222.5 + (21.0 + 13.0 / 60.0 + 45.25 / 3600.0) / 24.0;
+  const double jd = 2460222.5 + (23.0 + 13.0 / 60.0 + 45.25 / 3600.0) / 24.0;
   Timgbuffer img;  // used again and again: nothing of an earlier frame may remain
   for (int width = 1; width <= 5; ++width) {
     const std::string path = dir.file("picture" + std::to_string(width));
@@ -166,7 +168,7 @@ TEST_P(ImageReadTest, TestPictureLineByLine) {
       EXPECT_EQ(std::tuple(img.FilterName, getFitskeyString(img.fitsheader, "FILTER"),
                            img.FilterType, img.OBSTYPE),
                 std::tuple(filter, filter, colour ? 9 - c : -1, colour ? "DSLR" : "CCD"));
-      EXPECT_EQ(img.Datetime, colour ? "2023-10-05T21:13:45.250" : "date?");
+      EXPECT_EQ(img.Datetime, colour ? "2023-10-05T23:13:45.250" : "date?");
       EXPECT_NEAR(img.JDstart, colour ? jd : 0.0, 1e-8);
       EXPECT_EQ(getFitskeyString(img.fitsheader, "DATE-OBS"), colour ? img.Datetime : "");
     }

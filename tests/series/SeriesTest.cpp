@@ -1,6 +1,7 @@
 // Series, frames, light-curve runs and their files, the colour-index table,
 // and live mode on a folder driven by a clock the test moves.
 #include <gtest/gtest.h>
+#include <sys/time.h>
 
 #include <chrono>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include "series/LightCurveRun.h"
 #include "series/LiveMode.h"
 #include "series/RunFile.h"
+#include "support/EnvGuard.h"
 #include "support/FaultInjection.h"
 #include "support/Lines.h"
 #include "support/SeriesRig.h"
@@ -153,7 +155,12 @@ TEST_F(SeriesTest, CameraFramesAreConvertedTurnedDatedAndSplitIntoPlanes) {
   EXPECT_TRUE(fs::exists(rawPpmFilename(raw)));  // one the user had stays
   const std::string ppm = dir.file("plane.ppm");
   test::writeBytes(ppm, std::string("P6\n2 1\n255\n\x0a\x14\x1e\x28\x32\x3c", 17));
+  const timeval fileTime[2] = {{1'700'000'000, 0}, {1'700'000'000, 0}};  // 2023-11-14T22:13:20Z
+  ASSERT_EQ(::utimes(ppm.c_str(), fileTime), 0);
+  const test::EnvGuard zone("TZ", "EAST-2");
   ASSERT_TRUE(series.openSeries({ppm}, [] { return std::uint8_t{3}; }));
+  // The local clock two hours east, less the camera's offset of one hour.
+  EXPECT_EQ(series.img->Datetime, "2023-11-14T23:13:20.000");
   EXPECT_EQ(series.RGBcolornumber, 3);
   EXPECT_EQ(series.img->getpixel(1, 1), 0x1e);
   EXPECT_EQ(series.img->getpixel(2, 1), 0x3c);
