@@ -92,7 +92,7 @@ int exportFull(const Args& rawArgs) {
   if (args.positional.size() != 1 || !args.has("-o")) {
     throw UsageError(
         "usage: vargaze-cli export full PROJECT.vgp -o FILE [--roi N] [--delimiter , ; or |] "
-        "[--decimal . or ,]");
+        "[--decimal . or ,] [--config INI]");
   }
   Session session(args.get("--config"));
   if (!session.openProject(args.positional[0])) return 1;
@@ -110,7 +110,7 @@ int exportShort(const Args& rawArgs) {
   if (args.positional.size() != 1 || !args.has("-o")) {
     throw UsageError(
         "usage: vargaze-cli export short PROJECT.vgp -o FILE [--roi1 N] [--roi2 M] [--airmass] "
-        "[--decimal . or ,] [--delimiter , ; or |]");
+        "[--decimal . or ,] [--delimiter , ; or |] [--config INI]");
   }
   Session session(args.get("--config"));
   if (!session.openProject(args.positional[0])) return 1;

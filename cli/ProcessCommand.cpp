@@ -22,7 +22,8 @@ namespace {
 int processBackground(const Args& rawArgs) {
   const ParsedArgs args = parseArgs(rawArgs, {"-o", "--config"}, {});
   if (args.positional.size() != 1 || !args.has("-o")) {
-    throw UsageError("usage: vargaze-cli process background PROJECT.vgp -o NAME.fit");
+    throw UsageError(
+        "usage: vargaze-cli process background PROJECT.vgp -o NAME.fit [--config INI]");
   }
   Session session(args.get("--config"));
   if (!session.openProject(args.positional[0])) return 1;
@@ -32,7 +33,8 @@ int processBackground(const Args& rawArgs) {
 int processLines(const Args& rawArgs) {
   const ParsedArgs args = parseArgs(rawArgs, {"--roi", "-o", "--config"}, {});
   if (args.positional.size() != 1 || !args.has("--roi") || !args.has("-o")) {
-    throw UsageError("usage: vargaze-cli process lines IMAGE --roi F.roi -o OUT.fit");
+    throw UsageError(
+        "usage: vargaze-cli process lines IMAGE --roi F.roi -o OUT.fit [--config INI]");
   }
   const std::string image = args.positional[0];
   const std::string out = args.get("-o");
@@ -66,7 +68,8 @@ int processCrosscorr(const Args& rawArgs) {
 int processFlat(const Args& rawArgs) {
   const ParsedArgs args = parseArgs(rawArgs, {"--flat", "-o", "--config"}, {});
   if (args.positional.size() != 1 || !args.has("--flat") || !args.has("-o")) {
-    throw UsageError("usage: vargaze-cli process flat IMAGE --flat MASTER -o OUT.fit");
+    throw UsageError(
+        "usage: vargaze-cli process flat IMAGE --flat MASTER -o OUT.fit [--config INI]");
   }
   Session session(args.get("--config"));
   if (!session.app.openSeries({args.positional[0]})) return 1;
@@ -79,7 +82,8 @@ int processFlat(const Args& rawArgs) {
 int processRaw2fits(const Args& rawArgs) {
   const ParsedArgs args = parseArgs(rawArgs, {"--channel", "--config"}, {});
   if (args.positional.empty()) {
-    throw UsageError("usage: vargaze-cli process raw2fits [--channel R|G|B|RGB] FILES...");
+    throw UsageError(
+        "usage: vargaze-cli process raw2fits [--channel R|G|B|RGB] [--config INI] FILES...");
   }
   const std::string name = args.get("--channel", "G");
   std::uint8_t channel = 0;
@@ -98,7 +102,7 @@ int processRaw2fits(const Args& rawArgs) {
 int processJpeg(const Args& rawArgs) {
   const ParsedArgs args = parseArgs(rawArgs, {"-o", "--config"}, {});
   if (args.positional.size() != 1 || !args.has("-o")) {
-    throw UsageError("usage: vargaze-cli process jpeg PROJECT.vgp -o BASE.jpg");
+    throw UsageError("usage: vargaze-cli process jpeg PROJECT.vgp -o BASE.jpg [--config INI]");
   }
   Session session(args.get("--config"));
   if (!session.openProject(args.positional[0])) return 1;
@@ -122,7 +126,8 @@ int processDcf(const Args& rawArgs) {
   const ParsedArgs args = parseArgs(rawArgs, {"-o", "--marker", "--sky", "--config"}, {});
   if (args.positional.size() != 1 || !args.has("-o")) {
     throw UsageError(
-        "usage: vargaze-cli process dcf PROJECT.vgp -o RESULT.txt [--marker X,Y --sky X,Y]");
+        "usage: vargaze-cli process dcf PROJECT.vgp -o RESULT.txt [--marker X,Y --sky X,Y] "
+        "[--config INI]");
   }
   Session session(args.get("--config"));
   if (!session.openProject(args.positional[0])) return 1;

@@ -54,28 +54,34 @@ Commands:
                               project's frames; the report check's findings
                               are printed, --strict makes them fatal
   export full PROJECT.vgp -o FILE [--roi N] [--delimiter , ; or |] [--decimal . or ,]
+        [--config INI]
                               the full results: all ROIs of frame 1 (N = 0)
                               or ROI N over every frame
   export short PROJECT.vgp -o FILE [--roi1 N] [--roi2 M] [--airmass]
-        [--decimal . or ,] [--delimiter , ; or |]
+        [--decimal . or ,] [--delimiter , ; or |] [--config INI]
                               measures the light curve, then writes time,
                               magnitudes and airmass per frame
-  process background PROJECT.vgp -o NAME.fit
+  process background PROJECT.vgp -o NAME.fit [--config INI]
                               subtract the fitted sky plane from every frame,
                               written as NAME001.fit, NAME002.fit, ...
-  process lines IMAGE --roi F.roi -o OUT.fit
+  process lines IMAGE --roi F.roi -o OUT.fit [--config INI]
                               remove line artefacts, the ROIs marking sky
   process crosscorr IMAGE1 IMAGE2
                               the shift between two frames by cross-correlation
-  process flat IMAGE --flat MASTER -o OUT.fit
+  process flat IMAGE --flat MASTER -o OUT.fit [--config INI]
                               flat-correct IMAGE with the master flat
-  process raw2fits [--channel R|G|B|RGB] FILES...
+  process raw2fits [--channel R|G|B|RGB] [--config INI] FILES...
                               convert camera raw files to FITS, one plane or all
-  process jpeg PROJECT.vgp -o BASE.jpg
+  process jpeg PROJECT.vgp -o BASE.jpg [--config INI]
                               the frames as JPEG pictures (quality 90) as shown
   process dcf PROJECT.vgp -o RESULT.txt [--marker X,Y --sky X,Y]
+        [--config INI]
                               evaluate the DCF77 lamp recorded in the frames
   --help                      show this text
+
+--config INI reads the settings from INI instead of the program's own
+"vargaze1.ini" (never writing it); every command that measures or writes
+results takes it.
 
 Exit code 0 on success, 1 when the command failed (the reason is on stderr).
 )";

@@ -111,6 +111,12 @@ TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
   const CliResult unknown = run("no-such-command");
   EXPECT_TRUE(unknown.exitCode == 1 && unknown.err.starts_with("vargaze-cli: unknown command 'no-such-command'\n"));
   EXPECT_NE(ok("--help").out.find("demo DIR [--frames N] [--size WxH]"), std::string::npos);
+  // Every command that measures or writes results tells that it takes a configuration.
+  for (const char* command : {"table", "findstars", "measure", "colorindex", "watch", "export aavso",
+                              "export full", "export short", "process background", "process lines",
+                              "process flat", "process raw2fits", "process jpeg", "process dcf"}) {
+    EXPECT_NE(run(command).err.find("[--config INI]"), std::string::npos) << command;
+  }
 }
 
 // The JSON fields against a frame the test wrote (BZERO 32768 shifts the
