@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kAavsoUsage =
     "usage: vargaze-cli export aavso PROJECT.vgp -o FILE [--var N] [--check N] "
     "[--delimiter , ; or |] [--jdcorr SECONDS] [--obstype CCD|DSLR] [--standardized] "
-    "[--transform] [--strict] [--config INI]";
+    "[--transform] [--obscode CODE] [--strict] [--config INI]";
 
 char delimiterOption(const ParsedArgs& args, char fallback) {
   if (!args.has("--delimiter")) return fallback;
@@ -31,11 +31,14 @@ char delimiterOption(const ParsedArgs& args, char fallback) {
 
 int exportAavso(const Args& rawArgs) {
   const ParsedArgs args = parseArgs(
-      rawArgs, {"-o", "--var", "--check", "--delimiter", "--jdcorr", "--obstype", "--config"},
+      rawArgs,
+      {"-o", "--var", "--check", "--delimiter", "--jdcorr", "--obstype", "--obscode", "--config"},
       {"--standardized", "--transform", "--strict"});
   if (args.positional.size() != 1 || !args.has("-o")) throw UsageError(kAavsoUsage);
   Session session(args.get("--config"));
   if (!session.openProject(args.positional[0])) return 1;
+  // For this report only: the configuration is never written.
+  if (args.has("--obscode")) session.settings.OBSCODE = args.get("--obscode");
 
   ExportForm2& form = session.app.exportWindow();
   if (!form.BAVAAVSODatenexport1Click()) return 1;

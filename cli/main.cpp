@@ -49,10 +49,12 @@ Commands:
                               stops after N cycles or on Ctrl-C
   export aavso PROJECT.vgp -o FILE [--var N] [--check N] [--delimiter , ; or |]
         [--jdcorr SECONDS] [--obstype CCD|DSLR] [--standardized] [--transform]
-        [--strict] [--config INI]
+        [--obscode CODE] [--strict] [--config INI]
                               the AAVSO/BAV extended-format report of the
-                              project's frames; the report check's findings
-                              are printed, --strict makes them fatal
+                              project's frames (--obscode: the AAVSO observer
+                              code instead of the configured one); the report
+                              check's findings are printed, --strict makes
+                              them fatal
   export full PROJECT.vgp -o FILE [--roi N] [--delimiter , ; or |] [--decimal . or ,]
         [--config INI]
                               the full results: all ROIs of frame 1 (N = 0)

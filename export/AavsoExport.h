@@ -74,7 +74,7 @@ class ExportForm2 {
   bool StopButtonVisible = false;
   bool TableCleared = true;
   std::int32_t TopRow = 1;                // first table row in view while filling
-  bool timesAtExposureStart = false;      // a filled row took its JD from "JD(begin)="
+  bool timesAtExposureStart = false;      // a filled row's JD is an exposure start
 
   // ---- commands ----
   // Main-window command: "kein Bild geladen" / "keine Sterne markiert", else
@@ -101,7 +101,7 @@ class ExportForm2 {
   std::vector<Finding> checkReport();
 
  private:
-  void fillRow(AavsoRow& row, double jdCorrDays);
+  void fillRow(AavsoRow& row, double jdCorrSeconds);
   std::string instrumentalMag(std::int32_t roi) const;
   void enableTransform();
 

@@ -1,6 +1,7 @@
 // The fill: every frame of the series is shown in turn and its row is read
 // from what the ROI window then shows.
 #include <algorithm>
+#include <cmath>
 
 #include "base/Numbers.h"
 #include "base/Strings.h"
@@ -43,7 +44,7 @@ std::string ExportForm2::instrumentalMag(std::int32_t roi) const {
   return formatFixed(static_cast<double>(-2.5L * log1(counts / exposure)), 3, 6);
 }
 
-void ExportForm2::fillRow(AavsoRow& row, double jdCorrDays) {
+void ExportForm2::fillRow(AavsoRow& row, double jdCorrSeconds) {
   const RoiWindow& win = series_.roiWindow();
   row[0] = win.roi(ROIEdit1).Name;
 
@@ -52,10 +53,14 @@ void ExportForm2::fillRow(AavsoRow& row, double jdCorrDays) {
   const std::string jdText = equals == std::string::npos ? std::string() : panel.substr(equals + 1);
   row[1] = jdText.substr(0, kJdLength);
   double jd = 0.0;
-  if (jdCorrDays != 0.0 && tryParseDouble(jdText, jd)) {
-    row[1] = formatGeneral(jd + jdCorrDays).substr(0, kJdLength);
+  if (jdCorrSeconds != 0.0 && tryParseDouble(jdText, jd)) {
+    row[1] = formatGeneral(jd + jdCorrSeconds / 86400.0).substr(0, kJdLength);
   }
-  if (panel.rfind("JD(begin)", 0) == 0) timesAtExposureStart = true;
+  // Exposure starts, unless the correction moved them to mid-exposure (to the second).
+  const double halfExposure = 0.5 * series_.img->Exposure;
+  if (panel.rfind("JD(begin)", 0) == 0 && std::fabs(jdCorrSeconds - halfExposure) > 1.0) {
+    timesAtExposureStart = true;
+  }
 
   row[2] = win.table1.cell(ROIEdit1, kMagColumn);
   const std::string& snText = win.table1.cell(ROIEdit1, kErrorColumn);
@@ -121,7 +126,6 @@ FillResult ExportForm2::FillButtonClick() {
     return FillResult::Refused;
   }
 
-  const double jdCorrDays = jdCorrSeconds / 86400.0;
   TransformButtonEnabled = false;
   timesAtExposureStart = false;
   rows.clear();
@@ -138,7 +142,7 @@ FillResult ExportForm2::FillButtonClick() {
       // the frame before it.
       if (!shown) continue;
       AavsoRow row;
-      fillRow(row, jdCorrDays);
+      fillRow(row, jdCorrSeconds);
       rows.push_back(std::move(row));
       const auto filled = static_cast<std::int32_t>(rows.size());
       if (filled > 10) TopRow = filled - 10;

@@ -30,6 +30,10 @@ constexpr std::array<FieldRule, kFields> kRules = {{
     {"GROUP", 5, false, false},     {"CHART", 20, false, false}, {"NOTES", 0, false, false},
 }};
 
+constexpr const char* kWhereTheObserverCodeIsSet =
+    " Your AAVSO observer code is set in the setup (\"AAVSO Observer code\"), as OBSCODE in "
+    "section [Export] of vargaze1.ini, or for one report with --obscode CODE.";
+
 class Collector {
  public:
   void error(std::int32_t row, std::int32_t field, std::string text) {
@@ -66,7 +70,9 @@ void checkHeader(const std::vector<std::string>& header, char delimiter, Collect
     if (!headerValue(header, key, value)) {
       out.error(0, 0, std::string("The header has no #") + key + "= line.");
     } else if (value.empty()) {
-      out.error(0, 0, std::string("The header line #") + key + "= has no value.");
+      std::string text = std::string("The header line #") + key + "= has no value.";
+      if (key == std::string_view("OBSCODE")) text += kWhereTheObserverCodeIsSet;
+      out.error(0, 0, text);
     }
   }
   std::string value;

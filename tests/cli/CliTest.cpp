@@ -232,10 +232,10 @@ TEST_F(CliTest, EveryCommandGroupOnTheDemo) {
   EXPECT_NE(project.find(at("@n/demo_001.fit\r\n")), std::string::npos);
   EXPECT_EQ(project.find(at("@new/")), std::string::npos);
 
-  writeBytes(at("@aavso.ini"), "[Export]\r\nOBSCODE=XYZ\r\n[Time]\r\nMiddletimeCorrection=1\r\n");
+  writeBytes(at("@aavso.ini"), "[Time]\r\nMiddletimeCorrection=1\r\n");
   // Arguments, lines before the data, delimiter, columns, JD and magnitude columns, truth's JD.
   const std::tuple<std::string, std::size_t, char, std::size_t, std::size_t, std::size_t, std::size_t> exports[] = {
-      {"aavso @n/demo.vgp --config @aavso.ini --strict", 9, ',', 15, 1, 2, 2},
+      {"aavso @n/demo.vgp --config @aavso.ini --obscode XYZ --strict", 9, ',', 15, 1, 2, 2},
       {"aavso @n/demo.vgp", 9, ',', 15, 1, 2, 1},  // saved with its findings: no observer code, the starts
       {"short @n/demo.vgp --roi2 5 --airmass --decimal , --delimiter ';'", 0, ';', 4, 0, 1, 1},
       {"full @n/demo.vgp --roi 1", 2, ',', 10, 0, 6, 1},

@@ -163,6 +163,12 @@ TEST_F(Exports, AavsoFillsRefusedAndTheEnsemble) {
   ASSERT_TRUE(open({{}, {.minutes = 10, .filter = "B"}}) && form.BAVAAVSODatenexport1Click());
   ASSERT_EQ(form.FillButtonClick(), FillResult::Completed);
   EXPECT_TRUE(form.TransformButtonEnabled);  // a V and a B row
+  // Starts of 60 s exposures moved by half of it (give or take a second) are mid-exposure.
+  for (const auto& [corr, starts] : {std::pair{"29", false}, {"31", false}, {"28.9", true}}) {
+    form.JDcorrEdit = corr;
+    ASSERT_EQ(form.FillButtonClick(), FillResult::Completed);
+    EXPECT_EQ(form.timesAtExposureStart, starts) << corr;
+  }
   const auto filled = form.rows;
   const struct { const char* jdCorr; std::int32_t var, check; } refused[] = {
       {"1,5", 2, 3}, {"0.0", 0, 3}, {"0.0", 2, 4}, {"0.0", 2, 1}};
@@ -460,7 +466,10 @@ TEST(ReportCheck, FindingsOfEachCondition) {
       {"no header", [](Report& r) { r.header.clear(); },
        {missing + "TYPE= line.", missing + "OBSCODE= line.", missing + "SOFTWARE= line.",
         missing + "DELIM= line.", missing + "DATE= line.", missing + "OBSTYPE= line."}},
-      {"empty value", line(1, "#OBSCODE= "), {head + "The header line #OBSCODE= has no value."}},
+      {"empty value", line(1, "#OBSCODE= "),
+       {head + "The header line #OBSCODE= has no value. Your AAVSO observer code is set in the "
+               "setup (\"AAVSO Observer code\"), as OBSCODE in section [Export] of vargaze1.ini, "
+               "or for one report with --obscode CODE."}},
       {"type", line(0, "#TYPE=VISUAL"), {head + "#TYPE= must be EXTENDED, not \"VISUAL\"."}},
       {"delimiter line differs", line(3, "#DELIM=;"),
        {head + "#DELIM= says \";\" but the fields are separated by \",\"."}},
