@@ -4,6 +4,7 @@
 #include "base/TextFile.h"
 #include "image/AutoContrast.h"
 #include "photometry/Tracking.h"
+#include "series/LostStars.h"
 #include "series/RunFile.h"
 #include "series/RunScope.h"
 
@@ -133,6 +134,8 @@ RunResult Analyse1Click(Series& series, const std::function<bool()>& saveProject
   series.Display(series.filelist1[0]);
   curve.NumCurvePoints = frames;
   series.curve = std::move(curve);
+  const std::string lost = lostStarsMessage(findLostStars(window.ROIlist, series.curve));
+  if (!lost.empty()) ui.showMessage(lost);
   return RunResult::Completed;
 }
 

@@ -226,6 +226,31 @@ TEST_F(SeriesTest, RunFileCurveAndCurveDataFileOfThreeFrames) {
   EXPECT_NEAR(series.curve.XTimes[0], 2460371.3333333 + 30.0 / 86400 - 2450000, 1e-7);
 }
 
+// Check star K1 of 2000 counts in frames 1-3, then 1300 (0.47 mag fainter than its median),
+// 1000 (0.75 fainter) and dithered 22 pixels out of its box. The ROI on empty sky is a
+// variable: not watched.
+TEST_F(SeriesTest, AfterARunTheFramesThatLostAComparisonOrCheckStarAreNamed) {
+  std::vector<std::string> paths;
+  for (const auto& [counts, dx] : {std::pair{2000.0, 0}, {2000.0, 0}, {2000.0, 0}, {1300.0, 0},
+                                   {1000.0, 0}, {2000.0, 22}}) {
+    test::FrameContent content = test::twoStars();
+    content.stars[1].counts = counts;
+    content.stars[1].x += dx;
+    paths.push_back(dir.file("f" + std::to_string(paths.size()) + ".fit"));
+    test::writeFrame(paths.back(), content);
+  }
+  openWithRois(paths);
+  std::tie(win.roi(2).Name, win.roi(2).stype) = std::tuple("K1", kStarCheck);
+  addRoi(50, 20);
+  series.ProjectFilename = dir.file("night.vgp");
+  ASSERT_EQ(Analyse1Click(series), RunResult::Completed);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{
+                             "Sterne außerhalb ihrer ROI? Vergleichs- oder Kontrollsterne ohne "
+                             "Helligkeit oder mehr als 0.5 mag von ihrem Median entfernt:\n"
+                             "ROI 2 (K1): Bilder 5-6\n"
+                             "Ein Track-Stern oder ein größerer Tracking range kann helfen."});
+}
+
 // Lines the runs above do not write, curve file names, a curve of any size.
 TEST(RunFileTest, LinesCurveFileNamesAndCurveArrays) {
   EXPECT_EQ(runHeaderLine(0.0, 1), "\"filename\";\"JD\";\"ROI1  mag\";");
