@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/UiPort.h"
 #include "image/Imgbuffer.h"
 #include "photometry/SpinControl.h"
 
@@ -78,5 +79,12 @@ bool prepareFindstars(RoiWindow& win, StarfindDialog& dialog);
 // returns. Without a frame: "Kein Bild geladen" and 0.
 std::int32_t findstars(RoiWindow& win, const StarfindDialog& dialog,
                        const std::optional<ImageRect>& rect = std::nullopt);
+
+// findstars in its two halves, for a window that closes its dialog before the
+// report: the search (nothing, after "Kein Bild geladen", without a frame)
+// and the message.
+std::optional<std::int32_t> searchStars(RoiWindow& win, const StarfindDialog& dialog,
+                                        const std::optional<ImageRect>& rect = std::nullopt);
+void reportStarsFound(UiPort& ui, std::int32_t count);
 
 }  // namespace vargaze

@@ -65,18 +65,28 @@ bool prepareFindstars(RoiWindow& win, StarfindDialog& dialog) {
   return true;
 }
 
-std::int32_t findstars(RoiWindow& win, const StarfindDialog& dialog,
-                       const std::optional<ImageRect>& rect) {
+std::optional<std::int32_t> searchStars(RoiWindow& win, const StarfindDialog& dialog,
+                                        const std::optional<ImageRect>& rect) {
   const Timgbuffer* img = loadedImage(win);
-  if (img == nullptr) return 0;
+  if (img == nullptr) return std::nullopt;
   const std::int32_t maxcounts = dialog.MaxcountEdit.value;
   const std::int32_t bg = histogramBackground(starfindHistogram(*img));
   const StarThresholds thresholds =
       starThresholds(bg, win.settings().ElectronsPerCount, maxcounts);
-  const std::int32_t count = FindStars(win, *img, thresholdFor(thresholds, dialog.sensitivity),
-                                       dialog.MinSNEdit.value, maxcounts, rect);
-  win.ui().showMessage(std::to_string(count) + " Sterne gefunden");
-  return count;
+  return FindStars(win, *img, thresholdFor(thresholds, dialog.sensitivity),
+                   dialog.MinSNEdit.value, maxcounts, rect);
+}
+
+void reportStarsFound(UiPort& ui, std::int32_t count) {
+  ui.showMessage(std::to_string(count) + " Sterne gefunden");
+}
+
+std::int32_t findstars(RoiWindow& win, const StarfindDialog& dialog,
+                       const std::optional<ImageRect>& rect) {
+  const std::optional<std::int32_t> count = searchStars(win, dialog, rect);
+  if (!count) return 0;
+  reportStarsFound(win.ui(), *count);
+  return *count;
 }
 
 }  // namespace vargaze
