@@ -27,6 +27,8 @@ class ProgressDialog : public QDialog {
 
   // True once the button was pressed since the last start.
   bool cancelRequested() const { return model_.wmaborted; }
+  // A command's own window stops it like the button (the star finder's "Abbruch").
+  void requestCancel() { model_.cancelClick(); }
   const ProgressWindow& model() const { return model_; }
 
   QProgressBar* bar() const { return bar_; }
