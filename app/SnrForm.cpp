@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/Errors.h"
 #include "base/Numbers.h"
 #include "base/Strings.h"
 #include "photometry/RoiWindow.h"
@@ -24,6 +25,8 @@ double airmassValue(const std::string& text) {
   double value = 0.0;
   return tryParseDouble(Trim(text), value) ? value : std::numeric_limits<double>::quiet_NaN();
 }
+
+SnrModel& SnrForm::model() { return win_.snr; }
 
 void SnrForm::FormShow() {
   SnrModel& snr = win_.snr;
@@ -75,7 +78,12 @@ bool SnrForm::OKbuttonClick() {
   if (!readNumber(win_.ui(), DTelEdit, aperture)) return false;
   snr.DScope_m = aperture / 100.0;
   if (!readNumber(win_.ui(), HlocationEdit, height)) return false;
-  snr.LocationHeight = roundToInt32(height);
+  try {
+    snr.LocationHeight = roundToInt32(height);
+  } catch (const RangeError& e) {
+    win_.ui().showMessage(e.what());
+    return false;
+  }
   snr.Nstack = nstackEdit.value;
   snr.Stackingtype = Stackinggroup;
   return true;

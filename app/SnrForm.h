@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "photometry/SignalNoise.h"
 #include "photometry/SpinControl.h"
 
 namespace vargaze {
@@ -30,6 +31,9 @@ class SnrForm {
   static constexpr const char* kCancelCaption = "Cancel, don't use";
 
   explicit SnrForm(RoiWindow& win) : win_(win) {}
+
+  // The model the dialog edits: the ROI window's.
+  SnrModel& model();
 
   // ---- fields; the two check boxes are the model's `scintillation` and
   // `exposureIsTotal` ----

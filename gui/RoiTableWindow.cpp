@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "gui/RoiTableModel.h"
 #include "photometry/RoiWindow.h"
 
 namespace vargaze {
@@ -32,32 +33,6 @@ QLabel* panel(QWidget* parent) {
 }
 
 }  // namespace
-
-int RoiTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : window_.count();
-}
-
-int RoiTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kRoiTableColumns;
-}
-
-QVariant RoiTableModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid()) return {};
-  if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-  if (role != Qt::DisplayRole) return {};
-  return qt(window_.table1.cell(index.row() + 1, index.column()));
-}
-
-QVariant RoiTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
-  if (section < 0 || section >= kRoiTableColumns) return {};
-  return qt(roiTableHeader()[std::size_t(section)]);
-}
-
-void RoiTableModel::refresh() {
-  beginResetModel();
-  endResetModel();
-}
 
 RoiTableWindow::RoiTableWindow(const RoiWindow& window, QWidget* parent)
     : QWidget(parent),

@@ -3,7 +3,6 @@
 // filter and the frame's file and Julian Date.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <QWidget>
 
 class QLabel;
@@ -12,27 +11,8 @@ class QTableView;
 
 namespace vargaze {
 
+class RoiTableModel;
 class RoiWindow;
-
-// Rows 1..count() of the ROI table; the header row becomes the column titles.
-class RoiTableModel : public QAbstractTableModel {
-  Q_OBJECT
-
- public:
-  explicit RoiTableModel(const RoiWindow& window, QObject* parent = nullptr)
-      : QAbstractTableModel(parent), window_(window) {}
-
-  int rowCount(const QModelIndex& parent = {}) const override;
-  int columnCount(const QModelIndex& parent = {}) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-  // The ROIs or their measurements changed.
-  void refresh();
-
- private:
-  const RoiWindow& window_;
-};
 
 class RoiTableWindow : public QWidget {
   Q_OBJECT
