@@ -75,7 +75,9 @@ RoiWindowWidget::RoiWindowWidget(Application& app, QWidget* parent)
       table_(named(new QTableView(this), "table1")) {
   setWindowTitle(RoiWindowCommands::kTitle);
   buildControls();
-  refresh();
+  // The window exists from the program's start: the configured aperture
+  // sizes apply now, before a project brings its own.
+  run([this] { app_.roiWindow.FormShow(); });
 }
 
 void RoiWindowWidget::buildControls() {

@@ -28,6 +28,8 @@ class RoiWindowWidget : public QWidget {
   Q_OBJECT
 
  public:
+  // Create it when the program starts: its first showing (FormShow) sets the
+  // configured aperture sizes, which must not override a project's.
   explicit RoiWindowWidget(Application& app, QWidget* parent = nullptr);
 
   // Shows the engine's state: controls, fields and table.
@@ -44,8 +46,7 @@ class RoiWindowWidget : public QWidget {
   void roisChanged();
 
  protected:
-  // The window's FormShow: detector fields, and the configured sizes the
-  // first time.
+  // Showing again brings the detector fields up to date.
   void showEvent(QShowEvent* event) override;
 
  private:
