@@ -29,7 +29,8 @@
 #include "gui/InfoDialog.h"
 #include "gui/ProgressDialog.h"
 #include "gui/QtUi.h"
-#include "gui/RoiTableWindow.h"
+#include "gui/RoiWindowWidget.h"
+#include "gui/StarFinderWindow.h"
 #include "gui/StarInfoWindow.h"
 #include "photometry/RoiFile.h"
 
@@ -74,6 +75,7 @@ MainWindow::MainWindow(Application& app, QtUi& ui, FileChooser& chooser, QWidget
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
 
+  buildRoiWindow();
   bindCommands();
   buildMenus();
   buildToolBar();
@@ -102,7 +104,8 @@ void MainWindow::bindCommands() {
       {ClearROIs1, [this] { model_.ClearROIs1Click(); }},
       {SaveResultTable1, [this] { saveResultTable(); }},
       {Tile1, [this] { mdi_->tileSubWindows(); }},
-      {ROIInfoTabelle1, [this] { showRoiTable(); }},
+      {ROIInfoTabelle1, [this] { showRoiWindow(); }},
+      {findstars1, [this] { findStars(); }},
       {htmlhelp1, [this] { openManual(); }},
       {Info1, [this] { showInfo(); }},
   };
@@ -205,7 +208,7 @@ void MainWindow::guarded(const std::function<void()>& command) {
 
 void MainWindow::run(Command command) {
   const auto handler = handlers_.find(command);
-  if (handler == handlers_.end() || !model_.enabled(command)) return;
+  if (handler == handlers_.end() || !model_.enabled(command) || searching()) return;
   guarded(handler->second);
   refresh();
 }
@@ -220,14 +223,14 @@ void MainWindow::startWith(const std::string& argument) {
 void MainWindow::refresh() {
   panel_->sync(model_.frameControlsEnabled());
   refreshImageWindow();
-  if (roiTable_ != nullptr) roiTable_->refresh();
+  roiWindow_->refresh();
   status0_->setText(QString::fromStdString(model_.statusPanel0));
   status1_->setText(QString::fromStdString(model_.statusPanel1));
   roiButton_->setChecked(model_.ROIbuttonDown);
   moveButton_->setChecked(model_.MoveRoiButtonDown);
   if (model_.roiWindowShown) {
     model_.roiWindowShown = false;
-    showRoiTable();
+    showRoiWindow();
   }
   if (app_.series.BlinkTimerEnabled != blinkTimer_->isActive()) {
     if (app_.series.BlinkTimerEnabled) {
@@ -242,7 +245,7 @@ void MainWindow::refresh() {
 void MainWindow::refreshCommandStates() {
   for (const auto& [command, action] : actions_) {
     action->setVisible(model_.visible(command));
-    action->setEnabled(handlers_.count(command) > 0 && model_.enabled(command));
+    action->setEnabled(handlers_.count(command) > 0 && model_.enabled(command) && !searching());
   }
 }
 
@@ -361,17 +364,35 @@ void MainWindow::editSeries() {
   if (!app_.series.editFileList(lines)) ui_.showMessage("Die Dateiliste ist leer.");
 }
 
-void MainWindow::showRoiTable() {
-  if (roiTable_ == nullptr) {
-    roiTable_ = new RoiTableWindow(app_.roiWindow);
-    roiTableSub_ = mdi_->addSubWindow(roiTable_);
-    roiTableSub_->setAttribute(Qt::WA_DeleteOnClose, false);
-    roiTableSub_->resize(760, 300);
-  }
-  roiTable_->refresh();
-  roiTableSub_->move(width() / 2, 0);
-  roiTableSub_->showNormal();
-  roiTableSub_->raise();
+// The ROI window lives as long as the program, so the configured aperture
+// sizes apply once, before a project brings its own.
+void MainWindow::buildRoiWindow() {
+  roiWindow_ = new RoiWindowWidget(app_);
+  roiWindowSub_ = mdi_->addSubWindow(roiWindow_, Qt::SubWindow | Qt::WindowStaysOnTopHint);
+  roiWindowSub_->setAttribute(Qt::WA_DeleteOnClose, false);
+  roiWindowSub_->resize(roiWindow_->sizeHint());
+  roiWindowSub_->hide();
+  connect(roiWindow_, &RoiWindowWidget::starInfoRequested, this, [this](int) {
+    guarded([this] { showStarInfo(this, app_); });
+  });
+  connect(roiWindow_, &RoiWindowWidget::roisChanged, this, &MainWindow::refresh);
+}
+
+// At half the main window's width, as far as the frame leaves room for it.
+void MainWindow::showRoiWindow() {
+  const QSize area = mdi_->viewport()->size();
+  roiWindowSub_->resize(roiWindow_->sizeHint().boundedTo(area));
+  roiWindowSub_->move(std::max(0, std::min(width() / 2, area.width() - roiWindowSub_->width())), 0);
+  roiWindowSub_->showNormal();
+  roiWindowSub_->raise();
+  roiWindow_->refresh();
+}
+
+bool MainWindow::searching() const { return starFinder_ != nullptr && starFinder_->searching(); }
+
+void MainWindow::findStars() {
+  if (starFinder_ == nullptr) starFinder_ = new StarFinderWindow(app_, ui_, this);
+  starFinder_->run();
 }
 
 void MainWindow::showInfo() {

@@ -31,7 +31,8 @@ class FitsHeaderWindow;
 class ImageWindow;
 class InfoDialog;
 class QtUi;
-class RoiTableWindow;
+class RoiWindowWidget;
+class StarFinderWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -48,6 +49,7 @@ class MainWindow : public QMainWindow {
   QMdiSubWindow* imageSubWindow() const { return imageSub_; }
   QLabel* statusPanel(int index) const { return index == 0 ? status0_ : status1_; }
   QTimer* blinkTimer() const { return blinkTimer_; }
+  RoiWindowWidget* roiWindow() const { return roiWindow_; }
 
   // Handles the file named on the command line once the window is up.
   void startWith(const std::string& argument);
@@ -72,7 +74,10 @@ class MainWindow : public QMainWindow {
   void openProject();
   void showFitsHeader();
   void editSeries();
-  void showRoiTable();
+  void buildRoiWindow();
+  void showRoiWindow();
+  void findStars();
+  bool searching() const;
   void showInfo();
   void openManual();
   void saveResultTable();
@@ -105,8 +110,9 @@ class MainWindow : public QMainWindow {
   QMdiSubWindow* imageSub_ = nullptr;
   FitsHeaderWindow* headerWindow_ = nullptr;
   QMdiSubWindow* headerSub_ = nullptr;
-  RoiTableWindow* roiTable_ = nullptr;
-  QMdiSubWindow* roiTableSub_ = nullptr;
+  RoiWindowWidget* roiWindow_ = nullptr;
+  QMdiSubWindow* roiWindowSub_ = nullptr;
+  StarFinderWindow* starFinder_ = nullptr;
   InfoDialog* info_ = nullptr;
   std::uint64_t shownGeneration_ = 0;
 };

@@ -20,6 +20,9 @@
 #include "gui/MainWindow.h"
 #include "gui/ProgressDialog.h"
 #include "gui/QtUi.h"
+#include "gui/SnrDialog.h"
+#include "gui/StarInfoWindow.h"
+#include "app/SnrForm.h"
 
 namespace {
 
@@ -63,7 +66,6 @@ int main(int argc, char** argv) {
   window.startWith(demoDir + "/demo.vgp");
   QTest::qWait(300);
   window.run(Command::ROIInfoTabelle1);
-  window.run(Command::Tile1);
   bool ok = save(window, out, "main-window");
 
   window.run(Command::Fitsheader1);
@@ -82,6 +84,17 @@ int main(int argc, char** argv) {
   ColourChoiceDialog colour(choice, false, &window);
   colour.show();
   ok = save(colour, out, "colour-channel") && ok;
+
+  app.starInfo.prepare(app.roiWindow, 2, 1, "", "");
+  StarInfoWindow starInfo(app.starInfo, app.roiWindow, &window);
+  starInfo.show();
+  ok = save(starInfo, out, "stern-info") && ok;
+
+  SnrForm snr(app.roiWindow);
+  snr.FormShow();
+  SnrDialog snrDialog(snr, &window);
+  snrDialog.show();
+  ok = save(snrDialog, out, "snr-berechnung") && ok;
 
   ProgressDialog progress(&window);
   progress.start(40, "Kurvengenerierung..", "Abbrechen");

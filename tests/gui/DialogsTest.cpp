@@ -16,7 +16,6 @@
 #include "gui/FileChooser.h"
 #include "gui/FileListDialog.h"
 #include "gui/FitsHeaderWindow.h"
-#include "gui/RoiTableWindow.h"
 #include "image/FitsHeader.h"
 #include "photometry/RoiWindow.h"
 #include "support/RecordingUi.h"
@@ -110,32 +109,6 @@ TEST(DialogsTest, ColourChoiceOpensOnTheChannelChosenLastTime) {
   choose("RGB");  // the other group keeps its own choice
   EXPECT_EQ(askRGBcolorAll(nullptr, choice), 4);
   EXPECT_EQ(checked, "G");
-}
-
-TEST(DialogsTest, RoiTableShowsOneRowPerRoiAndTheFields) {
-  Settings settings;
-  test::RecordingUi ui;
-  MainWindowFlags flags;
-  ImageWindowState imgwin;
-  RoiWindow roiWindow(settings, ui, flags, imgwin);
-  roiWindow.Newroi(10, 10);
-  roiWindow.Newroi(40, 20);
-  roiWindow.table1.setCell(2, 5, "12.345");
-  roiWindow.MagCalEdit = "20.00";
-  roiWindow.FilterType = 3;
-  RoiTableWindow window(roiWindow);
-  const QAbstractItemModel& model = *window.table()->model();
-  ASSERT_EQ(model.rowCount(), 2);  // not the table's empty rows
-  EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "i");
-  EXPECT_EQ(model.headerData(7, Qt::Horizontal).toString(), "S/N (error)");
-  EXPECT_EQ(model.index(1, 0).data().toString(), "2");
-  EXPECT_EQ(model.index(1, 5).data().toString(), "12.345");
-  QStringList fields;
-  for (QLineEdit* field : window.findChildren<QLineEdit*>()) fields << field->text();
-  EXPECT_TRUE(fields.contains("20.00") && fields.contains("V")) << fields.join('|').toStdString();
-  roiWindow.Newroi(60, 60);
-  window.refresh();
-  EXPECT_EQ(model.rowCount(), 3);
 }
 
 }  // namespace
