@@ -21,6 +21,7 @@
 #include "gui/ProgressDialog.h"
 #include "gui/QtUi.h"
 #include "gui/SnrDialog.h"
+#include "gui/StarFinderWindow.h"
 #include "gui/StarInfoWindow.h"
 #include "app/SnrForm.h"
 
@@ -68,6 +69,12 @@ int main(int argc, char** argv) {
   window.run(Command::ROIInfoTabelle1);
   bool ok = save(window, out, "main-window");
 
+  // The image window alone, with the track-star circle and a rectangle drawn.
+  app.settings.ShowTrackstar = true;
+  app.imageView.Rect1 = ScreenRect{60, 200, 200, 330};
+  window.refresh();
+  ok = save(*window.imageSubWindow(), out, "image-window") && ok;
+
   window.run(Command::Fitsheader1);
   window.run(Command::Tile1);
   ok = save(window, out, "fits-header") && ok;
@@ -95,6 +102,10 @@ int main(int argc, char** argv) {
   SnrDialog snrDialog(snr, &window);
   snrDialog.show();
   ok = save(snrDialog, out, "snr-berechnung") && ok;
+
+  StarFinderWindow finder(app, ui, &window);
+  finder.show();
+  ok = save(finder, out, "star-finder") && ok;
 
   ProgressDialog progress(&window);
   progress.start(40, "Kurvengenerierung..", "Abbrechen");

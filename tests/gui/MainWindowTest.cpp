@@ -208,6 +208,18 @@ TEST(MainWindowGui, RoisByMouseOnTheDemoStars) {
   }
   EXPECT_EQ(starInfoShown, 3);
   EXPECT_EQ(window.statusPanel(0)->text(), "ROIs OK");
+
+  // Shift-drag from empty sky moves every ROI by the drag: (1, -1) on the
+  // screen at 50 % is (2, -2) pixels.
+  program.app->roiWindow.AutocenterCheckBox = false;  // keep them where they are put
+  window.run(Command::MROIedit);
+  std::vector<TRoi1> before = program.app->roiWindow.ROIlist;
+  QTest::mousePress(&image, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 5));
+  QTest::mouseRelease(&image, Qt::LeftButton, Qt::ShiftModifier, QPoint(6, 4));
+  for (std::size_t n = 0; n < before.size(); ++n) {
+    EXPECT_EQ(program.app->roiWindow.ROIlist[n].xa, before[n].xa + 2) << n;
+    EXPECT_EQ(program.app->roiWindow.ROIlist[n].ya, before[n].ya - 2) << n;
+  }
 }
 
 }  // namespace
