@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/MenuMap.h"
+#include "series/LightCurveRun.h"
 
 namespace vargaze {
 
@@ -61,6 +62,21 @@ class MainWindowModel {
   // frame and the ROIs' positions become their start positions. False when
   // nothing or not all of the file was loaded.
   bool LoadROIs1Click(const std::function<std::string()>& chooseFile);
+
+  // ---- projects and light curves ----
+  // Asks for a project name, offered the given one.
+  using ChooseProjectName = std::function<std::string(const std::string& proposed)>;
+  // "Vargaze Projekt speichern": frame 1, the ROIs' start positions, the
+  // track star, then the project with its ROI and curve files. The name
+  // offered is the project's, else the first frame's with ".vgp".
+  bool SaveProject1Click(const ChooseProjectName& chooseName);
+  std::string proposedProjectName() const;
+  // "Vargaze Projekt laden", with "Lichtkurve darstellen?" for a time series.
+  bool LoadProject1Click(const std::function<std::string()>& chooseFile);
+  // "Lichtkurve messen": without a project the project is saved first.
+  RunResult Analyse1Click(const ChooseProjectName& chooseName);
+  // "Live" / "Stop": the automatic light-curve mode on or off; true when on.
+  bool Autolightcurve1Click();
 
   // ---- timers ----
   // The one-second ROI table refresh: true when the table was measured again

@@ -134,6 +134,29 @@ TEST_F(AppTest, RoiFileReplacesTheRoisAndFindsTheTrackStar) {
   EXPECT_GT(app.roiWindow.roi(2).net(), 1500);
 }
 
+TEST_F(AppTest, ProjectSaveOffersTheFirstFrameAndTheRunSavesFirst) {
+  EXPECT_FALSE(main.SaveProject1Click([](const std::string&) { return std::string("x.vgp"); }));
+  EXPECT_EQ(ui.messages.back(), "Noch keine Projektdaten vorhanden.");
+  ASSERT_TRUE(app.openSeries({frame("a.fit"), frame("b.fit")}));
+  app.roiWindow.Newroi(29, 29);
+  std::string offered;
+  const auto decline = [&](const std::string& proposed) {
+    offered = proposed;
+    return std::string();
+  };
+  EXPECT_EQ(main.Analyse1Click(decline), RunResult::Refused);
+  EXPECT_EQ(offered, dir.file("a.vgp"));
+  EXPECT_EQ(main.Analyse1Click([](const std::string& p) { return p; }), RunResult::Completed);
+  EXPECT_EQ(app.series.ProjectFilename, dir.file("a.vgp"));
+  EXPECT_EQ(app.series.curve.NumCurvePoints, 2);
+  EXPECT_TRUE(std::filesystem::exists(dir.file("a.roi")));
+
+  EXPECT_TRUE(main.Autolightcurve1Click());
+  EXPECT_TRUE(app.live.on());
+  EXPECT_FALSE(main.Autolightcurve1Click());
+  EXPECT_FALSE(app.live.on());
+}
+
 TEST_F(AppTest, OpeningASeriesWritesTheConfigurationAndResetsTheExportTable) {
   const std::string first = frame("a.fit");
   app.exportWindow().rows.assign(3, AavsoRow{});
