@@ -92,6 +92,10 @@ void MainWindow::bindCommands() {
       {Load1, [this] { openSingleImage(); }},
       {Serieladen1, [this] { openSeries(); }},
       {LoadProject1, [this] { openProject(); }},
+      {SaveProject1, [this] { saveProject(); }},
+      {SaveProject2, [this] { saveProject(); }},
+      {Analyse1, [this] { model_.Analyse1Click(projectNameChooser()); }},
+      {Autolightcurve1, [this] { model_.Autolightcurve1Click(); }},
       {Fitsheader1, [this] { showFitsHeader(); }},
       {EditSeries, [this] { editSeries(); }},
       {Exit1, [this] { close(); }},
@@ -188,6 +192,15 @@ void MainWindow::buildTimers() {
     guarded([this] { app_.series.BlinkTimerTimer(); });
     refresh();
   });
+  // One folder scan at a time: the next is due an interval after a cycle ends.
+  autoCurveTimer_ = new QTimer(this);
+  autoCurveTimer_->setSingleShot(true);
+  connect(autoCurveTimer_, &QTimer::timeout, this, [this] {
+    liveCycleRunning_ = true;  // events run between its files: no second cycle meanwhile
+    guarded([this] { app_.live.cycle(); });
+    liveCycleRunning_ = false;
+    refresh();
+  });
   infoTimer_ = new QTimer(this);
   infoTimer_->setSingleShot(true);
   infoTimer_->setInterval(InfoWindow::kHideIntervalMs);
@@ -231,6 +244,11 @@ void MainWindow::refresh() {
   if (model_.roiWindowShown) {
     model_.roiWindowShown = false;
     showRoiWindow();
+  }
+  if (app_.live.timerEnabled() && !autoCurveTimer_->isActive() && !liveCycleRunning_) {
+    autoCurveTimer_->start(app_.live.intervalMs());
+  } else if (!app_.live.timerEnabled()) {
+    autoCurveTimer_->stop();
   }
   if (app_.series.BlinkTimerEnabled != blinkTimer_->isActive()) {
     if (app_.series.BlinkTimerEnabled) {
@@ -340,11 +358,22 @@ void MainWindow::openSingleImage() {
 }
 
 void MainWindow::openProject() {
-  const std::string file = chooser_.openFile("Vargaze Projekt laden",
-                                             existingFolder(app_.settings.StartupDir),
-                                             "Vargaze project files (*.vgp)");
-  if (!file.empty()) app_.openProject(file);
+  model_.LoadProject1Click([this] {
+    return chooser_.openFile("Vargaze Projekt laden", existingFolder(app_.settings.StartupDir),
+                             "Vargaze Projekt (*.vgp)");
+  });
 }
+
+MainWindowModel::ChooseProjectName MainWindow::projectNameChooser() {
+  return [this](const std::string& proposed) {
+    const std::filesystem::path offered(proposed);
+    return chooser_.saveFile("Vargaze Projekt speichern",
+                             existingFolder(offered.parent_path().string()),
+                             "Vargaze Projekt (*.vgp)", offered.filename().string());
+  };
+}
+
+void MainWindow::saveProject() { model_.SaveProject1Click(projectNameChooser()); }
 
 void MainWindow::showFitsHeader() {
   if (headerWindow_ == nullptr) {

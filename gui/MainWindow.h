@@ -49,6 +49,7 @@ class MainWindow : public QMainWindow {
   QMdiSubWindow* imageSubWindow() const { return imageSub_; }
   QLabel* statusPanel(int index) const { return index == 0 ? status0_ : status1_; }
   QTimer* blinkTimer() const { return blinkTimer_; }
+  QTimer* autoCurveTimer() const { return autoCurveTimer_; }
   RoiWindowWidget* roiWindow() const { return roiWindow_; }
 
   // Handles the file named on the command line once the window is up.
@@ -72,6 +73,8 @@ class MainWindow : public QMainWindow {
   void openSeries();
   void openSingleImage();
   void openProject();
+  void saveProject();
+  MainWindowModel::ChooseProjectName projectNameChooser();
   void showFitsHeader();
   void editSeries();
   void buildRoiWindow();
@@ -106,6 +109,7 @@ class MainWindow : public QMainWindow {
   QTimer* timer1_ = nullptr;
   QTimer* blinkTimer_ = nullptr;
   QTimer* infoTimer_ = nullptr;
+  QTimer* autoCurveTimer_ = nullptr;
   ImageWindow* imageWindow_ = nullptr;
   QMdiSubWindow* imageSub_ = nullptr;
   FitsHeaderWindow* headerWindow_ = nullptr;
@@ -115,6 +119,7 @@ class MainWindow : public QMainWindow {
   StarFinderWindow* starFinder_ = nullptr;
   InfoDialog* info_ = nullptr;
   std::uint64_t shownGeneration_ = 0;
+  bool liveCycleRunning_ = false;
 };
 
 }  // namespace vargaze
