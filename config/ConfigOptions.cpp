@@ -84,6 +84,8 @@ bool TConfigOptions::ReadOptions() {
   namespace lim = settingLimits;
 
   s.StartupDir = ini.ReadString(kFile, "StartupDir", s.StartupDir);
+  s.ProjectDir = ini.ReadString(kFile, "ProjectDir", s.ProjectDir);
+  s.RoiDir = ini.ReadString(kFile, "RoiDir", s.RoiDir);
   s.cfgfilename = ini.ReadString(kFile, "Cfgfilename", "");
 
   // The camera texts are converted last; text that does not parse has
@@ -152,6 +154,9 @@ bool TConfigOptions::ReadOptions() {
   s.WindowWidth = readInRange(ini, kWindow, "windowwidth", kDefaults.WindowWidth, lim::WindowSize);
   s.WindowHeight =
       readInRange(ini, kWindow, "windowheight", kDefaults.WindowHeight, lim::WindowSize);
+  s.WindowLeft = readInRange(ini, kWindow, "windowleft", kDefaults.WindowLeft, lim::WindowPosition);
+  s.WindowTop = readInRange(ini, kWindow, "windowtop", kDefaults.WindowTop, lim::WindowPosition);
+  s.WindowMaximized = ini.ReadBool(kWindow, "windowmaximized", kDefaults.WindowMaximized);
 
   s.DefaultLocationHeight = ini.ReadInteger(kSite, "LocationHeight", s.DefaultLocationHeight);
   s.Dscope_cm = ini.ReadInteger(kSite, "DScope_cm", s.Dscope_cm);
@@ -178,6 +183,8 @@ bool TConfigOptions::WriteOptions() {
 
   keep(ini.WriteString(kFile, "StartupDir", s.StartupDir));
   keep(ini.WriteString(kFile, "Cfgfilename", s.cfgfilename));
+  keep(ini.WriteString(kFile, "ProjectDir", s.ProjectDir));
+  keep(ini.WriteString(kFile, "RoiDir", s.RoiDir));
 
   keep(ini.WriteString(kMag, "ElectronsPerCount", formatGeneral(s.ElectronsPerCount)));
   keep(ini.WriteString(kMag, "ReadnoiseElectrons", formatGeneral(s.ReadnoiseElectrons)));
@@ -223,6 +230,9 @@ bool TConfigOptions::WriteOptions() {
 
   keep(ini.WriteInteger(kWindow, "windowwidth", s.WindowWidth));
   keep(ini.WriteInteger(kWindow, "windowheight", s.WindowHeight));
+  keep(ini.WriteInteger(kWindow, "windowleft", s.WindowLeft));
+  keep(ini.WriteInteger(kWindow, "windowtop", s.WindowTop));
+  keep(ini.WriteBool(kWindow, "windowmaximized", s.WindowMaximized));
   return lastError_.empty();
 }
 

@@ -31,6 +31,7 @@ inline constexpr IntRange AutocurveRefreshSec{1, 9999};   // "Autocurve refresh 
 inline constexpr IntRange JDprecision{4, 8};              // "JD precision"
 // No control of the dialog: the main window size, kept to what a screen can show.
 inline constexpr IntRange WindowSize{100, 16384};
+inline constexpr IntRange WindowPosition{-1, 16384};
 
 // Lists: a value that is not one of the choices takes the setting's default.
 inline constexpr IntRange StandardFilter{0, 8};  // item index of the filter list "CV" .. "TR"

@@ -13,6 +13,8 @@ struct Settings {
     // [File]
     std::string StartupDir;   // folder the last image series was loaded from
     std::string cfgfilename;  // file name (no folder) of the configuration copy last loaded or saved
+    std::string ProjectDir;   // folder of the last project opened or saved
+    std::string RoiDir;       // folder of the last ROI file loaded
 
     // [Mag] camera noise model and image scale (photometry)
     double ElectronsPerCount = 2.0;    // camera gain, electrons per ADU
@@ -66,6 +68,9 @@ struct Settings {
     // [Window]
     std::int32_t WindowWidth = 805;   // main window width in pixels
     std::int32_t WindowHeight = 509;  // main window height in pixels
+    std::int32_t WindowLeft = -1;     // main window position; -1: where the desktop puts it
+    std::int32_t WindowTop = -1;
+    bool WindowMaximized = false;
 
     // [Site]
     std::int32_t DefaultLocationHeight = -1;  // height of the observing site in metres, -1 = not given

@@ -1,5 +1,6 @@
 #include "gui/MainWindow.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <QAction>
@@ -10,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -17,6 +19,7 @@
 #include <QUrl>
 
 #include "app/Application.h"
+#include "base/Strings.h"
 #include "config/ProgramFolder.h"
 #include "gui/ColourChoiceDialog.h"
 #include "gui/DisplayPanel.h"
@@ -68,6 +71,7 @@ MainWindow::MainWindow(Application& app, QtUi& ui, FileChooser& chooser, QWidget
   setWindowTitle(QStringLiteral("VARGAZE"));
   setWindowIcon(programIcon());
   resize(app.settings.WindowWidth, app.settings.WindowHeight);
+  restoreLayout();
   ui_.setParentWidget(this);
 
   mdi_ = new QMdiArea(this);
@@ -129,7 +133,15 @@ void MainWindow::buildMenus() {
     actions_[command] = action;
   }
   action(Command::Serieladen1)->setShortcut(QKeySequence::Open);
+  action(Command::LoadProject1)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+  action(Command::SaveProject1)->setShortcut(QKeySequence::Save);
+  action(Command::Analyse1)->setShortcut(QKeySequence(Qt::Key_F5));
   action(Command::Exit1)->setShortcut(QKeySequence::Quit);
+  // Next and previous frame, as the frame slider steps.
+  auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right), this);
+  auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left), this);
+  connect(next, &QShortcut::activated, this, [this] { stepFrame(1); });
+  connect(previous, &QShortcut::activated, this, [this] { stepFrame(-1); });
 }
 
 void MainWindow::buildToolBar() {
@@ -207,6 +219,14 @@ void MainWindow::buildTimers() {
   connect(infoTimer_, &QTimer::timeout, this, [this] {
     if (info_ != nullptr) info_->hide();
   });
+}
+
+void MainWindow::stepFrame(int step) {
+  Series& series = app_.series;
+  if (series.FramesLoaded <= 0 || !model_.frameControlsEnabled()) return;
+  const std::int32_t frame = std::clamp(series.Activeframe() + step, 1, series.FramesLoaded);
+  if (frame != series.Activeframe()) guarded([&] { series.BlinkScrollBarChange(frame); });
+  refresh();
 }
 
 void MainWindow::guarded(const std::function<void()>& command) {
@@ -357,19 +377,30 @@ void MainWindow::openSingleImage() {
   if (!file.empty()) app_.series.Load1Click(file);
 }
 
+// The folder `remembered` if it still exists, else `fallback`.
+std::string MainWindow::lastFolder(const std::string& remembered, const std::string& fallback) {
+  const std::string folder = existingFolder(remembered);
+  return folder.empty() ? existingFolder(fallback) : folder;
+}
+
 void MainWindow::openProject() {
   model_.LoadProject1Click([this] {
-    return chooser_.openFile("Vargaze Projekt laden", existingFolder(app_.settings.StartupDir),
-                             "Vargaze Projekt (*.vgp)");
+    const std::string file = chooser_.openFile(
+        "Vargaze Projekt laden", lastFolder(app_.settings.ProjectDir, app_.settings.StartupDir),
+        "Vargaze Projekt (*.vgp)");
+    if (!file.empty()) app_.settings.ProjectDir = justpathname(file);
+    return file;
   });
 }
 
 MainWindowModel::ChooseProjectName MainWindow::projectNameChooser() {
   return [this](const std::string& proposed) {
     const std::filesystem::path offered(proposed);
-    return chooser_.saveFile("Vargaze Projekt speichern",
-                             existingFolder(offered.parent_path().string()),
-                             "Vargaze Projekt (*.vgp)", offered.filename().string());
+    const std::string file = chooser_.saveFile(
+        "Vargaze Projekt speichern", existingFolder(offered.parent_path().string()),
+        "Vargaze Projekt (*.vgp)", offered.filename().string());
+    if (!file.empty()) app_.settings.ProjectDir = justpathname(file);
+    return file;
   };
 }
 
@@ -449,13 +480,27 @@ void MainWindow::saveResultTable() {
 
 void MainWindow::loadRoiFile() {
   model_.LoadROIs1Click([this] {
-    return chooser_.openFile("ROI Datei laden", existingFolder(app_.series.imagepath),
-                             "ROI file (*.roi)");
+    const std::string file = chooser_.openFile(
+        "ROI Datei laden", lastFolder(app_.settings.RoiDir, app_.series.imagepath),
+        "ROI file (*.roi)");
+    if (!file.empty()) app_.settings.RoiDir = justpathname(file);
+    return file;
   });
 }
 
+void MainWindow::restoreLayout() {
+  const Settings& s = app_.settings;
+  if (s.WindowLeft >= 0 && s.WindowTop >= 0) move(s.WindowLeft, s.WindowTop);
+  if (s.WindowMaximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!model_.FormCloseQuery(width(), height())) {
+  // A maximised window keeps the size it returns to.
+  const QRect normal = isMaximized() ? normalGeometry() : geometry();
+  app_.settings.WindowLeft = std::max(0, normal.x());
+  app_.settings.WindowTop = std::max(0, normal.y());
+  app_.settings.WindowMaximized = isMaximized();
+  if (!model_.FormCloseQuery(normal.width(), normal.height())) {
     event->ignore();
     return;
   }

@@ -69,6 +69,9 @@ class MainWindow : public QMainWindow {
   void buildTimers();
   void bindCommands();
   void guarded(const std::function<void()>& command);
+  void restoreLayout();
+  void stepFrame(int step);
+  static std::string lastFolder(const std::string& remembered, const std::string& fallback);
 
   void openSeries();
   void openSingleImage();

@@ -4,12 +4,14 @@
 
 #include "app/Application.h"
 #include "gui/FileChooser.h"
+#include "gui/Icons.h"
 #include "gui/MainWindow.h"
 #include "gui/QtUi.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vargaze3"));
+  QApplication::setWindowIcon(vargaze::programIcon());  // every window shows it
   vargaze::QtUi ui;
   vargaze::QtFileChooser chooser;
   vargaze::Application app(ui);

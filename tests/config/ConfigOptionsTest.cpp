@@ -26,7 +26,8 @@ using test::writeBytes;
 // Every stored setting away from its default (withDefaults checks that), in
 // the layout of the file.
 const std::string kFile =
-    "[File]\r\nStartupDir=/data/Bilder/M\xFCnchen\r\nCfgfilename=old.cfg\r\n"
+    "[File]\r\nStartupDir=/data/Bilder/M\xFCnchen\r\nCfgfilename=old.cfg\r\nProjectDir=/p\r\n"
+    "RoiDir=/r\r\n"
     "[Mag]\r\nElectronsPerCount=1.37\r\nReadnoiseElectrons=8.25\r\nDarkElectronsPerSec=0.015\r\n"
     "ArcsecPerPixel=2.3456789012345\r\nStandardfilter=3\r\nDefaultROIsize=13\r\n"
     "DefaultBGinnerSize=15\r\nDefaultBGouterSize=21\r\nROIcenterMode=0\r\nAutoReadFilter=0\r\n"
@@ -39,7 +40,8 @@ const std::string kFile =
     "[Time]\r\nUToffset=-7\r\nMiddletimeCorrection=1\r\n"
     "[Image]\r\nImgBinning=2\r\nZoomfactor=0.35\r\n"
     "[Site]\r\nLocationHeight=520\r\nDScope_cm=28\r\n"
-    "[Window]\r\nwindowwidth=1280\r\nwindowheight=1024\r\n";
+    "[Window]\r\nwindowwidth=1280\r\nwindowheight=1024\r\nwindowleft=40\r\nwindowtop=0\r\n"
+    "windowmaximized=1\r\n";
 
 // What a key missing from the file gives: its default, or with "k" the value
 // held before; "r": the key's setting returns to its default when the options
@@ -57,7 +59,9 @@ const struct { const char *key, *dflt, *rules; } kKeys[] = {
     {"OBSCODE", "", "k"}, {"OBSTYPE", "CCD", ""}, {"ExportDelimiter", ";", "k"},
     {"UToffset", "0", ""}, {"MiddletimeCorrection", "0", ""}, {"ImgBinning", "1", ""},
     {"Zoomfactor", "1", ""}, {"LocationHeight", "-1", "kr"}, {"DScope_cm", "0", "kr"},
-    {"windowwidth", "805", ""}, {"windowheight", "509", ""}};
+    {"windowwidth", "805", ""}, {"windowheight", "509", ""}, {"ProjectDir", "", "k"},
+    {"RoiDir", "", "k"}, {"windowleft", "-1", ""}, {"windowtop", "-1", ""},
+    {"windowmaximized", "0", ""}};
 
 // `text` with the values of some keys replaced.
 std::string withValues(std::initializer_list<std::pair<const char*, const char*>> values,
