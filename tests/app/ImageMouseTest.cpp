@@ -2,39 +2,24 @@
 // moving ROIs; the rectangle.
 #include <gtest/gtest.h>
 
-#include "app/Application.h"
 #include "app/ImageMouse.h"
 #include "app/MainWindow.h"
-#include "support/RecordingUi.h"
-#include "support/SyntheticFrame.h"
-#include "support/TempDir.h"
+#include "support/AppRig.h"
 
 namespace vargaze::test {
 namespace {
 
-class ImageMouseTest : public ::testing::Test {
+class ImageMouseTest : public ::testing::Test, protected AppRig {
  protected:
   void SetUp() override {
-    FrameContent content;
-    content.stars = {{30, 30, 20000.0, 0.0}, {70, 50, 2000.0, 0.0}};
-    writeFrame(dir.file("a.fit"), content);
-    ASSERT_TRUE(app.openSeries({dir.file("a.fit")}));
+    ASSERT_TRUE(app.openSeries({twoStars("a.fit")}));
     main.ROIbuttonClick(true);
   }
   void click(int x, int y, bool shift = false) {
     mouse.press(MouseButton::Left, x, y);
     mouse.release(MouseButton::Left, shift, x, y);
   }
-  static ApplicationOptions options(const TempDir& dir) {
-    ApplicationOptions o;
-    o.iniPath = dir.file("vargaze1.ini");
-    o.writesConfiguration = false;
-    return o;
-  }
 
-  TempDir dir;
-  RecordingUi ui;
-  Application app{ui, options(dir)};
   MainWindowModel main{app};
   ImageMouse mouse{app, main};
 };

@@ -5,11 +5,8 @@
 
 #include <cmath>
 
-#include "app/Application.h"
 #include "app/RoiWindowCommands.h"
-#include "support/RecordingUi.h"
-#include "support/SyntheticFrame.h"
-#include "support/TempDir.h"
+#include "support/AppRig.h"
 
 namespace vargaze::test {
 namespace {
@@ -19,20 +16,18 @@ using Answer = UiPort::Answer;
 
 // Single-pixel stars on a sky of 100: a 5 x 5 box with a ring holds the star's
 // counts as "A-B". ROI 1 has 20000, ROI 2 2000, ROI 3 8000.
-class RoiWindowCommandsTest : public ::testing::Test {
+class RoiWindowCommandsTest : public ::testing::Test, protected AppRig {
  protected:
   void SetUp() override {
     app.settings.DefaultROIsize = 5;
-    FrameContent content;
-    content.stars = {{30, 30, 20000.0, 0.0}, {70, 50, 2000.0, 0.0}, {50, 20, 8000.0, 0.0}};
-    writeFrame(dir.file("a.fit"), content);
+    writeFrame(dir.file("a.fit"), {.stars = {{30, 30, 20000.0}, {70, 50, 2000.0}, {50, 20, 8000.0}}});
     ASSERT_TRUE(app.openSeries({dir.file("a.fit")}));
     win.FormShow();
     addRois();
   }
   void addRois() {
     win.ClearROIs();
-    for (auto [x, y] : {std::pair{30, 30}, {70, 50}, {50, 20}}) win.BGROI1(win.Newroi(x - 1, y - 1), x - 1, y - 1);
+    for (auto [x, y] : {std::pair{29, 29}, {69, 49}, {49, 19}}) win.BGROI1(win.Newroi(x, y), x, y);
     win.UpdateROItable(0);
   }
   Texts column(int c) {
@@ -40,16 +35,7 @@ class RoiWindowCommandsTest : public ::testing::Test {
     for (std::int32_t i = 1; i <= win.count(); ++i) texts.push_back(win.table1.cell(i, c));
     return texts;
   }
-  static ApplicationOptions options(const TempDir& dir) {
-    ApplicationOptions o;
-    o.iniPath = dir.file("vargaze1.ini");
-    o.writesConfiguration = false;
-    return o;
-  }
 
-  TempDir dir;
-  RecordingUi ui;
-  Application app{ui, options(dir)};
   RoiWindow& win = app.roiWindow;
   RoiWindowCommands commands{app};
 };

@@ -9,35 +9,21 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/Application.h"
 #include "gui/ImageWidget.h"
-#include "support/RecordingUi.h"
-#include "support/TempDir.h"
+#include "support/AppRig.h"
 
-namespace vargaze {
+namespace vargaze::test {
 namespace {
 
-class ImageWindowTest : public ::testing::Test {
+// A black 40 x 30 frame with one pixel of 1000 at the 1-based (11, 21), the
+// display levels 0..1000, and ROI 1 of size 5 at (30, 10).
+class ImageWindowTest : public ::testing::Test, protected AppRig {
  protected:
-  // A black 40 x 30 frame with one pixel of 1000 at the 1-based (11, 21), the
-  // display levels 0..1000, and ROI 1 of size 5 at (30, 10).
   void SetUp() override {
-    app.series.img = std::make_unique<Timgbuffer>();
-    Timgbuffer& img = *app.series.img;
-    img.init(40, 30, kPixel16);
-    for (std::int32_t y = 1; y <= 30; ++y)
-      for (std::int32_t x = 1; x <= 40; ++x) img.putpixel(x, y, 0);
-    img.putpixel(11, 21, 1000);
-    img.getminmax();
-    app.series.displayLower = 0;
-    app.series.displayUpper = 1000;
-    TRoi1 roi;
-    roi.num = 1;
-    roi.xa = roi.x0a = 30;
-    roi.ya = roi.y0a = 10;
-    roi.d = 5;
-    roi.xb = roi.x0b = roi.yb = roi.y0b = -1;
-    app.roiWindow.ROIlist.push_back(roi);
+    blankFrame(40, 30).putpixel(11, 21, 1000);
+    app.series.img->getminmax();
+    std::tie(app.series.displayLower, app.series.displayUpper) = std::pair(0, 1000);
+    addRoi(30, 10, 5);
   }
   void show(double zoom) {
     app.settings.ZoomFactor = zoom;
@@ -45,16 +31,6 @@ class ImageWindowTest : public ::testing::Test {
     window.refresh();
   }
 
-  ApplicationOptions options() {
-    ApplicationOptions o;
-    o.iniPath = dir.file("vargaze1.ini");
-    o.writesConfiguration = false;
-    return o;
-  }
-
-  test::TempDir dir;
-  test::RecordingUi ui;
-  Application app{ui, options()};
   ImageWindow window{app.imageView};
 };
 
@@ -104,4 +80,4 @@ TEST_F(ImageWindowTest, MiddleButtonDragsThePictureAlong) {
 }
 
 }  // namespace
-}  // namespace vargaze
+}  // namespace vargaze::test

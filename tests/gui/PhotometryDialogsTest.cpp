@@ -11,27 +11,22 @@
 #include <cmath>
 #include <functional>
 
-#include "app/Application.h"
 #include "demo/DemoWriter.h"
 #include "gui/ProgressDialog.h"
-#include "gui/QtUi.h"
 #include "gui/StarFinderWindow.h"
 #include "gui/StarInfoWindow.h"
-#include "support/EnvGuard.h"
-#include "support/TempDir.h"
+#include "support/GuiApp.h"
 
 namespace vargaze::test {
 namespace {
 
 const demo::DemoOptions kDemo{.frames = 2};
 
-class PhotometryDialogs : public ::testing::Test {
+class PhotometryDialogs : public ::testing::Test, protected GuiApp {
  protected:
   PhotometryDialogs() {
-    demo::writeDemoSeries(kDemo, project_.path().string());
-    ui.setScript(&script);
-    app = std::make_unique<Application>(ui);
-    app->openProject(project_.file(demo::kProjectFileName), false);
+    demo::writeDemoSeries(kDemo, dir.path().string());
+    app->openProject(dir.file(demo::kProjectFileName), false);
   }
   RoiWindow& rois() { return app->roiWindow; }
 
@@ -47,13 +42,6 @@ class PhotometryDialogs : public ::testing::Test {
     QTimer::singleShot(0, [&finder] { finder.startButton()->click(); });
     return finder.run();
   }
-
-  TempDir home_;
-  EnvGuard homeVariable_{"VARGAZE_HOME", home_.path().string()};
-  TempDir project_;
-  UiScript script;
-  QtUi ui;
-  std::unique_ptr<Application> app;
 };
 
 void type(QLineEdit* field, const QString& text) {

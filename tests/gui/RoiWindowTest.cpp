@@ -13,26 +13,22 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/Application.h"
 #include "app/MainWindow.h"
 #include "demo/DemoWriter.h"
-#include "gui/QtUi.h"
 #include "gui/RoiWindowWidget.h"
 #include "support/CliRunner.h"
-#include "support/EnvGuard.h"
+#include "support/GuiApp.h"
 #include "support/Lines.h"
-#include "support/TempDir.h"
 
 namespace vargaze::test {
 namespace {
 
-class RoiWindowWidgetTest : public ::testing::Test {
+class RoiWindowWidgetTest : public ::testing::Test, protected GuiApp {
  protected:
   RoiWindowWidgetTest() {
     demo::writeDemoSeries({.frames = 2}, dir.path().string());
-    ui.setScript(&script);
     window.show();  // shown from the start, as in the program
-    app.openProject(dir.file(demo::kProjectFileName), false);
+    app->openProject(dir.file(demo::kProjectFileName), false);
     window.refresh();
   }
   QString cell(int row, int column) const { return window.table()->model()->index(row, column).data().toString(); }
@@ -40,12 +36,7 @@ class RoiWindowWidgetTest : public ::testing::Test {
   Widget* control(const char* name) const { return window.findChild<Widget*>(name); }
   QPushButton* button(const char* name) const { return control<QPushButton>(name); }
 
-  TempDir dir;
-  EnvGuard home{"VARGAZE_HOME", dir.path().string()};
-  UiScript script;
-  QtUi ui;
-  Application app{ui};
-  RoiWindowWidget window{app};
+  RoiWindowWidget window{*app};
 };
 
 TEST_F(RoiWindowWidgetTest, TableEqualsTheCommandLineTable) {
@@ -69,8 +60,8 @@ TEST_F(RoiWindowWidgetTest, ALargerStarBoxCountsMoreAndRaisesTheRingMinimum) {
   const int size = star->value();
   const double counts = cell(0, 1).toDouble();
   star->stepUp();
-  EXPECT_EQ(app.roiWindow.ROIsizeEdit.value, size + 2);
-  MainWindowModel main(app);
+  EXPECT_EQ(app->roiWindow.ROIsizeEdit.value, size + 2);
+  MainWindowModel main(*app);
   EXPECT_TRUE(main.Timer1Timer());  // the main window's timer measures
   window.refresh();
   EXPECT_GT(cell(0, 1).toDouble(), counts);  // more sky pixels at least
@@ -110,7 +101,7 @@ TEST_F(RoiWindowWidgetTest, SnrPlusWithoutAirmassOnlySaysSoWithItTurnsRed) {
       if (b->text() == "Use data") b->click();
   });
   snr->click();
-  EXPECT_TRUE(snr->isChecked() && app.roiWindow.snr.SNRspecial);
+  EXPECT_TRUE(snr->isChecked() && app->roiWindow.snr.SNRspecial);
   EXPECT_EQ(snr->palette().color(QPalette::ButtonText), QColor(Qt::red));
 }
 
