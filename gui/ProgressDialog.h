@@ -29,6 +29,9 @@ class ProgressDialog : public QDialog {
   bool cancelRequested() const { return model_.wmaborted; }
   // A command's own window stops it like the button (the star finder's "Abbruch").
   void requestCancel() { model_.cancelClick(); }
+  // Forgets an earlier stop before a command that runs without this window
+  // but polls it (the export fill's "STOP").
+  void clearCancel() { model_.wmaborted = false; }
   const ProgressWindow& model() const { return model_; }
 
   QProgressBar* bar() const { return bar_; }

@@ -1,0 +1,36 @@
+// The table of "BAV/AAVSO Datenexport" over the export window's rows: the 15
+// columns with their titles, row numbers down the side (the report check
+// names rows by them), every cell editable, an edit written straight into the
+// row that is saved.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <vector>
+
+#include "export/AavsoExport.h"
+
+namespace vargaze {
+
+class AavsoRowsModel : public QAbstractTableModel {
+ public:
+  explicit AavsoRowsModel(std::vector<AavsoRow>& rows, QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  // Catches up with rows appended since the last call (the fill adds them
+  // while window events run); any other change shows the rows anew.
+  void follow();
+  // Shows the rows anew, after a command that may have changed any cell.
+  void reload();
+
+ private:
+  std::vector<AavsoRow>& rows_;
+  int shown_ = 0;  // rows the view knows of
+};
+
+}  // namespace vargaze
