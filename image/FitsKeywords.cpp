@@ -6,6 +6,7 @@
 #include "base/Numbers.h"
 #include "base/Strings.h"
 #include "image/Astro.h"
+#include "image/BayerFrame.h"
 #include "image/FitsHeader.h"
 #include "image/Imgbuffer.h"
 
@@ -29,11 +30,13 @@ bool namesInfraredCut(const std::string& name) {
   return upper == "IRCUT" || upper == "IR-CUT" || upper == "IR CUT" || upper == "IR_CUT";
 }
 
-// The filter code of a FILTER value: first letter, else the first two.
+// The filter code of a FILTER value: first letter, else the first two. A
+// Bayer pattern in FILTER names the camera's mosaic, no filter: its channel
+// gets its code when it is taken out.
 void applyFilter(const std::string& value, Timgbuffer& img) {
   img.FilterName = value.substr(0, kMaxFilterName);
   const std::string name = Trim(value);
-  if (name.empty()) return;
+  if (name.empty() || isBayerPatternName(name)) return;
   if (namesInfraredCut(name)) {
     img.FilterType = 0;  // clear
     return;

@@ -8,6 +8,7 @@
 
 #include "base/Errors.h"
 #include "base/Numbers.h"
+#include "image/BayerFrame.h"
 #include "image/BinaryFile.h"
 #include "image/FitsKeywords.h"
 #include "image/PixelLoops.h"
@@ -177,6 +178,9 @@ bool Timgbuffer::Readfitsfile(const std::string& fitsfilename) {
     }
     imageblock = block * kFitsBlockSize;
     applyFitsDate(scan, *this);
+    BayerLayout bayer = bayerLayout(fitsheader);
+    bayerPattern = std::move(bayer.pattern);
+    readWarning = std::move(bayer.warning);
     if (FilterName == "TR" || FilterName == "TG" || FilterName == "TB") OBSTYPE = "DSLR";
 
     if (!checkImageSize(*this, xsize, ysize)) return false;

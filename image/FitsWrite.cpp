@@ -49,6 +49,10 @@ FitsHeader fileHeader(const Timgbuffer& img, int bitpix, double bzero) {
   setFitskey(header, "NAXIS", "2");
   removeFitskey(header, "NAXIS3");
   removeFitskey(header, "CSPACE");
+  // A channel taken out of a Bayer mosaic is no mosaic any more.
+  if (img.FilterName == "TR" || img.FilterName == "TG" || img.FilterName == "TB") {
+    for (const char* key : {"BAYERPAT", "XBAYROFF", "YBAYROFF"}) removeFitskey(header, key);
+  }
   setFitskey(header, "BITPIX", std::to_string(bitpix));
   setFitskey(header, "BSCALE", "1");
   setFitskey(header, "BZERO", formatGeneral(bzero));

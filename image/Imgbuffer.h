@@ -93,10 +93,17 @@ class Timgbuffer {
   bool flatcorrected = false;
   bool flatmatrix = false;
   std::int32_t OverflowCounts = 0;
+  // A raw colour mosaic (one-shot colour camera): the colours of the stored
+  // pixels (1,1), (2,1), (1,2), (2,2), such as "RGGB"; empty for other frames.
+  // extractBayerChannel (image/BayerFrame.h) makes one channel of it.
+  std::string bayerPattern;
 
   // Why the last read failed, in words for the user ("not a FITS file", ...);
   // empty after a successful read.
   std::string readError;
+  // What a successful read could not take as the file meant it, in words for
+  // the user (an unknown Bayer pattern read as monochrome); empty otherwise.
+  std::string readWarning;
 
   // ---- storage and pixel access ----
   // Allocates xdim * ydim zero pixels of type imgbyte and writes BITPIX.
