@@ -30,6 +30,7 @@ struct ProjectData {
   std::optional<bool> flipvertical;
   std::optional<bool> rotate180;
   std::optional<std::uint8_t> imgBinning;
+  std::optional<std::uint8_t> RGBcolornumber;  // 1..3, colour plane of colour frames
   std::string chartId;  // "AAVSOchartID="
   std::optional<bool> autocenter;
   std::optional<std::int32_t> ringInner;  // "ROID2="

@@ -16,7 +16,8 @@ namespace vargaze {
 struct CompTypeState;
 
 // The 34-line layout of a project file for the current state (CR LF is added
-// when the lines are written).
+// when the lines are written); a series of colour-camera frames adds its
+// colour plane to "[image]".
 std::vector<std::string> projectLines(Series& series);
 
 // Saves the project as `filename` together with its ROI file and, when a
@@ -47,8 +48,9 @@ struct ProjectLoadOptions {
 
 // Restores a saved project: series (sorted by name; re-rooted to the
 // project's folder when the frames' folder is gone), ROIs, names, catalogue
-// magnitudes, filter, colour-index mode, orientation, binning, chart
-// identifier, centring settings and track star; then shows frame 1.
+// magnitudes, filter, colour-index mode, orientation, binning, colour
+// plane, chart identifier, centring settings and track star; then shows
+// frame 1.
 ProjectLoadResult LoadProjectfile(Series& series, const std::string& filename,
                                   const ProjectLoadOptions& options = {});
 

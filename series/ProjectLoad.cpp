@@ -115,6 +115,8 @@ void restoreSettings(Series& series, const ProjectData& data) {
   if (data.flipvertical) series.controls.Flipcheck = *data.flipvertical;
   if (data.rotate180) series.controls.Rot180Check = *data.rotate180;
   if (data.imgBinning) series.settings().imgBinning = *data.imgBinning;
+  // A project without a channel reads colour frames green, as after start-up.
+  series.RGBcolornumber = data.RGBcolornumber.value_or(std::uint8_t{2});
   // Orientation and binning may differ from the frame in the buffer.
   series.settings().ConfigChanged = true;
 }

@@ -160,6 +160,9 @@ class ProjectParser {
     } else if (startsWith(text, "ImgBinning=")) {
       const std::optional<std::int32_t> v = integer(text.substr(11));
       if (v && *v >= 0 && *v <= 255) data_.imgBinning = static_cast<std::uint8_t>(*v);
+    } else if (startsWith(text, "RGBcolornumber=")) {
+      const std::optional<std::int32_t> v = integer(text.substr(15));
+      if (v && *v >= 1 && *v <= 3) data_.RGBcolornumber = static_cast<std::uint8_t>(*v);
     }
   }
 

@@ -44,6 +44,12 @@ void searchTrackstar(Series& series) {
   }
 }
 
+// Frames of colour cameras show one plane ("TB", "TG", "TR"): the project
+// keeps which one. Projects of other frames keep their layout.
+bool showsColourPlane(const Series& series) {
+  return series.img && series.img->FilterType >= 6 && series.img->FilterType <= 8;
+}
+
 std::string withExtension(const std::string& filename, const char* ext) {
   return std::filesystem::path(filename).replace_extension(ext).string();
 }
@@ -74,6 +80,9 @@ std::vector<std::string> projectLines(Series& series) {
   lines.push_back("flipvertical=" + flag(series.controls.Flipcheck));
   lines.push_back("rotate180=" + flag(series.controls.Rot180Check));
   lines.push_back("ImgBinning=" + std::to_string(series.settings().imgBinning));
+  if (showsColourPlane(series)) {
+    lines.push_back("RGBcolornumber=" + std::to_string(series.RGBcolornumber));
+  }
   lines.push_back("[compstars]");
   lines.push_back("AAVSOchartID=" + oneLine(win.AAVSOchartEdit));
   lines.push_back("[ROIcenter]");

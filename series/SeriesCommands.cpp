@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "base/Strings.h"
+#include "image/BayerFrame.h"
 #include "image/FitsHeader.h"
 #include "image/Trackstar.h"
 #include "series/Series.h"
@@ -12,7 +13,8 @@ namespace vargaze {
 
 namespace {
 
-// Colour files need a choice of plane: camera formats and RGB FITS cubes.
+// Colour files need a choice of plane: camera formats, RGB FITS cubes and
+// raw Bayer mosaics.
 bool isColourFile(const std::string& filename) {
   const std::string ext = upperExtension(filename);
   if (ext == ".BMP" || ext == ".PPM" || ext == ".CR2") return true;
@@ -20,8 +22,11 @@ bool isColourFile(const std::string& filename) {
   FitsHeader header;
   ReadFitsheader(filename, header);
   bool error = false;
-  return getFitskeyInteger(header, "NAXIS", error) == 3 &&
-         Trim(getFitskeyString(header, "CSPACE")) == "RGB";
+  if (getFitskeyInteger(header, "NAXIS", error) == 3 &&
+      Trim(getFitskeyString(header, "CSPACE")) == "RGB") {
+    return true;
+  }
+  return !bayerLayout(header).pattern.empty();
 }
 
 }  // namespace
@@ -68,6 +73,8 @@ bool Series::openSeries(const std::vector<std::string>& files,
 
   Timer1Enabled = false;
   if (!Display(filelist1[0])) return false;
+  // Said once for the series: its frames come from one camera.
+  if (!img->readWarning.empty()) ui_.showMessage(filelist1[0] + ": " + img->readWarning);
   imageLoaded = true;
   imageWindow().TrackstarX = -1.0;
   imageWindow().TrackstarY = -1.0;

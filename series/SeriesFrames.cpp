@@ -5,6 +5,7 @@
 #include "base/Numbers.h"
 #include "base/Strings.h"
 #include "image/AutoContrast.h"
+#include "image/BayerFrame.h"
 #include "image/ColourFile.h"
 #include "photometry/Tracking.h"
 #include "series/Series.h"
@@ -52,6 +53,7 @@ bool Series::readFrame(Timgbuffer& target, const std::string& filename) {
     if (!target.Readcolorfits(RGBcolornumber, plane)) return false;
     target = std::move(*plane);
   }
+  if (!target.bayerPattern.empty()) return extractBayerChannel(target, RGBcolornumber);
   return true;
 }
 

@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 #include <sys/time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <set>
 
 #include "image/RawConverter.h"
+#include "photometry/StarFinder.h"
 #include "series/ColorIndex.h"
 #include "series/CurveArrays.h"
 #include "series/LightCurveRun.h"
 #include "series/LiveMode.h"
+#include "series/ProjectFile.h"
 #include "series/RunFile.h"
 #include "support/EnvGuard.h"
 #include "support/FaultInjection.h"
@@ -165,6 +169,85 @@ TEST_F(SeriesTest, CameraFramesAreConvertedTurnedDatedAndSplitIntoPlanes) {
   EXPECT_EQ(series.img->getpixel(1, 1), 0x1e);
   EXPECT_EQ(series.img->getpixel(2, 1), 0x3c);
   EXPECT_EQ(series.img->FilterName, "TB");
+}
+
+// Raw Bayer frames (cells R 1 / G 2+3 / B 4 and R 10 / G 20+30 / B 40) ask
+// for their channel, green without a choice; a project keeps the channel. An
+// unknown pattern is named once.
+TEST_F(SeriesTest, BayerFramesAskForTheirChannelAndTheProjectKeepsIt) {
+  const std::string path = dir.file("raw.fit");
+  test::writeBytes(path, test::FitsBuilder(16, 4, 2).card("BAYERPAT", "'RGGB'").pixels({1, 2, 10, 20, 3, 4, 30, 40}).bytes());
+  ASSERT_TRUE(series.openSeries({path}));
+  EXPECT_EQ(std::tuple(series.img->xsize, series.img->getpixel(1, 1), series.img->getpixel(2, 1), series.img->FilterName),
+            std::tuple(2, 5, 50, "TG"));
+  int asked = 0;
+  ASSERT_TRUE(series.openSeries({path}, [&] { return ++asked, std::uint8_t{3}; }));  // blue
+  EXPECT_EQ(std::tuple(asked, series.img->getpixel(2, 1), series.img->FilterName), std::tuple(1, 40, "TB"));
+  addRoi(1, 1);
+  ASSERT_TRUE(SaveProject(series, dir.file("raw.vgp")));
+  EXPECT_NE(readBytes(dir.file("raw.vgp")).find("ImgBinning=1\r\nRGBcolornumber=3\r\n"), std::string::npos);
+  test::SeriesBench other;
+  ASSERT_EQ(LoadProjectfile(other.series, dir.file("raw.vgp")), ProjectLoadResult::Loaded);
+  EXPECT_EQ(std::tuple(other.series.RGBcolornumber, other.series.img->FilterName), std::tuple(3, "TB"));
+  const std::string unknown = dir.file("unknown.fit");
+  test::writeBytes(unknown, test::FitsBuilder(16, 4, 2).card("BAYERPAT", "'RGBW'").pixels({1, 2, 10, 20, 3, 4, 30, 40}).bytes());
+  ASSERT_TRUE(series.openSeries({unknown}) && series.img->xsize == 4);  // monochrome, said once
+  EXPECT_EQ(ui.messages, std::vector<std::string>{unknown + ": unknown Bayer pattern 'RGBW' (BAYERPAT): read as a monochrome frame"});
+}
+
+// The real colour-camera crop opens as its half-size green channel, timed as
+// the full frame. Each ROI the star finder makes on it sits on a star (10
+// sigma above the sky), one place per star (windows sharing a column may put
+// a second ROI on the very same place, as on any frame), among them the clear
+// stars (30 sigma) of the monochrome read of the mosaic, which marks its sky.
+TEST_F(SeriesTest, StarFinderOnTheGreenChannelOfARealBayerCrop) {
+  const std::string crop = test::testDataDir() + "/real/seestar_m94_timeseries/Light_M 94_10.0s_IRCUT_20250327-014513.fit";
+  std::string mono = readBytes(crop);
+  test::writeBytes(dir.file("mono.fit"), mono.replace(mono.find("BAYERPAT"), 8, "NOPATTRN"));
+  using Place = std::pair<int, int>;  // a pixel of the green channel
+  const auto placesFound = [&](const std::string& file, int cell) {
+    win.ClearROIs();
+    StarfindDialog dialog;
+    EXPECT_TRUE(series.openSeries({file}) && prepareFindstars(win, dialog));
+    dialog.sensitivity = 2;  // "hoch"
+    findstars(win, dialog);
+    std::set<Place> places;
+    for (const TRoi1& r : win.ROIlist) places.insert({(r.xa + cell - 1) / cell, (r.ya + cell - 1) / cell});
+    return places;
+  };
+  const std::set<Place> green = placesFound(crop, 1);
+  const std::unique_ptr<Timgbuffer> img = series.img->duplicate();
+  Timgbuffer full;
+  ASSERT_TRUE(full.Readfitsfile(crop));
+  EXPECT_EQ(std::tuple(img->xsize, img->ysize, img->JDstart, img->FilterName), std::tuple(full.xsize / 2, full.ysize / 2, full.JDstart, "TG"));
+  std::vector<double> values(img->data32(), img->data32() + img->pixelCount());
+  const auto median = [](std::vector<double> v) {
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+  };
+  const double sky = median(values);
+  for (double& v : values) v = std::abs(v - sky);
+  const double sigma = 1.4826 * median(values);
+  const auto sigmas = [&](const Place& p) {
+    int peak = 0;
+    for (int y = std::max(p.second - 1, 1); y <= std::min(p.second + 1, img->ysize); ++y)
+      for (int x = std::max(p.first - 1, 1); x <= std::min(p.first + 1, img->xsize); ++x) peak = std::max(peak, img->getpixel(x, y));
+    return (peak - sky) / sigma;
+  };
+  const auto near = [](const Place& a) {
+    return [a](const Place& b) { return std::abs(a.first - b.first) <= 3 && std::abs(a.second - b.second) <= 3; };
+  };
+  for (const Place& p : green) {
+    EXPECT_GT(sigmas(p), 10) << p.first << "," << p.second;
+    EXPECT_EQ(std::count_if(green.begin(), green.end(), near(p)), 1) << p.first << "," << p.second;
+  }
+  int monoSky = 0, monoClear = 0;
+  for (const Place& p : placesFound(dir.file("mono.fit"), 2)) {
+    monoSky += sigmas(p) < 10;
+    monoClear += sigmas(p) >= 30;
+    EXPECT_TRUE(sigmas(p) < 30 || std::any_of(green.begin(), green.end(), near(p))) << p.first << "," << p.second;
+  }
+  EXPECT_TRUE(monoClear > 0 && monoSky > 0) << monoClear << " " << monoSky;
 }
 
 TEST_F(SeriesTest, RunFileCurveAndCurveDataFileOfThreeFrames) {
