@@ -37,4 +37,10 @@ std::int32_t intOption(const ParsedArgs& args, const std::string& name, std::int
   return value;
 }
 
+std::uint8_t colourOption(const ParsedArgs& args, std::uint8_t fallback) {
+  const std::int32_t colour = intOption(args, "--color", fallback);
+  if (colour < 1 || colour > 3) throw UsageError("--color takes 1, 2 or 3");
+  return static_cast<std::uint8_t>(colour);
+}
+
 }  // namespace vargaze::cli

@@ -49,4 +49,8 @@ struct UsageError : std::runtime_error {
 // An integer option; throws UsageError when it is not a number.
 std::int32_t intOption(const ParsedArgs& args, const std::string& name, std::int32_t fallback);
 
+// The colour plane of "--color 1|2|3" (red, green, blue), `fallback` without
+// the option; throws UsageError for any other value.
+std::uint8_t colourOption(const ParsedArgs& args, std::uint8_t fallback);
+
 }  // namespace vargaze::cli

@@ -6,6 +6,7 @@
 
 #include "base/Numbers.h"
 #include "cli/Commands.h"
+#include "image/BayerFrame.h"
 #include "image/Imgbuffer.h"
 
 namespace vargaze::cli {
@@ -40,6 +41,7 @@ std::string describe(const Timgbuffer& img) {
   j["bufferMin"] = img.bufferMin;
   j["bufferMax"] = img.bufferMax;
   j["colorimages"] = img.colorimages;
+  j["bayerPattern"] = img.bayerPattern;
   j["OBSTYPE"] = img.OBSTYPE;
   j["headerlines"] = img.headerlines;
   j["imageblock"] = img.imageblock;
@@ -74,10 +76,13 @@ int infoCommand(const Args& args) {
 
   auto img = std::make_unique<Timgbuffer>();
   if (!img->Readfitsfile(file)) return reportError(file + ": " + img->readError);
+  if (!img->readWarning.empty()) std::cerr << file << ": " << img->readWarning << '\n';
   if (color != 0 && img->colorimages >= 2 && img->xsize == 0) {
     std::unique_ptr<Timgbuffer> plane;
     if (!img->Readcolorfits(color, plane)) return reportError(file + ": " + img->readError);
     img = std::move(plane);
+  } else if (color != 0 && !img->bayerPattern.empty() && !extractBayerChannel(*img, color)) {
+    return reportError(file + ": " + img->readError);
   }
   std::cout << describe(*img) << '\n';
   return 0;

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "base/TextFile.h"
+#include "cli/CliSupport.h"
 #include "cli/Session.h"
 #include "series/ColorIndex.h"
 #include "series/LightCurveRun.h"
@@ -12,12 +13,15 @@
 namespace vargaze::cli {
 
 int measureCommand(const Args& rawArgs) {
-  const ParsedArgs args = parseArgs(rawArgs, {"--config"}, {"--save"});
+  const ParsedArgs args = parseArgs(rawArgs, {"--color", "--config"}, {"--save"});
   if (args.positional.size() != 1) {
-    throw UsageError("usage: vargaze-cli measure PROJECT.vgp [--save] [--config INI]");
+    throw UsageError(
+        "usage: vargaze-cli measure PROJECT.vgp [--save] [--color 1|2|3] [--config INI]");
   }
   Session session(args.get("--config"));
-  if (!session.openProject(args.positional[0])) return 1;
+  // Without --color the project's plane, which is green unless it keeps another.
+  const std::uint8_t colour = args.has("--color") ? colourOption(args, 2) : 0;
+  if (!session.openProject(args.positional[0], colour)) return 1;
   if (Analyse1Click(session.series) != RunResult::Completed) {
     return reportError(args.positional[0] + ": the light curve was not completed");
   }

@@ -40,17 +40,24 @@ Session::Session(const std::string& iniPath, UiPort* customUi)
       window(app.roiWindow),
       series(app.series) {}
 
-bool Session::openProject(const std::string& projectFile) {
-  if (app.openProject(projectFile, false) == ProjectLoadResult::Loaded) return true;
-  reportError(projectFile + ": the project could not be opened");
-  return false;
+bool Session::openProject(const std::string& projectFile, std::uint8_t colour) {
+  if (app.openProject(projectFile, false) != ProjectLoadResult::Loaded) {
+    reportError(projectFile + ": the project could not be opened");
+    return false;
+  }
+  if (colour == 0 || colour == series.RGBcolornumber) return true;
+  series.RGBcolornumber = colour;
+  settings.ConfigChanged = true;  // frame 1 is read again in that plane
+  return series.Display(series.filelist1.front());
 }
 
-bool Session::openImage(const std::string& imagePath) {
+bool Session::openImage(const std::string& imagePath, std::uint8_t colour) {
+  series.RGBcolornumber = colour;
   if (!series.Load1Click(imagePath)) {
     reportError(imagePath + ": " + series.loadError);
     return false;
   }
+  if (!image().readWarning.empty()) ui.showMessage(imagePath + ": " + image().readWarning);
   window.FormShow();
   return true;
 }

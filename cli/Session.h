@@ -15,12 +15,13 @@ class Session {
   explicit Session(const std::string& iniPath, UiPort* ui = nullptr);
 
   // Opens the project without asking for a light curve; false with the
-  // reason reported on stderr.
-  bool openProject(const std::string& projectFile);
-  // Loads one image as the desktop's "Bild laden" does and shows the ROI
-  // window with the configured aperture sizes; false with the reason
-  // reported on stderr.
-  bool openImage(const std::string& imagePath);
+  // reason reported on stderr. `colour` (1..3) replaces the colour plane the
+  // project keeps for colour-camera frames; 0 keeps it.
+  bool openProject(const std::string& projectFile, std::uint8_t colour = 0);
+  // Loads one image as the desktop's "Bild laden" does, colour-camera files
+  // as plane `colour` (1 red, 2 green, 3 blue), and shows the ROI window with
+  // the configured aperture sizes; false with the reason reported on stderr.
+  bool openImage(const std::string& imagePath, std::uint8_t colour = 2);
   Timgbuffer& image() { return *series.img; }
 
   // One line per ROI: number, name, type, points, mean magnitude, standard

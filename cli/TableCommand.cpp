@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vargaze-cli table IMAGE --roi FILE.roi [--size D --inner G --outer O] "
-    "[--no-center] [--filter N] [--config INI]";
+    "[--no-center] [--filter N] [--color 1|2|3] [--config INI]";
 
 std::string joinRow(const RoiTableRow& row) {
   std::string line;
@@ -27,11 +27,11 @@ std::string joinRow(const RoiTableRow& row) {
 
 int tableCommand(const Args& rawArgs) {
   const ParsedArgs args = parseArgs(rawArgs, {"--roi", "--size", "--inner", "--outer", "--filter",
-                                              "--config"},
+                                              "--color", "--config"},
                                     {"--no-center"});
   if (args.positional.size() != 1 || !args.has("--roi")) throw UsageError(kUsage);
   Session session(args.get("--config"));
-  if (!session.openImage(args.positional[0])) return 1;
+  if (!session.openImage(args.positional[0], colourOption(args, 2))) return 1;
   RoiWindow& window = session.window;
   const Timgbuffer& img = session.image();
   // A damaged ROI file loads its whole records; the table shows them, and the

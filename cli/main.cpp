@@ -11,17 +11,20 @@ namespace {
 constexpr const char* kUsage = R"(Usage: vargaze-cli COMMAND [ARGUMENTS]
 
 Commands:
-  info FILE [--color 1|2|3]   read a FITS file (one plane of an RGB cube with
-                              --color: 1 red, 2 green, 3 blue) and print its
-                              image data and header values as one JSON object
+  info FILE [--color 1|2|3]   read a FITS file (with --color one plane of an
+                              RGB cube or one channel of a raw Bayer frame:
+                              1 red, 2 green, 3 blue) and print its image
+                              data and header values as one JSON object
   convert IN OUT              read a FITS file and write it again as OUT
   sample OUT                  write a small synthetic 16-bit star frame
   table IMAGE --roi FILE.roi [--size D --inner G --outer O] [--no-center]
-        [--filter N] [--config INI]
+        [--filter N] [--color 1|2|3] [--config INI]
                               measure the ROIs of FILE.roi on IMAGE (with the
                               star information of a .vgp beside it) and print
                               the ROI table, cells separated by ";", then the
-                              zero point (Magcal=) and sky brightness (Sky=)
+                              zero point (Magcal=) and sky brightness (Sky=);
+                              colour-camera frames in the --color channel
+                              (default 2, green)
   findstars IMAGE [--sensitivity 0|1|2] [--max COUNTS] [--minsn N]
         [--config INI] -o OUT.roi
                               mark stars automatically (sensitivity 0 low,
@@ -34,13 +37,15 @@ Commands:
                               ..., truth.csv with the injected magnitudes, the
                               ROI set demo.roi and the project demo.vgp; prints
                               the paths written
-  measure PROJECT.vgp [--save] [--config INI]
+  measure PROJECT.vgp [--save] [--color 1|2|3] [--config INI]
                               open the project and measure the light curve of
                               all its frames: writes the run file (the project
                               name with the curve extension); --save also
                               saves the project, its ROI file and the curve
                               data file; prints one line per ROI: number,
-                              name, type, points, mean magnitude, deviation
+                              name, type, points, mean magnitude, deviation;
+                              colour-camera frames in the --color channel
+                              (default: the project's, else green)
   colorindex PROJECT.vgp [--config INI]
                               write and print the colour-index table
   watch PROJECT.vgp [--interval S] [--cycles N] [--config INI]

@@ -200,6 +200,23 @@ TEST_F(CliTest, TableCellsAreThePixelSumsAndFindstarsFindsTheStars) {
   EXPECT_EQ(ok("process crosscorr @frame.fit @moved.fit").out, "dx=4 dy=-3\n");
 }
 
+// A raw Bayer frame (RGGB) with a star in cell (10, 10): red +1000, each green
+// +2000, blue +3000 over a sky of 100. info shows a --color channel, table
+// measures one, green by default; measure --color keeps it in the project.
+TEST_F(CliTest, ColourChannelsOfARawBayerFrame) {
+  std::vector<double> stored;
+  for (int i = 0; i < 40 * 40; ++i) stored.push_back(100 + (i % 40 / 2 == 9 && i / 80 == 9 ? 1000 * (1 + i % 2 + i / 40 % 2) : 0));
+  for (const char* name : {"@b1.fit", "@b2.fit"}) writeBytes(at(name), FitsBuilder(16, 40, 40).card("BAYERPAT", "'RGGB'").pixels(stored).bytes());
+  writeBytes(at("@p.roi"), roiRecord(10, 10, 10, 10, 5));
+  EXPECT_EQ(info("@b1.fit")["bayerPattern"], "RGGB");
+  EXPECT_EQ(info("@b1.fit --color 3")["bufferMax"], 3100);
+  for (const auto& [colour, net] : {std::pair{"", "4000"}, {" --color 1", "1000"}, {" --color 3", "3000"}})
+    EXPECT_EQ(cellsOf(ok("table @b1.fit --roi @p.roi --size 5 --inner 7 --outer 9 --no-center" + std::string(colour)).out, ';').at(1).at(3), net);
+  writeBytes(at("@p.vgp"), at("[files]\r\n@b1.fit\r\n@b2.fit\r\n[ROIfile]\r\n1\r\n\r\n[end]\r\n"));
+  ok("measure @p.vgp --color 3 --save");
+  EXPECT_NE(readBytes(at("@p.vgp")).find("ImgBinning=1\r\nRGBcolornumber=3\r\n"), std::string::npos);
+}
+
 // The demo against its truth.csv: the paths demo prints; measure of the moved
 // folder (each star's name, type, points, mean, deviation; --save names the new
 // place); each export per frame in its delimiter and decimal mark (the AAVSO
