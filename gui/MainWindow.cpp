@@ -33,6 +33,7 @@
 #include "gui/ProgressDialog.h"
 #include "gui/QtUi.h"
 #include "gui/RoiWindowWidget.h"
+#include "gui/SetupMenu.h"
 #include "gui/StarFinderWindow.h"
 #include "gui/StarInfoWindow.h"
 #include "photometry/RoiFile.h"
@@ -100,6 +101,14 @@ void MainWindow::bindCommands() {
       {SaveProject2, [this] { saveProject(); }},
       {Analyse1, [this] { model_.Analyse1Click(projectNameChooser()); }},
       {Autolightcurve1, [this] { model_.Autolightcurve1Click(); }},
+      {Setup2,
+       [this] {
+         showConfigStatus(runSetupCommand(this, app_, chooser_));
+         // The frame shown takes the setup's zoom at once.
+         app_.series.ZoomfactorComboboxChange(app_.series.controls.ZoomIndex);
+       }},
+      {Einstellungenladen1, [this] { showConfigStatus(runLoadSettings(app_, chooser_)); }},
+      {Einstellungenspeichern1, [this] { showConfigStatus(runSaveSettings(app_, chooser_)); }},
       {Fitsheader1, [this] { showFitsHeader(); }},
       {EditSeries, [this] { editSeries(); }},
       {Exit1, [this] { close(); }},
@@ -227,6 +236,10 @@ void MainWindow::stepFrame(int step) {
   const std::int32_t frame = std::clamp(series.Activeframe() + step, 1, series.FramesLoaded);
   if (frame != series.Activeframe()) guarded([&] { series.BlinkScrollBarChange(frame); });
   refresh();
+}
+
+void MainWindow::showConfigStatus(const std::string& text) {
+  if (!text.empty()) model_.statusPanel0 = text;
 }
 
 void MainWindow::guarded(const std::function<void()>& command) {

@@ -70,6 +70,7 @@ class MainWindow : public QMainWindow {
   void bindCommands();
   void guarded(const std::function<void()>& command);
   void restoreLayout();
+  void showConfigStatus(const std::string& text);
   void stepFrame(int step);
   static std::string lastFolder(const std::string& remembered, const std::string& fallback);
 

@@ -20,7 +20,10 @@
 #include "gui/MainWindow.h"
 #include "gui/ProgressDialog.h"
 #include "gui/QtUi.h"
+#include "gui/SetupDialog.h"
 #include "gui/SnrDialog.h"
+#include "app/SetupDialog.h"
+#include <QTabWidget>
 #include "gui/StarFinderWindow.h"
 #include "gui/StarInfoWindow.h"
 #include "app/SnrForm.h"
@@ -106,6 +109,18 @@ int main(int argc, char** argv) {
   StarFinderWindow finder(app, ui, &window);
   finder.show();
   ok = save(finder, out, "star-finder") && ok;
+
+  SetupForm setup(app.roiWindow);
+  setup.FormShow();
+  SetupDialog setupDialog(setup, &window);
+  setupDialog.show();
+  const char* tabNames[] = {"setup-camera", "setup-photometry", "setup-export",
+                            "setup-transformation", "setup-site"};
+  for (int tab = 0; tab < 5; ++tab) {
+    setupDialog.tabs()->setCurrentIndex(tab);
+    ok = save(setupDialog, out, tabNames[tab]) && ok;
+  }
+  setupDialog.hide();
 
   ProgressDialog progress(&window);
   progress.start(40, "Kurvengenerierung..", "Abbrechen");
