@@ -77,8 +77,9 @@ BayerLayout bayerLayout(const FitsHeader& header) {
   BayerLayout layout;
   for (int row = 0; row < 2; ++row) {
     const std::int64_t fromTop = bottomUp ? std::int64_t{height} - 1 - row : row;
+    const int patternRow = parity(fromTop + yOffset);
     for (int column = 0; column < 2; ++column) {
-      layout.pattern += named[2 * parity(fromTop + yOffset) + parity(column + xOffset)];
+      layout.pattern += named[2 * patternRow + parity(std::int64_t{column} + xOffset)];
     }
   }
   return layout;
