@@ -103,12 +103,18 @@ AavsoExportWindow::AavsoExportWindow(Application& app, QtUi& ui, FileChooser& fi
 
   table_->setModel(rows_);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  table_->horizontalHeader()->setStretchLastSection(true);
+  table_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);  // the last row shows whole
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
   table_->resizeColumnsToContents();
 
   auto* findingsLayout = new QVBoxLayout(findingsBox_);
   findingsLayout->addWidget(findings_);
   findings_->setFixedHeight(findings_->fontMetrics().lineSpacing() * 5 + 8);
+  // A finding is a sentence or two: wrapped, so none is cut at the window's edge.
+  findings_->setWordWrap(true);
+  findings_->setResizeMode(QListView::Adjust);
+  findings_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(upper);
@@ -176,9 +182,9 @@ void AavsoExportWindow::connectControls() {
     form_.Comp_check_mags = item == 0 ? CompCheckMags::Instrumental : CompCheckMags::Standardized;
   });
   // A corrected cell may answer a finding, or make one.
-  connect(rows_, &QAbstractItemModel::dataChanged, this, [this] {
+  rows_->edited = [this] {
     if (!filling_) showFindings(checkFindings());
-  });
+  };
   connect(findings_, &QListWidget::itemDoubleClicked, this,
           [this](QListWidgetItem* item) { selectFindingCell(findings_->row(item)); });
   connect(fillTimer_, &QTimer::timeout, this, &AavsoExportWindow::followFill);
@@ -207,8 +213,7 @@ void AavsoExportWindow::fillClicked() {
   rows_->reload();
   setCommandsEnabled(true);
   showForm();
-  followFill();
-  table_->resizeColumnsToContents();
+  if (form_.TopRow > 1) table_->scrollToBottom();  // where the fill left the view
   if (result != FillResult::Refused) {
     showFindings(checkFindings());
   } else if (form_.TableCleared) {
@@ -217,7 +222,10 @@ void AavsoExportWindow::fillClicked() {
 }
 
 void AavsoExportWindow::followFill() {
+  const bool firstRows = rows_->rowCount() == 0;
   rows_->follow();
+  // Sized once the first rows are in, so the cells are readable while filling.
+  if (firstRows && rows_->rowCount() > 0) table_->resizeColumnsToContents();
   stop_->setVisible(filling_ && form_.StopButtonVisible && !stopRequested_);
   if (form_.TopRow > 1 && form_.TopRow <= rows_->rowCount()) {
     table_->scrollTo(rows_->index(form_.TopRow - 1, 0), QAbstractItemView::PositionAtTop);

@@ -26,6 +26,7 @@ bool AavsoRowsModel::setData(const QModelIndex& index, const QVariant& value, in
   if (role != Qt::EditRole || !index.isValid() || row >= rows_.size()) return false;
   rows_[row][static_cast<std::size_t>(index.column())] = value.toString().toStdString();
   emit dataChanged(index, index);
+  if (edited) edited();
   return true;
 }
 
@@ -43,17 +44,20 @@ QVariant AavsoRowsModel::headerData(int section, Qt::Orientation orientation, in
 
 void AavsoRowsModel::follow() {
   const auto now = static_cast<int>(rows_.size());
-  if (now < shown_) return reload();
-  if (now == shown_) return;
-  beginInsertRows({}, shown_, now - 1);
-  shown_ = now;
-  endInsertRows();
+  if (now < shown_) {
+    beginRemoveRows({}, now, shown_ - 1);
+    shown_ = now;
+    endRemoveRows();
+  } else if (now > shown_) {
+    beginInsertRows({}, shown_, now - 1);
+    shown_ = now;
+    endInsertRows();
+  }
 }
 
 void AavsoRowsModel::reload() {
-  beginResetModel();
-  shown_ = static_cast<int>(rows_.size());
-  endResetModel();
+  follow();
+  if (shown_ > 0) emit dataChanged(index(0, 0), index(shown_ - 1, kAavsoColumns - 1));
 }
 
 }  // namespace vargaze

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <vector>
 
 #include "export/AavsoExport.h"
@@ -22,11 +23,16 @@ class AavsoRowsModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  // Catches up with rows appended since the last call (the fill adds them
-  // while window events run); any other change shows the rows anew.
+  // Catches up with the number of rows (the fill adds them while window
+  // events run). Rows are inserted and removed, never reset, so the column
+  // widths stay.
   void follow();
-  // Shows the rows anew, after a command that may have changed any cell.
+  // Catches up and shows every cell anew, after a command that may have
+  // changed any of them.
   void reload();
+
+  // Called after the user changed a cell.
+  std::function<void()> edited;
 
  private:
   std::vector<AavsoRow>& rows_;

@@ -37,6 +37,7 @@ FullExportWindow::FullExportWindow(Application& app, FileChooser& files, FullExp
   file->addWidget(filename_, 1);
   file->addWidget(fileButton_);
   fileButton_->setAutoDefault(false);
+  fileButton_->setFixedWidth(fileButton_->fontMetrics().horizontalAdvance("...") + 24);
   filename_->setMinimumWidth(320);
 
   // No upper limit of note: the export itself refuses a number beyond the ROIs.

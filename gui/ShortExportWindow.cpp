@@ -74,6 +74,7 @@ ShortExportWindow::ShortExportWindow(Application& app, FileChooser& files,
   file->addWidget(filename_, 1);
   file->addWidget(fileButton_);
   fileButton_->setAutoDefault(false);
+  fileButton_->setFixedWidth(fileButton_->fontMetrics().horizontalAdvance("...") + 24);
   filename_->setMinimumWidth(280);
 
   ok_->setDefault(true);
