@@ -22,18 +22,22 @@
 #include "base/Strings.h"
 #include "config/ProgramFolder.h"
 #include "gui/ColourChoiceDialog.h"
+#include "gui/AavsoExportWindow.h"
 #include "gui/DisplayPanel.h"
 #include "gui/FileChooser.h"
 #include "gui/FileListDialog.h"
 #include "gui/FitsHeaderWindow.h"
+#include "gui/FullExportWindow.h"
 #include "gui/Icons.h"
 #include "gui/ImageWidget.h"
 #include "gui/ImageWindow.h"
 #include "gui/InfoDialog.h"
 #include "gui/ProgressDialog.h"
 #include "gui/QtUi.h"
+#include "gui/ProcessingMenu.h"
 #include "gui/RoiWindowWidget.h"
 #include "gui/SetupMenu.h"
+#include "gui/ShortExportWindow.h"
 #include "gui/StarFinderWindow.h"
 #include "gui/StarInfoWindow.h"
 #include "photometry/RoiFile.h"
@@ -107,6 +111,19 @@ void MainWindow::bindCommands() {
          // The frame shown takes the setup's zoom at once.
          app_.series.ZoomfactorComboboxChange(app_.series.controls.ZoomIndex);
        }},
+      {Backgroundsubtraction1, [this] { runBackgroundSubtraction(app_, chooser_); }},
+      {EliminateLines, [this] { runEliminateLines(app_); }},
+      {test11, [this] { runCrossCorrelation(app_); }},
+      {Flatkorrektur1, [this] { runFlatCorrection(app_, chooser_, model_); }},
+      {Saveimage1, [this] { runSaveImage(app_, chooser_); }},
+      {RawtoFitskonvertieren1,
+       [this] { runRawToFits(this, app_, chooser_, model_, colourChoice_); }},
+      {JPGexport, [this] { runJpegExport(app_, chooser_); }},
+      {setDCFmarker1, [this] { runSetDcfMarker(app_, model_); }},
+      {getDCFtime1, [this] { runGetDcfTime(app_, chooser_); }},
+      {BAVAAVSODatenexport1, [this] { showAavsoExport(this, app_, ui_, chooser_); }},
+      {Datenexportkomplett1, [this] { showFullExport(this, app_, chooser_, fullExportFields_); }},
+      {Datenexport1, [this] { showShortExport(this, app_, chooser_, shortExportFields_); }},
       {Einstellungenladen1, [this] { showConfigStatus(runLoadSettings(app_, chooser_)); }},
       {Einstellungenspeichern1, [this] { showConfigStatus(runSaveSettings(app_, chooser_)); }},
       {Fitsheader1, [this] { showFitsHeader(); }},
@@ -188,6 +205,10 @@ void MainWindow::buildToolBar() {
   panel_ = new DisplayPanel(app_.series, display);
   display->addWidget(panel_);
   connect(panel_, &DisplayPanel::changed, this, &MainWindow::refresh);
+  connect(panel_, &DisplayPanel::flatClicked, this, [this](bool checked) {
+    guarded([&] { flatCheckClicked(app_, chooser_, model_, checked); });
+    refresh();
+  });
 }
 
 void MainWindow::buildStatusBar() {

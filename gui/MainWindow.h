@@ -14,6 +14,8 @@
 #include "app/ColourChoice.h"
 #include "app/ImageMouse.h"
 #include "app/MainWindow.h"
+#include "export/FullExport.h"
+#include "export/ShortExport.h"
 
 class QAction;
 class QLabel;
@@ -102,6 +104,8 @@ class MainWindow : public QMainWindow {
   MainWindowModel model_;
   ImageMouse mouse_;
   ColourChoice colourChoice_;
+  FullExportFields fullExportFields_;    // the export windows keep their choices
+  ShortExportFields shortExportFields_;
   std::map<Command, QAction*> actions_;
   std::map<Command, std::function<void()>> handlers_;
   QMdiArea* mdi_ = nullptr;
