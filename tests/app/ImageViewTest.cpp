@@ -1,10 +1,13 @@
-// The image window model: screen/image positions, the display bitmap, the
-// ROI overlays, the track-star circle, the pixel readout and the caption,
-// against figures worked out by hand.
+// The image window model against figures worked out by hand: screen/image
+// positions, the display bitmap, the ROI overlays, the track-star circle, the
+// pixel readout and the caption; then the mouse cycle of star, background and
+// star information, moving ROIs and the rectangle.
 #include "app/ImageView.h"
 
 #include <gtest/gtest.h>
 
+#include "app/ImageMouse.h"
+#include "app/MainWindow.h"
 #include "support/AppRig.h"
 
 namespace vargaze::test {
@@ -143,6 +146,89 @@ TEST_F(ImageViewTest, ReadoutShowsThePixelAndTheMaximumAroundIt) {
   app.settings.ZoomFactor = 2.0;
   EXPECT_EQ(view.readout(39, 0), "");  // 19.5 -> 20: past the last column
   EXPECT_EQ(view.readout(37, 0), "X=18 Y=0 I=0 Max=0");
+}
+
+class ImageMouseTest : public ::testing::Test, protected AppRig {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(app.openSeries({twoStars("a.fit")}));
+    main.ROIbuttonClick(true);
+  }
+  void click(int x, int y, bool shift = false) {
+    mouse.press(MouseButton::Left, x, y);
+    mouse.release(MouseButton::Left, shift, x, y);
+  }
+  std::pair<int, int> star(int n) { return {app.roiWindow.roi(n).xa, app.roiWindow.roi(n).ya}; }
+  std::pair<int, int> sky(int n) { return {app.roiWindow.roi(n).xb, app.roiWindow.roi(n).yb}; }
+
+  MainWindowModel main{app};
+  ImageMouse mouse{app, main};
+};
+
+TEST_F(ImageMouseTest, ClicksLandOnTheImagePixelAtEveryZoom) {
+  app.roiWindow.AutocenterCheckBox = false;
+  struct Row { std::int32_t zoomIndex, x, y, column, row; };
+  // Screen position / zoom, rounded, plus one: at 50 % (29, 21) is 58, 42 -> 59, 43.
+  for (const Row r : {Row{0, 45, 31, 31, 22}, Row{0, 44, 33, 30, 23}, Row{1, 29, 21, 30, 22},
+                      Row{3, 29, 21, 59, 43}, Row{5, 7, 5, 29, 21}}) {
+    app.series.ZoomfactorComboboxChange(r.zoomIndex);
+    click(r.x, r.y);
+    EXPECT_EQ(star(app.roiWindow.count()), std::pair(r.column, r.row)) << r.zoomIndex;
+    click(r.x, r.y);  // its ring
+  }
+}
+
+TEST_F(ImageMouseTest, StarThenBackgroundThenStarInformation) {
+  click(31, 29);  // beside the star: centred onto it
+  EXPECT_EQ(star(1), std::pair(30, 30));
+  EXPECT_EQ(main.statusPanel0, "Leeren Hintergrund mit linker Maustaste markieren");
+  EXPECT_EQ(mouse.starInfoFor, 0);
+  click(31, 31);  // on the star: a ring around it
+  EXPECT_EQ(sky(1), std::pair(30, 30));
+  EXPECT_EQ(main.statusPanel0, "ROIs OK");
+  EXPECT_EQ(mouse.starInfoFor, 1);
+  EXPECT_EQ(app.starInfo.IDEdit, "ROI 1");
+  EXPECT_GT(app.roiWindow.roi(1).net(), 19000);
+  click(69, 49);  // the next star, then a sky box away from it
+  click(80, 60);
+  EXPECT_EQ(app.roiWindow.count(), 2);
+  EXPECT_EQ(sky(2), std::pair(81, 61));
+  EXPECT_EQ(mouse.starInfoFor, 2);
+}
+
+TEST_F(ImageMouseTest, DraggingMovesOneRoiOrWithShiftAll) {
+  app.roiWindow.AutocenterCheckBox = false;
+  click(29, 29);
+  click(29, 29);
+  click(69, 49);
+  click(80, 60);
+  main.MoveRoiButtonClick(true);
+  mouse.press(MouseButton::Left, 29, 29);
+  mouse.release(MouseButton::Left, false, 32, 27);
+  EXPECT_EQ(star(1), std::pair(33, 28));
+  EXPECT_EQ(star(2), std::pair(70, 50));
+  mouse.press(MouseButton::Left, 5, 5);  // on no ROI, but with Shift all move
+  mouse.release(MouseButton::Left, true, 6, 7);
+  EXPECT_EQ(star(1), std::pair(34, 30));
+  EXPECT_EQ(std::pair(star(2), sky(2)), std::pair(std::pair(71, 52), std::pair(82, 63)));
+  EXPECT_EQ(main.statusPanel0, "");
+}
+
+TEST_F(ImageMouseTest, RectangleAndFixedMarkers) {
+  main.ROIbuttonClick(false);
+  mouse.DrawRectangleClick();
+  mouse.press(MouseButton::Left, 10, 12);
+  mouse.move(40, 30);
+  mouse.release(MouseButton::Left, false, 50, 35);
+  EXPECT_EQ(app.imageView.Rect1, (ScreenRect{10, 12, 50, 35}));
+  EXPECT_FALSE(mouse.DoRect1);
+  EXPECT_EQ(app.roiWindow.count(), 0);
+  click(29, 29);  // no mode: nothing
+  EXPECT_EQ(app.roiWindow.count(), 0);
+  app.flags.DCFROI = true;
+  click(29, 29);
+  ASSERT_EQ(app.roiWindow.count(), 1);
+  EXPECT_TRUE(app.roiWindow.roi(1).isFixed());
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ class RoiWindowCommandsTest : public ::testing::Test, protected AppRig {
  protected:
   void SetUp() override {
     app.settings.DefaultROIsize = 5;
-    writeFrame(dir.file("a.fit"), {.stars = {{30, 30, 20000.0}, {70, 50, 2000.0}, {50, 20, 8000.0}}});
+    writeFrame(dir.file("a.fit"),
+               {.stars = {{30, 30, 20000.0}, {70, 50, 2000.0}, {50, 20, 8000.0}}});
     ASSERT_TRUE(app.openSeries({dir.file("a.fit")}));
     win.FormShow();
     addRois();
@@ -66,7 +67,8 @@ TEST_F(RoiWindowCommandsTest, SelectingARowAndSetOpenTheStarInformation) {
   EXPECT_EQ(win.RefstarEdit, 0);
   EXPECT_EQ(commands.SetRefButtonClick(), 0);
   commands.table1SelectCell(3);
-  EXPECT_EQ(std::tuple(win.RefstarEdit, win.MagEdit, win.NameEdit), std::tuple(3, "Var", "HD 1234"));
+  EXPECT_EQ(std::tuple(win.RefstarEdit, win.MagEdit, win.NameEdit),
+            std::tuple(3, "Var", "HD 1234"));
   win.StartypeIndex = 2;
   EXPECT_EQ(commands.SetRefButtonClick(), 3);
   EXPECT_EQ(std::tuple(app.starInfo.IDEdit, app.starInfo.StarnameEdit, app.starInfo.StarTypeGroup),
@@ -82,7 +84,6 @@ TEST_F(RoiWindowCommandsTest, SnrPlusNeedsAnAirmassAndFollowsTheDialog) {
   commands.SNRButtonClick([&] { return ++shown > 0; });
   EXPECT_EQ(ui.messages, Texts{"Bitte Airmass(Luftmasse) eintragen"});
   EXPECT_EQ(std::tuple(shown, win.snr.SNRspecial), std::tuple(0, false));
-
   commands.AirmassEditChange("1.50");
   win.snr.scintillation = false;
   commands.SNRButtonClick([&] {  // four averaged frames: twice the ratio
@@ -100,11 +101,12 @@ TEST_F(RoiWindowCommandsTest, SnrPlusNeedsAnAirmassAndFollowsTheDialog) {
   EXPECT_TRUE(std::isnan(win.snr.airmass));
 }
 
-TEST_F(RoiWindowCommandsTest, DialogShowsTheConfiguredTelescopeOnceThenTheModel) {
+TEST_F(RoiWindowCommandsTest, DialogShowsTheTelescopeOnceThenTheModelUntilANewSeries) {
   SnrForm& form = commands.snrForm;
   win.ExposureEdit = "60.000";
   form.FormShow();  // nothing configured: 0.2 m and height 0
-  EXPECT_EQ(Texts({form.DTelEdit, form.HlocationEdit, form.AcqtimeEdit}), Texts({"20", "0", "60.000"}));
+  const auto fields = [&] { return Texts{form.DTelEdit, form.HlocationEdit, form.AcqtimeEdit}; };
+  EXPECT_EQ(fields(), Texts({"20", "0", "60.000"}));
   std::tie(app.settings.Dscope_cm, app.settings.DefaultLocationHeight) = std::tuple(25, 300);
   form.DTelEdit.clear();
   form.HlocationEdit.clear();
@@ -114,9 +116,8 @@ TEST_F(RoiWindowCommandsTest, DialogShowsTheConfiguredTelescopeOnceThenTheModel)
   EXPECT_EQ(form.AcqtimeEdit, "8.571");  // 60 s / 7
   win.snr.DScope_m = 0.4;
   form.FormShow();  // the fields are filled: the model wins
-  EXPECT_EQ(Texts({form.DTelEdit, form.HlocationEdit, form.AcqtimeEdit}), Texts({"40", "300", "8.571"}));
-
-  struct Row { const char* aperture; const char* height; bool ok; double metres; std::int32_t site; Texts messages; };
+  EXPECT_EQ(fields(), Texts({"40", "300", "8.571"}));
+  struct Row { const char *aperture, *height; bool ok; double metres; int site; Texts messages; };
   const Row rows[] = {
       {"30", " 250.5 ", true, 0.30, 250, {}},  // ties to even
       {"x", "100", false, 0.30, 250, {"'x' ist kein gültiger Gleitkommawert"}},
@@ -126,11 +127,10 @@ TEST_F(RoiWindowCommandsTest, DialogShowsTheConfiguredTelescopeOnceThenTheModel)
     ui.messages.clear();
     std::tie(form.DTelEdit, form.HlocationEdit) = std::tuple(r.aperture, r.height);
     EXPECT_EQ(form.OKbuttonClick(), r.ok) << r.aperture;
-    EXPECT_EQ(std::tuple(win.snr.DScope_m, win.snr.LocationHeight, ui.messages), std::tuple(r.metres, r.site, r.messages));
+    EXPECT_EQ(std::tuple(win.snr.DScope_m, win.snr.LocationHeight, ui.messages),
+              std::tuple(r.metres, r.site, r.messages));
   }
-}
-
-TEST_F(RoiWindowCommandsTest, ANewSeriesResetsOnlyTheStacking) {
+  // A new series resets only the stacking.
   win.snr = {true, 5, 1, 0.3, 500, 1.2, false, false};
   ASSERT_TRUE(app.openSeries({dir.file("a.fit")}));
   const SnrModel& s = win.snr;

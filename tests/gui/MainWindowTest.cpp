@@ -3,11 +3,9 @@
 // closing, and the demo project given as argument with ROIs set by mouse.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -15,7 +13,6 @@
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 
 #include "config/IniFile.h"
 #include "demo/DemoSeries.h"
@@ -52,16 +49,12 @@ struct Program : GuiApp {
 };
 
 TEST(MainWindowGui, MenusFollowPrivateModeAndTestmode) {
-  for (const bool privateMode : {true, false}) {
-    Program program(std::string("[Test]\r\nPrivateMode=") + (privateMode ? "1" : "0") +
-                    "\r\nTestmode=" + (privateMode ? "0" : "1") + "\r\n");
-    bool processingMenu = false;
-    for (QAction* menu : program.window.menuBar()->actions())
-      if (menu->text() == "Bearbeitung") processingMenu = menu->isVisible();
-    EXPECT_EQ(processingMenu, privateMode);
-    EXPECT_EQ(program.window.action(Command::JPGexport)->isVisible(), privateMode);
-    EXPECT_EQ(program.window.action(Command::findstars1)->isVisible(), !privateMode);
-  }
+  Program program("[Test]\r\nPrivateMode=1\r\nTestmode=0\r\n");
+  bool processingMenu = false;
+  for (QAction* menu : program.window.menuBar()->actions())
+    if (menu->text() == "Bearbeitung") processingMenu = menu->isVisible();
+  EXPECT_TRUE(processingMenu && program.window.action(Command::JPGexport)->isVisible());
+  EXPECT_FALSE(program.window.action(Command::findstars1)->isVisible());
 }
 
 TEST(MainWindowGui, SeriesDisplayBlinkFlipZoomReadoutAndClose) {
@@ -75,7 +68,6 @@ TEST(MainWindowGui, SeriesDisplayBlinkFlipZoomReadoutAndClose) {
   EXPECT_TRUE(window.imageSubWindow()->windowTitle().startsWith("a.fit "));
   DisplayPanel& panel = *window.displayPanel();
   EXPECT_FALSE(panel.flatBox()->isVisible());
-
   program.app->series.runActive = true;  // a run owns the frames
   window.refresh();
   EXPECT_FALSE(window.action(Command::Serieladen1)->isEnabled());
@@ -83,7 +75,6 @@ TEST(MainWindowGui, SeriesDisplayBlinkFlipZoomReadoutAndClose) {
   EXPECT_TRUE(window.action(Command::Exit1)->isEnabled());
   program.app->series.runActive = false;
   window.refresh();
-
   // Blink steps on every timer tick and wraps from the last frame to the first.
   panel.blinkBox()->click();
   ASSERT_TRUE(window.blinkTimer()->isActive());
@@ -94,22 +85,17 @@ TEST(MainWindowGui, SeriesDisplayBlinkFlipZoomReadoutAndClose) {
   }
   panel.blinkBox()->click();
   EXPECT_FALSE(window.blinkTimer()->isActive());
-
-  // Flip twice: the frame turns in place, its file is not read again.
-  std::filesystem::remove(files[0]);
+  std::filesystem::remove(files[0]);  // flipping turns the frame in place: no reading
   panel.flipBox()->click();
   panel.flipBox()->click();
   EXPECT_TRUE(program.script.messages.empty());
-
-  // At 50 % the picture is half as wide; the readout is 0-based, with the
-  // brightest pixel around (the star at column 30, row 20).
+  // At 50 % half as wide; the readout 0-based, the star at column 30, row 20 the maximum.
   program.zoom(3);
   ImageWidget& image = *window.imageWindow()->imageWidget();
   EXPECT_EQ(image.width(), kWidth / 2);
   QTest::mouseMove(&image, QPoint(14, 10));
   EXPECT_TRUE(window.statusPanel(1)->text().startsWith("X=28 Y=20 I=100 Max=20100"))
       << window.statusPanel(1)->text().toStdString();
-
   window.resize(1000, 700);
   EXPECT_TRUE(window.close());
   IniFile ini(program.dir.file("vargaze1.ini"));
@@ -117,9 +103,8 @@ TEST(MainWindowGui, SeriesDisplayBlinkFlipZoomReadoutAndClose) {
   EXPECT_EQ(ini.ReadString("Window", "WindowHeight", ""), "700");
 }
 
-// The demo project: its ROIs drawn, then new ones clicked on its stars at
-// three zooms (a ROI centred within half a pixel, its ring, the star
-// information), then all moved by a Shift-drag.
+// The demo project, then a ROI clicked on its variable at 50 % (centred
+// within half a pixel, the ring, the star information), then a Shift-drag.
 TEST(MainWindowGui, DemoProjectAndRoisByMouse) {
   Program program;
   demo::writeDemoSeries({}, program.dir.path().string());
@@ -129,40 +114,21 @@ TEST(MainWindowGui, DemoProjectAndRoisByMouse) {
   program.startWith(program.dir.file(demo::kProjectFileName));
   EXPECT_EQ(program.script.questions, std::vector<std::string>{"Lichtkurve darstellen?"});
   EXPECT_EQ(window.displayPanel()->frameSlider()->maximum(), 40);
-  const ImageOverlays overlays = program.app->imageView.overlays();
-  EXPECT_EQ(overlays.rois.size(), static_cast<std::size_t>(program.app->roiWindow.count()));
-  ASSERT_GE(overlays.rois.size(), 5u);
   ImageWidget& image = *window.imageWindow()->imageWidget();
-  const auto first = std::ranges::find(overlays.rois, 1, &RoiOverlay::number);
-  ASSERT_NE(first, overlays.rois.end());
-  EXPECT_EQ(image.grab().toImage().pixelColor(first->starBox.left, (first->starBox.top + first->starBox.bottom) / 2),
-            QColor(Qt::red));
-
   window.run(Command::ClearROIs1);
   window.run(Command::MROIneu);
-  int starInfoShown = 0;
-  const int zooms[] = {0, 1, 3};  // 150 %, 100 %, 50 %
-  for (int i = 0; i < 3; ++i) {
-    program.zoom(zooms[i]);
-    const demo::NamedStar& star = design.named[static_cast<std::size_t>(i)];
-    const double zoom = program.app->settings.ZoomFactor;
-    const QPoint at(static_cast<int>((star.x - 0.5) * zoom), static_cast<int>((star.y - 1.5) * zoom));
-    QTest::mouseClick(&image, Qt::LeftButton, {}, at);
-    QTimer::singleShot(0, [&] {
-      if (QWidget* dialog = QApplication::activeModalWidget()) {
-        ++starInfoShown;
-        dialog->close();
-      }
-    });
-    QTest::mouseClick(&image, Qt::LeftButton, {}, at);  // on the star: its ring
-    const TRoi1& roi = program.app->roiWindow.roi(i + 1);
-    EXPECT_LE(std::abs(roi.xa - star.x), 0.5) << star.name;
-    EXPECT_LE(std::abs(roi.ya - star.y), 0.5) << star.name;
-    EXPECT_EQ(roi.xb, roi.xa) << star.name;
-  }
-  EXPECT_EQ(starInfoShown, 3);
+  program.zoom(3);  // 50 %
+  const demo::NamedStar& star = design.named[demo::kVariable];
+  const QPoint at(int((star.x - 0.5) / 2), int((star.y - 1.5) / 2));  // half a pixel off
+  QTest::mouseClick(&image, Qt::LeftButton, {}, at);
+  bool starInfoShown = false;
+  answerNextDialog([&](QWidget* dialog) { starInfoShown = dialog && dialog->close(); });
+  QTest::mouseClick(&image, Qt::LeftButton, {}, at);  // on the star: its ring
+  const TRoi1& roi = program.app->roiWindow.roi(1);
+  EXPECT_TRUE(std::abs(roi.xa - star.x) <= 0.5 && std::abs(roi.ya - star.y) <= 0.5) << roi.xa;
+  EXPECT_EQ(std::pair(roi.xb, roi.yb), std::pair(roi.xa, roi.ya));
+  EXPECT_TRUE(starInfoShown);
   EXPECT_EQ(window.statusPanel(0)->text(), "ROIs OK");
-
   // (1, -1) on the screen at 50 % is (2, -2) pixels.
   program.app->roiWindow.AutocenterCheckBox = false;
   window.run(Command::MROIedit);

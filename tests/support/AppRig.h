@@ -17,7 +17,8 @@ inline ApplicationOptions rigOptions(const TempDir& dir, bool writesConfiguratio
 }
 
 struct AppRig {
-  explicit AppRig(bool writesConfiguration = false) : app(ui, rigOptions(dir, writesConfiguration)) {}
+  explicit AppRig(bool writesConfiguration = false)
+      : app(ui, rigOptions(dir, writesConfiguration)) {}
 
   // A frame `name` with a bright star at (30, 30) and a faint one at (70, 50):
   // single pixels, or Gaussians of width `sigma`.

@@ -3,6 +3,12 @@
 // questions are recorded and answered from a script instead of shown.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,5 +33,19 @@ struct GuiApp {
   QtUi ui;
   std::unique_ptr<Application> app;
 };
+
+// The button labelled `text` in `dialog`; fails the test when there is none.
+template <class Button = QPushButton>
+Button* buttonLabelled(QWidget* dialog, const QString& text) {
+  for (Button* b : dialog->findChildren<Button*>())
+    if (b->text() == text) return b;
+  ADD_FAILURE() << "no button " << text.toStdString();
+  return nullptr;
+}
+
+// Runs `answer` on the modal dialog the next exec() opens.
+inline void answerNextDialog(std::function<void(QWidget*)> answer) {
+  QTimer::singleShot(0, [answer] { answer(QApplication::activeModalWidget()); });
+}
 
 }  // namespace vargaze::test

@@ -9,33 +9,12 @@
 #include "support/ChildProcess.h"
 #include "support/EnvGuard.h"
 #include "support/SyntheticFrame.h"
-
-// Last: Xlib defines macros (None, Status, True, ...) that would clash above.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "support/XWindows.h"  // last: Xlib's macros clash with the headers above
 
 namespace vargaze::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The top-level window named `name` (without a window manager these are the
-// root's children), or 0; `seen` lists the names of all of them.
-Window findTopLevel(Display* x, const std::string& name, std::string& seen) {
-  Window root = 0, parent = 0, *children = nullptr, found = 0;
-  unsigned count = 0;
-  seen.clear();
-  if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count) == 0) return 0;
-  for (unsigned i = 0; i < count; ++i) {
-    char* title = nullptr;
-    if (XFetchName(x, children[i], &title) == 0 || title == nullptr) continue;
-    seen += std::string(seen.empty() ? "" : ", ") + "\"" + title + "\"";
-    if (title == name) found = children[i];
-    XFree(title);
-  }
-  XFree(children);
-  return found;
-}
 
 // True when the window shows a star: a bright pixel with dark sky 15 pixels
 // away on all four sides, which no menu, button or text looks like.
@@ -58,19 +37,6 @@ bool showsStar(Display* x, Window window) {
   return found;
 }
 
-// What a window manager sends when the user clicks the window's close box.
-void requestClose(Display* x, Window window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x, window, False, NoEventMask, &event);
-  XFlush(x);
-}
-
 TEST(XvfbStart, ShowsTheFrameAndEndsOnAWindowManagersCloseRequest) {
   TempDir dir;
   const std::string frame = dir.file("star.fit");
@@ -79,7 +45,6 @@ TEST(XvfbStart, ShowsTheFrameAndEndsOnAWindowManagersCloseRequest) {
   std::filesystem::create_directory(homeDir);
   std::filesystem::create_directory(runtimeDir);
   std::filesystem::permissions(runtimeDir, std::filesystem::perms::owner_all);  // Qt wants 0700
-
   std::optional<ChildProcess> server;
   const std::string display = startXvfb(server);
   ASSERT_FALSE(display.empty()) << "Xvfb did not start";
@@ -87,7 +52,6 @@ TEST(XvfbStart, ShowsTheFrameAndEndsOnAWindowManagersCloseRequest) {
   ASSERT_NE(x, nullptr) << "cannot connect to Xvfb on " << display;
   // A window may vanish or be unmapped between two requests: no reason to abort.
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-
   // The real X platform, its own configuration and runtime folders and no
   // session bus: no user file, nothing in /tmp and no bus is touched.
   const EnvGuard displayVariable("DISPLAY", display), platform("QT_QPA_PLATFORM", "xcb"),
@@ -106,9 +70,8 @@ TEST(XvfbStart, ShowsTheFrameAndEndsOnAWindowManagersCloseRequest) {
     window = findTopLevel(x.get(), "VARGAZE", seen);
     star = window != 0 && showsStar(x.get(), window);
   }
-  ASSERT_NE(window, 0u) << "no top-level window \"VARGAZE\"; found: " << (seen.empty() ? "none" : seen);
+  ASSERT_NE(window, 0u) << "no window \"VARGAZE\"; found: " << (seen.empty() ? "none" : seen);
   ASSERT_TRUE(star) << "the window \"VARGAZE\" does not show the frame's star";
-
   requestClose(x.get(), window);
   const std::optional<int> exitCode = program.waitFor(20s);
   ASSERT_TRUE(exitCode.has_value()) << "the program did not end after the close request";
