@@ -132,7 +132,7 @@ RunResult Analyse1Click(Series& series, const std::function<bool()>& saveProject
   series.Activeframe() = 1;
   window.ResetROIposition();
   series.Display(series.filelist1[0]);
-  curve.NumCurvePoints = frames;
+  curve.completeRun(frames);
   series.curve = std::move(curve);
   const std::string lost = lostStarsMessage(findLostStars(window.ROIlist, series.curve));
   if (!lost.empty()) ui.showMessage(lost);
@@ -181,7 +181,7 @@ AppendResult AnalyseNew(Series& series, const std::vector<std::string>& newfilel
   }
   series.FramesLoaded = static_cast<std::int32_t>(series.filelist1.size());
   if (!stopped) {
-    series.curve.NumCurvePoints = series.FramesLoaded;
+    series.curve.setPoints(series.FramesLoaded);
     series.controls.BlinkScrollBarMax = series.FramesLoaded;
   }
   return result;
