@@ -129,7 +129,6 @@ std::int32_t FindStars(RoiWindow& win, const Timgbuffer& img, std::int32_t minin
   if (s < 1) return 0;
   const std::int32_t w = 2 * s;
   const std::int32_t hs = s / 2;
-  const std::int32_t nref = win.count();
   const double gain =
       win.settings().ElectronsPerCount > 0 ? win.settings().ElectronsPerCount : 2.0;
   const Grid grid = makeGrid(img, s, rect);
@@ -148,13 +147,16 @@ std::int32_t FindStars(RoiWindow& win, const Timgbuffer& img, std::int32_t minin
       if (p.value <= minintensity || p.value > maxintensity) continue;
       // A peak near the window's border belongs to the neighbouring window.
       if (p.x < x0 + hs || p.x >= x0 + w - hs || p.y < y0 + hs || p.y >= y0 + w - hs) continue;
-      // The image window's positions are 0-based.
-      if (win.ROIfound(p.x - 1, p.y - 1, nref) != -1) continue;
+      // The image window's positions are 0-based. Overlapping windows see the
+      // same star, so a star already marked, also by this search, is skipped,
+      // and so is a new ROI that centring moved onto a marked star.
+      if (win.ROIfound(p.x - 1, p.y - 1, win.count()) != -1) continue;
       const std::int32_t index = win.Newroi(p.x - 1, p.y - 1);
       win.BGROI1(index, p.x - 1, p.y - 1);
       TRoi1& added = win.roi(index);
       win.GetROICounts(added);
-      if (reachesMinimumSN(added, gain, minimumSN)) {
+      const bool duplicate = win.ROIfound(added.xa - 1, added.ya - 1, index - 1) != -1;
+      if (!duplicate && reachesMinimumSN(added, gain, minimumSN)) {
         ++count;
       } else {
         win.DeleteROI(index);

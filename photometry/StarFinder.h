@@ -56,7 +56,8 @@ struct ImageRect {
 
 // Places ROIs on the stars of `img` (the ROI window's frame) whose brightest
 // median m satisfies minintensity < m <= maxintensity and whose S/N reaches
-// minimumSN; stars inside a ROI that existed before are skipped. One progress
+// minimumSN; a star inside a ROI, one from before or one this search placed,
+// gets no second ROI. One progress
 // step per window row; stops after the row in which the user cancelled,
 // keeping the ROIs made so far. Returns the number of ROIs created.
 std::int32_t FindStars(RoiWindow& win, const Timgbuffer& img, std::int32_t minintensity,
