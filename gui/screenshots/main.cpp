@@ -13,9 +13,13 @@
 
 #include "app/Application.h"
 #include "demo/DemoWriter.h"
+#include "gui/AavsoExportWindow.h"
 #include "gui/ColourChoiceDialog.h"
 #include "gui/FileChooser.h"
 #include "gui/FileListDialog.h"
+#include "gui/FullExportWindow.h"
+#include "gui/ShortExportWindow.h"
+#include <QPushButton>
 #include "gui/InfoDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/ProgressDialog.h"
@@ -121,6 +125,25 @@ int main(int argc, char** argv) {
     ok = save(setupDialog, out, tabNames[tab]) && ok;
   }
   setupDialog.hide();
+
+  // The export windows after a measured light curve.
+  window.run(Command::Analyse1);
+  app.exportWindow().BAVAAVSODatenexport1Click();
+  AavsoExportWindow aavso(app, ui, chooser, &window);
+  aavso.show();
+  aavso.fillButton()->click();
+  ok = save(aavso, out, "aavso-export") && ok;
+  aavso.hide();
+  FullExportFields fullFields;
+  FullExportWindow full(app, chooser, fullFields, &window);
+  full.show();
+  ok = save(full, out, "full-export") && ok;
+  full.hide();
+  ShortExportFields shortFields;
+  ShortExportWindow shortExport(app, chooser, shortFields, &window);
+  shortExport.show();
+  ok = save(shortExport, out, "short-export") && ok;
+  shortExport.hide();
 
   ProgressDialog progress(&window);
   progress.start(40, "Kurvengenerierung..", "Abbrechen");
