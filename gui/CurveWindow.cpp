@@ -112,9 +112,15 @@ CurveWindow::CurveWindow(Application& app, FileChooser& files, QWidget* parent)
     refreshLive();
   });
   refreshTimer_->start();
+  // Live mode lets events run while a cycle measures: the sign turns yellow then.
+  app_.live.signChanged = [this] { refreshLive(); };
   showAll();
   followCurve();
   refreshLive();
+}
+
+CurveWindow::~CurveWindow() {
+  app_.live.signChanged = nullptr;
 }
 
 QHBoxLayout* CurveWindow::buildPanel() {

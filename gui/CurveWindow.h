@@ -38,6 +38,7 @@ class CurveWindow : public QWidget {
  public:
   // Draws the curve of `app` at once when there is one, then follows it.
   CurveWindow(Application& app, FileChooser& files, QWidget* parent = nullptr);
+  ~CurveWindow() override;
 
   CurveView& model() { return model_; }
 

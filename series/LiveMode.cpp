@@ -33,6 +33,12 @@ std::int32_t LiveMode::intervalMs() const {
   return std::clamp(series_.settings().AutocurveRefreshSec, 1, 9999) * 1000;
 }
 
+void LiveMode::setSign(RefreshSign sign) {
+  if (sign == sign_) return;
+  sign_ = sign;
+  if (signChanged) signChanged();
+}
+
 bool LiveMode::curveComplete() const {
   const std::int32_t points = series_.curve.NumCurvePoints;
   return points > 0 && static_cast<std::size_t>(points) == series_.filelist1.size();
@@ -84,7 +90,7 @@ bool LiveMode::start() {
 void LiveMode::stop() {
   series_.autoLightcurveOn = false;
   timerEnabled_ = false;
-  sign_ = RefreshSign::Neutral;
+  setSign(RefreshSign::Neutral);
 }
 
 bool LiveMode::toggle() {
@@ -144,7 +150,7 @@ std::int32_t LiveMode::cycle() {
     return 0;
   }
   const std::vector<std::string> ready = stableFiles(scanFolder());
-  sign_ = RefreshSign::Yellow;
+  setSign(RefreshSign::Yellow);
   series_.ui().processEvents();
   AppendResult result;
   if (on() && !ready.empty()) {
@@ -156,7 +162,7 @@ std::int32_t LiveMode::cycle() {
   // (the message was shown once, not at every cycle).
   if (result.runFileFailed) stop();
   if (!on()) return result.appended;
-  sign_ = RefreshSign::Green;
+  setSign(RefreshSign::Green);
   timerEnabled_ = true;
   return result.appended;
 }

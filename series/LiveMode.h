@@ -54,6 +54,9 @@ class LiveMode {
   bool timerEnabled() const { return timerEnabled_; }
   std::int32_t intervalMs() const;
   RefreshSign refreshSign() const { return sign_; }
+  // Called when the sign changes, before a cycle lets events run, so a
+  // window shows yellow while the cycle measures.
+  std::function<void()> signChanged;
   bool LifeBtnEnabled() const { return !on(); }
   bool StopButtonVisible() const { return on(); }
 
@@ -64,6 +67,7 @@ class LiveMode {
     std::chrono::steady_clock::time_point since;
   };
 
+  void setSign(RefreshSign sign);
   bool curveComplete() const;
   bool ensureRunFile();
   std::vector<std::string> stableFiles(const std::vector<std::string>& candidates);

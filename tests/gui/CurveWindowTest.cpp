@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
@@ -124,14 +125,27 @@ TEST_F(CurveWindowTest, PictureIsA24BitBmpAndPrintingGivesOneLandscapePage) {
   EXPECT_GT(box.captured(1).toDouble(), box.captured(2).toDouble());
 }
 
-TEST_F(CurveWindowTest, LiveAsksAndStopStartsHidden) {
-  EXPECT_FALSE(control<QPushButton>("StopButton")->isVisibleTo(window.get()));
+TEST_F(CurveWindowTest, LiveAsksThenRunsUntilStop) {
+  auto* live = control<QPushButton>("LifeBtn");
+  auto* stop = control<QPushButton>("StopButton");
+  EXPECT_FALSE(stop->isVisibleTo(window.get()));
+  QSignalSpy changes(window.get(), &CurveWindow::liveModeChanged);
   script.answers = {UiPort::Answer::No};
-  control<QPushButton>("LifeBtn")->click();
+  live->click();
   EXPECT_EQ(script.questions, std::vector<std::string>{CurveView::kLiveQuestion});
   EXPECT_FALSE(app.live.on());
-  EXPECT_TRUE(control<QPushButton>("LifeBtn")->isEnabled());
   EXPECT_EQ(window->refreshSignColour(), window->palette().color(QPalette::Button));
+
+  live->click();  // "Ja": the first scan ran and waits for the next
+  ASSERT_TRUE(app.live.on());
+  EXPECT_FALSE(live->isEnabled());
+  EXPECT_TRUE(stop->isVisibleTo(window.get()));
+  EXPECT_EQ(window->refreshSignColour(), QColor(Qt::green));
+  stop->click();
+  EXPECT_FALSE(app.live.on());
+  EXPECT_TRUE(live->isEnabled());
+  EXPECT_FALSE(stop->isVisibleTo(window.get()));
+  EXPECT_EQ(changes.count(), 3);
 }
 
 }  // namespace
