@@ -128,11 +128,11 @@ QGroupBox* StarInfoWindow::makeKatalogGroup() {
   };
   using D = StarInfoDialog;
   const Place places[] = {
-      {{"Bj", &D::BmagEdit, &D::BmagEditChange, true}, 1, 0},
-      {{"Vj", &D::VMagEdit, &D::VMagEditChange, true}, 2, 0},
+      {{"Bj", &D::BmagEdit, [](D& d, const std::string& t) { d.BmagEditChange(t); }, true}, 1, 0},
+      {{"Vj", &D::VMagEdit, [](D& d, const std::string& t) { d.VMagEditChange(t); }, true}, 2, 0},
       {{"Rc", &D::RMagEdit, nullptr, true}, 3, 0},
       {{"Ic", &D::IMagEdit, nullptr, true}, 4, 0},
-      {{"Bj-Vj", &D::BVEdit, &D::BVEditChange, true}, 5, 0},
+      {{"Bj-Vj", &D::BVEdit, [](D& d, const std::string& t) { d.BVEditChange(t); }, true}, 5, 0},
       {{"Bt", &D::BTEdit}, 1, 3},
       {{"Vt", &D::VTEdit}, 2, 3},
   };
@@ -162,7 +162,7 @@ QLineEdit* StarInfoWindow::addField(Field f) {
   // textEdited comes from the user only, so showing the model cannot loop.
   connect(f.edit, &QLineEdit::textEdited, this, [this, f](const QString& value) {
     if (f.typed != nullptr) {
-      (model_.*f.typed)(value.toStdString());
+      f.typed(model_, value.toStdString());
     } else {
       model_.*f.text = value.toStdString();
     }

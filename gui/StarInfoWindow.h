@@ -41,7 +41,9 @@ class StarInfoWindow : public QDialog {
     QString caption;
     std::string StarInfoDialog::*text = nullptr;
     // The model's handler for typing; without one the text is just stored.
-    void (StarInfoDialog::*typed)(const std::string&) = nullptr;
+    // A plain function, not a member pointer: g++ 12's sanitizer build reports
+    // a member-pointer call from this slot as a stack underflow.
+    void (*typed)(StarInfoDialog&, const std::string&) = nullptr;
     bool magnitude = false;  // enabled only for comparison and check stars
     QLineEdit* edit = nullptr;
   };
