@@ -21,6 +21,9 @@ int watchCommand(const Args& args);
 int exportCommand(const Args& args);
 int processCommand(const Args& args);
 int demoCommand(const Args& args);
+int projectCommand(const Args& args);
+int roiCommand(const Args& args);
+int trackCommand(const Args& args);
 
 // "vargaze-cli: <text>" on stderr; returns 1 for use as an exit code.
 int reportError(const std::string& text);

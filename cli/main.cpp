@@ -26,10 +26,11 @@ Commands:
                               colour-camera frames in the --color channel
                               (default 2, green)
   findstars IMAGE [--sensitivity 0|1|2] [--max COUNTS] [--minsn N]
-        [--config INI] -o OUT.roi
+        [--config INI] -o OUT.roi | --project PROJECT.vgp
                               mark stars automatically (sensitivity 0 low,
                               1 medium, 2 high; defaults: medium, the largest
-                              pixel value, S/N 3) and save them as ROIs
+                              pixel value, S/N 3) and save them as ROIs, or
+                              add them to the project's ROIs (on frame 1)
   demo DIR [--frames N] [--size WxH]
                               write a synthetic series of N frames (default
                               40, 2..999) of W x H pixels (default 512x384,
@@ -37,6 +38,27 @@ Commands:
                               ..., truth.csv with the injected magnitudes, the
                               ROI set demo.roi and the project demo.vgp; prints
                               the paths written
+  project new OUT.vgp FRAME... [--config INI]
+                              a project over the frames, listed by name as a
+                              project keeps them; prints the frames in order
+  roi add PROJECT.vgp X Y [--name N] [--type var|comp|check] [--mag VALUE]
+        [--size D --inner G --outer O] [--sky X,Y] [--config INI]
+                              mark the star at pixel X Y (1-based) of frame 1
+                              as the image window's clicks do: centred on the
+                              star, a background ring or, with --sky, a sky
+                              box there; --mag is the catalogue magnitude in
+                              the frames' filter (a check star needs one); the
+                              sizes change every ROI, as the ROI window's
+                              fields do; saves the project, prints the ROI
+  roi list PROJECT.vgp [--config INI]
+                              one line per ROI: number, name, type, position,
+                              catalogue B, V, R, I (blank when unknown)
+  roi remove PROJECT.vgp N [--config INI]
+                              erase ROI N; the ROIs after it move up
+  track PROJECT.vgp X Y [--config INI]
+                              the track star: the star near pixel X Y of
+                              frame 1; prints its centre (saving ROIs looks
+                              for a track star anew: set it after them)
   measure PROJECT.vgp [--save] [--color 1|2|3] [--config INI]
                               open the project and measure the light curve of
                               all its frames: writes the run file (the project
@@ -119,6 +141,9 @@ int main(int argc, char** argv) {
     if (command == "export") return exportCommand(args);
     if (command == "process") return processCommand(args);
     if (command == "demo") return demoCommand(args);
+    if (command == "project") return projectCommand(args);
+    if (command == "roi") return roiCommand(args);
+    if (command == "track") return trackCommand(args);
   } catch (const UsageError& e) {
     return reportError(e.what());
   } catch (const std::exception& e) {

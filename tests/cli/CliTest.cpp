@@ -88,6 +88,11 @@ TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
       {"export aavso " + project + " -o @r.txt --delimiter :", "--delimiter takes , ; or |"},
       {"process lines " + frame + " --roi @n/demo.roi -o " + frame, frame + ": the output would replace the image"},
       {"process raw2fits --channel X a.CR2", "--channel takes R, G, B or RGB"},
+      {"roi add " + project + " 9 9 --type star", "--type takes var, comp or check, not 'star'"},
+      {"roi remove " + project + " 6", project + ": there is no ROI 6 (the project has 5)"},
+      {"roi add " + project + " 257 9", "the position 257,9 lies outside the frame of 256 x 192 pixels"},
+      {"track " + project + " 9 0", "the position 9,0 lies outside the frame of 256 x 192 pixels"},
+      {"roi list @nothing.vgp", "@nothing.vgp: the project could not be opened"},
   };
   const auto tree = [&] {
     std::set<std::string> names;
@@ -95,7 +100,7 @@ TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
     return names;
   };
   const std::set<std::string> before = tree();
-  const std::string frameBefore = readBytes(at(frame));
+  const std::string frameBefore = readBytes(at(frame)), projectBefore = readBytes(at(project));
   for (const auto& [arguments, reason] : cases) {
     SCOPED_TRACE(arguments);
     const CliResult r = run(arguments);
@@ -107,6 +112,7 @@ TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
       EXPECT_TRUE(before.count(name) || name == at("@exportfileheader.txt")) << name;
     }
     EXPECT_EQ(readBytes(at(frame)), frameBefore);
+    EXPECT_EQ(readBytes(at(project)), projectBefore);
   }
   const CliResult unknown = run("no-such-command");
   EXPECT_TRUE(unknown.exitCode == 1 && unknown.err.starts_with("vargaze-cli: unknown command 'no-such-command'\n"));
@@ -293,6 +299,62 @@ TEST_F(CliTest, EveryCommandGroupOnTheDemo) {
   ASSERT_EQ(table.size(), 6u);
   EXPECT_EQ(table[0], (std::vector<std::string>{"Filt", "V", ""}));  // the demo frames are all V
   for (std::size_t n = 1; n <= 5; ++n) EXPECT_NEAR(number(table[n][1]), number(truth[3][2 + n]), 0.03) << n;
+}
+
+// The README's six commands, as written there, from the demo frames to an
+// AAVSO report that passes the check with --strict: the variable follows
+// truth.csv, the ROIs sit where the demo's own ROIs sit on the same stars,
+// the track star stays in the project. A project lists its frames by name,
+// each once; findstars --project marks no star twice.
+TEST_F(CliTest, ReadmeWorkflowFromFramesToAStrictAavsoReport) {
+  std::vector<std::string> commands;  // the block after the workflow's heading
+  const std::string readme = readBytes(testDataDir() + "/../../README.md");
+  const std::size_t block = readme.find("```\n", readme.find("### From frames to an AAVSO report"));
+  for (const std::string& line : splitLines(readme.substr(block + 4, readme.find("```", block + 4) - block - 4)))
+    commands.push_back(line.substr(std::string("vargaze-cli ").size()));
+  ASSERT_EQ(commands.size(), 7u);  // six commands, roi add thrice
+  ok("demo @night --frames 5");
+  writeBytes(at("@vargaze1.ini"), "[Time]\r\nMiddletimeCorrection=1\r\n");
+  const std::filesystem::path testFolder = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  std::string trackStar;
+  for (const std::string& command : commands) {
+    const CliResult r = ok(command);
+    if (command.starts_with("track ")) trackStar = r.out;
+  }
+  std::filesystem::current_path(testFolder);
+  EXPECT_NE(readBytes(at("@night.vgp")).find("[Tracking]\r\n" + splitLines(trackStar).at(0) + "\r\n"), std::string::npos);
+
+  const Rows demo = cellsOf(ok("roi list @night/demo.vgp").out, ';'), rois = cellsOf(ok("roi list @night.vgp").out, ';');
+  ASSERT_EQ(rois.size(), 4u);
+  const std::vector<std::vector<std::string>> given = {  // name, type, B, V, R, I
+      {"V Demo", "var", "", "", "", ""}, {"C1", "comp", "", "11.740", "", ""}, {"K", "check", "", "12.410", "", ""}};
+  for (std::size_t n = 1; n <= 3; ++n) {
+    const std::vector<std::string>& row = rois[n];
+    EXPECT_EQ(std::vector<std::string>({row[1], row[2], row[5], row[6], row[7], row[8]}), given[n - 1]);
+    const auto same = std::find_if(demo.begin(), demo.end(), [&](const auto& d) { return d[1] == row[1]; });
+    ASSERT_NE(same, demo.end()) << row[1];
+    EXPECT_TRUE((*same)[3] == row[3] && (*same)[4] == row[4]) << row[1];
+  }
+  const Rows truth = rowsOf("@night/truth.csv", ','), report = rowsOf("@night.txt", ',');
+  ASSERT_EQ(report.size(), 9u + 5u);
+  for (std::size_t f = 1; f <= 5; ++f) {
+    const std::vector<std::string>& row = report[8 + f];
+    EXPECT_TRUE(row[0] == "V Demo" && row[7] == "C1" && row[9] == "K") << f;
+    EXPECT_NEAR(number(row[1]), number(truth[f][2]), 1e-5);
+    EXPECT_NEAR(number(row[2]), number(truth[f][3]), 0.03);
+  }
+
+  const std::string frames[] = {at("@night/demo_001.fit"), at("@night/demo_002.fit"), at("@night/demo_003.fit")};
+  EXPECT_EQ(ok("project new @p.vgp " + frames[2] + " " + frames[0] + " " + frames[1] + " " + frames[0]).out,
+            frames[0] + "\n" + frames[1] + "\n" + frames[2] + "\n");
+  ok("findstars --project @night.vgp");
+  const Rows found = cellsOf(ok("roi list @night.vgp").out, ';');
+  ASSERT_GT(found.size(), 4u + 20u);  // the demo field has a few dozen stars
+  EXPECT_EQ(Rows(found.begin(), found.begin() + 4), rois);
+  for (std::size_t a = 1; a < found.size(); ++a)
+    for (std::size_t b = a + 1; b < found.size(); ++b)
+      EXPECT_GT(std::hypot(number(found[a][3]) - number(found[b][3]), number(found[a][4]) - number(found[b][4])), 3.0) << a << "," << b;
 }
 
 }  // namespace
