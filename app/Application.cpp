@@ -26,6 +26,7 @@ Application::Application(UiPort& ui, ApplicationOptions options)
       ui_(ui),
       writesConfiguration_(options.writesConfiguration) {
   config.ReadOptions();
+  series.displaysFrames = displaysFrames;
   series.controls.ZoomIndex = zoomEntryIndex(settings.ZoomFactor);
   series.ShowImage = [this] { imageView.ShowImage(); };
   series.openProject = [this](const std::string& filename) {

@@ -19,8 +19,10 @@ std::vector<float> roiMagnitudes(const RoiWindow& window) {
   return mags;
 }
 
-// Display levels of a frame measured in a run (for the window that shows it).
+// Display levels of a frame measured in a run, for the window that shows it:
+// two passes over the frame that no measurement needs.
 void runLevels(Series& series) {
+  if (!series.displaysFrames) return;
   if (series.controls.AutocontrastCheck) {
     const TImgLevels levels = SetimgLevels(*series.img, series.controls.PlanetCheckBox);
     series.displayLower = levels.lower;

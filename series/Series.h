@@ -67,6 +67,9 @@ class Series {
   bool Timer1Enabled = false;          // the ROI table refresh timer
   bool runActive = false;              // a run or live cycle owns the frame buffer
   bool autoLightcurveOn = false;       // automatic light-curve mode is on
+  // False where no window draws the frames (the command line): a run then
+  // skips the display levels of every frame it measures.
+  bool displaysFrames = true;
   std::string ProjectFilename;
   std::string CurveTitle;
   DisplayControls controls;
