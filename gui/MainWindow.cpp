@@ -23,6 +23,7 @@
 #include "config/ProgramFolder.h"
 #include "gui/ColourChoiceDialog.h"
 #include "gui/AavsoExportWindow.h"
+#include "gui/CurveWindow.h"
 #include "gui/DisplayPanel.h"
 #include "gui/FileChooser.h"
 #include "gui/FileListDialog.h"
@@ -85,6 +86,9 @@ MainWindow::MainWindow(Application& app, QtUi& ui, FileChooser& chooser, QWidget
   setCentralWidget(mdi_);
 
   buildRoiWindow();
+  curveWindow_ = new CurveWindow(app_, chooser_, this);
+  // Live and Stop on the curve window start or stop the folder scans.
+  connect(curveWindow_, &CurveWindow::liveModeChanged, this, &MainWindow::refresh);
   bindCommands();
   buildMenus();
   buildToolBar();
@@ -299,6 +303,9 @@ void MainWindow::refresh() {
     model_.roiWindowShown = false;
     showRoiWindow();
   }
+  // A run, a project with its curve or a live cycle shows the curve at once.
+  curveWindow_->followCurve();
+  curveWindow_->refreshLive();
   if (app_.live.timerEnabled() && !autoCurveTimer_->isActive() && !liveCycleRunning_) {
     autoCurveTimer_->start(app_.live.intervalMs());
   } else if (!app_.live.timerEnabled()) {

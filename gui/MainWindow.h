@@ -27,6 +27,7 @@ class QToolButton;
 namespace vargaze {
 
 class Application;
+class CurveWindow;
 class DisplayPanel;
 class FileChooser;
 class FitsHeaderWindow;
@@ -53,6 +54,8 @@ class MainWindow : public QMainWindow {
   QTimer* blinkTimer() const { return blinkTimer_; }
   QTimer* autoCurveTimer() const { return autoCurveTimer_; }
   RoiWindowWidget* roiWindow() const { return roiWindow_; }
+  // "Kurven": hidden until there is a curve, then it follows it.
+  CurveWindow* curveWindow() const { return curveWindow_; }
 
   // Handles the file named on the command line once the window is up.
   void startWith(const std::string& argument);
@@ -124,6 +127,7 @@ class MainWindow : public QMainWindow {
   QMdiSubWindow* headerSub_ = nullptr;
   RoiWindowWidget* roiWindow_ = nullptr;
   QMdiSubWindow* roiWindowSub_ = nullptr;
+  CurveWindow* curveWindow_ = nullptr;
   StarFinderWindow* starFinder_ = nullptr;
   InfoDialog* info_ = nullptr;
   std::uint64_t shownGeneration_ = 0;

@@ -3,11 +3,14 @@
 // closing, and the demo project given as argument with ROIs set by mouse.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineSeries>
+#include <QPushButton>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -17,6 +20,7 @@
 #include "config/IniFile.h"
 #include "demo/DemoSeries.h"
 #include "demo/DemoWriter.h"
+#include "gui/CurveWindow.h"
 #include "gui/DisplayPanel.h"
 #include "gui/FileChooser.h"
 #include "gui/ImageWidget.h"
@@ -30,7 +34,10 @@ namespace {
 
 // One program as `vargaze` starts it, its main window shown.
 struct Program : GuiApp {
-  explicit Program(const std::string& ini = "") : GuiApp(ini) { window.show(); }
+  explicit Program(const std::string& ini = "", LiveMode::Clock clock = {})
+      : GuiApp(ini, std::move(clock)) {
+    window.show();
+  }
   void startWith(const std::string& file) {
     window.startWith(file);
     QTest::qWait(50);  // the start runs from the event loop
@@ -139,6 +146,39 @@ TEST(MainWindowGui, DemoProjectAndRoisByMouse) {
     EXPECT_EQ(program.app->roiWindow.ROIlist[n].xa, before[n].xa + 2) << n;
     EXPECT_EQ(program.app->roiWindow.ROIlist[n].ya, before[n].ya - 2) << n;
   }
+}
+
+// "Ja" to "Lichtkurve darstellen?" measures the demo project and shows its
+// curve; Live then takes two frames copied into the folder once they stayed
+// unchanged for two seconds of the injected clock (which gains a second at
+// every reading; the scans come every real second).
+TEST(MainWindowGui, DemoCurveShownAndFollowedLive) {
+  std::chrono::steady_clock::time_point now;
+  Program program("[Curve]\r\nAutocurveRefreshSec=1\r\n",
+                  [&now] { return now += std::chrono::seconds(1); });
+  demo::writeDemoSeries({}, program.dir.path().string());
+  program.script.answers = {UiPort::Answer::Yes};
+  program.startWith(program.dir.file(demo::kProjectFileName));
+  CurveWindow& curve = *program.window.curveWindow();
+  ASSERT_TRUE(curve.isVisible());
+  const auto pointCounts = [&curve] {
+    std::vector<qsizetype> counts;
+    for (int k = 0; k < kCurvePairs; ++k) counts.push_back(curve.pointSeries(k)->count());
+    return counts;
+  };
+  EXPECT_EQ(pointCounts(), std::vector<qsizetype>(5, 40));  // its axes: CurveWindowTest
+
+  program.script.answers = {UiPort::Answer::Yes};  // the live question
+  curve.findChild<QPushButton*>("LifeBtn")->click();
+  ASSERT_TRUE(program.app->live.on());
+  EXPECT_TRUE(program.window.autoCurveTimer()->isActive());
+  for (const char* name : {"041", "042"}) {
+    std::filesystem::copy_file(program.dir.file("demo_001.fit"),
+                               program.dir.file(std::string("demo_") + name + ".fit"));
+  }
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pointCounts() == std::vector<qsizetype>(5, 42); }, 15000));
+  curve.findChild<QPushButton*>("StopButton")->click();
+  EXPECT_FALSE(program.app->live.on() || program.window.autoCurveTimer()->isActive());
 }
 
 }  // namespace

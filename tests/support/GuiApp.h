@@ -20,11 +20,14 @@
 namespace vargaze::test {
 
 struct GuiApp {
-  // `ini`: the configuration file's text, written before the program reads it.
-  explicit GuiApp(const std::string& ini = "") {
+  // `ini`: the configuration file's text, written before the program reads it;
+  // `clock`: live mode's clock.
+  explicit GuiApp(const std::string& ini = "", LiveMode::Clock clock = {}) {
     if (!ini.empty()) writeBytes(dir.file("vargaze1.ini"), ini);
     ui.setScript(&script);
-    app = std::make_unique<Application>(ui);
+    ApplicationOptions options;
+    options.clock = std::move(clock);
+    app = std::make_unique<Application>(ui, std::move(options));
   }
 
   TempDir dir;
