@@ -8,29 +8,33 @@
 #include <QApplication>
 #include <QDir>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include "app/Application.h"
+#include "app/SetupDialog.h"
+#include "app/SnrForm.h"
 #include "demo/DemoWriter.h"
 #include "gui/AavsoExportWindow.h"
 #include "gui/ColourChoiceDialog.h"
+#include "gui/CurveSelectDialog.h"
+#include "gui/CurveWindow.h"
 #include "gui/FileChooser.h"
 #include "gui/FileListDialog.h"
 #include "gui/FullExportWindow.h"
-#include "gui/ShortExportWindow.h"
-#include <QPushButton>
 #include "gui/InfoDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/ProgressDialog.h"
 #include "gui/QtUi.h"
 #include "gui/SetupDialog.h"
+#include "gui/ShortExportWindow.h"
 #include "gui/SnrDialog.h"
-#include "app/SetupDialog.h"
-#include <QTabWidget>
 #include "gui/StarFinderWindow.h"
 #include "gui/StarInfoWindow.h"
-#include "app/SnrForm.h"
 
 namespace {
 
@@ -126,8 +130,17 @@ int main(int argc, char** argv) {
   }
   setupDialog.hide();
 
-  // The export windows after a measured light curve.
+  // The light curve with smoothed lines, its selection dialog, then the
+  // export windows after it.
   window.run(Command::Analyse1);
+  CurveWindow& curve = *window.curveWindow();
+  curve.findChild<QToolButton*>("LineButton")->click();
+  curve.findChild<QSpinBox*>("SmvalueEdit")->setValue(2);
+  ok = save(curve, out, "light-curve") && ok;
+  curve.findChild<QPushButton*>("AuswahlButton")->click();
+  ok = save(*curve.selectDialog(), out, "curve-selection") && ok;
+  curve.selectDialog()->reject();
+  curve.hide();
   app.exportWindow().BAVAAVSODatenexport1Click();
   AavsoExportWindow aavso(app, ui, chooser, &window);
   aavso.show();
