@@ -54,9 +54,8 @@ TImgLevels SetimgLevels(const Timghistogram& hist, std::int32_t max, bool planet
 }
 
 TImgLevels SetimgLevels(Timgbuffer& img, bool planet) {
-  const std::int32_t max = img.getmaxpixel();
   Timghistogram hist;
-  img.getHistogram(max, hist);
+  const std::int32_t max = img.getmaxpixelAndHistogram(hist);
   return SetimgLevels(hist, max, planet);
 }
 

@@ -22,7 +22,7 @@ struct TImgLevels {
 TImgLevels SetimgLevels(const Timghistogram& hist, std::int32_t max, bool planet);
 
 // The same for a frame: max := getmaxpixel (which also refreshes bufferMax),
-// then the histogram of the whole frame.
+// then the histogram of the whole frame (getmaxpixelAndHistogram).
 TImgLevels SetimgLevels(Timgbuffer& img, bool planet);
 
 }  // namespace vargaze

@@ -148,6 +148,9 @@ class Timgbuffer {
   std::int32_t getmaxpixel();
   void getminmax();
   void getHistogram(std::int32_t Maxvalue, Timghistogram& hist) const;
+  // getmaxpixel, then getHistogram with its result, in one pass over 16-bit
+  // words; returns the maximum.
+  std::int32_t getmaxpixelAndHistogram(Timghistogram& hist);
 
   // ---- conversions ----
   void swapbytes();

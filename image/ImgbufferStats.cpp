@@ -116,19 +116,25 @@ void countWordBins(const std::uint16_t* p, std::size_t n, Binner bin,
   }
 }
 
+// Empties the histogram for the top value `top` (255 when below 1) and
+// returns the binning that goes with it.
+Binner startHistogram(std::int32_t top, Timghistogram& hist) {
+  if (top < 1) top = 255;
+  hist.Max = top;
+  hist.Scale = top >= 256 ? static_cast<float>(255.0 / top) : 1.0f;
+  hist.data.fill(0);
+  return Binner{hist.Scale};
+}
+
 }  // namespace
 
 void Timgbuffer::getHistogram(std::int32_t Maxvalue, Timghistogram& hist) const {
   // The stored bufferMax may be stale; the histogram uses the image as it is.
   std::int32_t top = Maxvalue;
   if (top < 1) top = pixel::maxPixelValue(*this);
-  if (top < 1) top = 255;
-  hist.Max = top;
-  hist.Scale = top >= 256 ? static_cast<float>(255.0 / top) : 1.0f;
-  hist.data.fill(0);
+  const Binner bin = startHistogram(top, hist);
 
   const std::size_t n = pixel::storedPixels(*this);
-  const Binner bin{hist.Scale};
   switch (bufferbyte) {
     case kPixel8:
       for (std::size_t i = 0; i < n; ++i) ++hist.data[data8()[i]];
@@ -143,6 +149,38 @@ void Timgbuffer::getHistogram(std::int32_t Maxvalue, Timghistogram& hist) const 
     default:
       break;  // float storage contributes nothing
   }
+}
+
+std::int32_t Timgbuffer::getmaxpixelAndHistogram(Timghistogram& hist) {
+  if (!hasImage() || !pixel::isWordCode(bufferbyte)) {
+    const std::int32_t top = getmaxpixel();
+    getHistogram(top, hist);
+    return top;
+  }
+  // How often each word occurs gives both: the largest word present and the
+  // bins, in one pass over the frame instead of two.
+  std::vector<std::uint32_t> counts(65536);
+  const std::uint16_t* p = data16();
+  const std::size_t n = pixel::storedPixels(*this);
+  for (std::size_t i = 0; i < n; ++i) ++counts[p[i]];
+
+  // Signed words count from 0 like getmaxpixel: negative ones never raise it.
+  std::int32_t top = 0;
+  for (std::int32_t v = Wordmode ? 65535 : 32767; v > 0; --v) {
+    if (counts[static_cast<std::size_t>(v)] != 0) {
+      top = v;
+      break;
+    }
+  }
+  bufferMax = top;
+  const Binner bin = startHistogram(top, hist);
+  // Summed unsigned like countWordBins, so the totals are the same.
+  std::array<std::uint32_t, 256> bins{};
+  for (std::size_t v = 0; v < counts.size(); ++v) {
+    if (counts[v] != 0) bins[static_cast<std::size_t>(bin(static_cast<std::int64_t>(v)))] += counts[v];
+  }
+  for (std::size_t b = 0; b < bins.size(); ++b) hist.data[b] = static_cast<std::int32_t>(bins[b]);
+  return top;
 }
 
 }  // namespace vargaze

@@ -158,6 +158,12 @@ TEST(AutoContrast, FrameLevelsAndHistogramEdgeCases) {
   EXPECT_EQ(std::tuple(l.lower, l.upper, words.bufferMax), std::tuple(603, 29812, 65535));
   l = SetimgLevels(words, true);  // planet mode: white at the maximum
   EXPECT_EQ(std::tuple(l.lower, l.upper), std::tuple(603, 65535));
+  // Signed words: -5 never raises the maximum 300 but lands in the top bin with it (scale
+  // 0.85): half peak 10 crossed at 84.5 -> 99.4 -> 99; bin 255 holds the last 11 -> 300.
+  Timgbuffer signedWords = frame<std::int16_t>(kPixel16, {{-5, 10}, {100, 20}, {300, 1}});
+  signedWords.Wordmode = false;
+  l = SetimgLevels(signedWords, false);
+  EXPECT_EQ(std::tuple(l.lower, l.upper, signedWords.bufferMax), std::tuple(99, 300, 300));
 
   const struct {
     const char* why;
