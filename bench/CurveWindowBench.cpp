@@ -1,9 +1,12 @@
 // The light-curve window on a long night: curve arrays of 5,000 frames x 5
 // ROIs (as a 5,000-frame run leaves them), the window opened until it has
 // painted, then one live cycle's frame appended and the chart redrawn until
-// painted, with lines on and smoothing 2. Goal: each under 1 s.
+// painted, with lines on and smoothing 2. Goal: each under 1 s. Then 200
+// more live frames, each drawn as it comes: resident memory and the heap in
+// use after the first, the 100th and the 200th stay flat.
 //
 //   curve_window_bench [FRAMES]
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -13,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "app/Application.h"
@@ -43,6 +47,18 @@ void setFrame(vargaze::CurveArrays& curve, int i) {
 void paint(vargaze::CurveWindow& window) {
   QApplication::processEvents();
   window.chartView()->viewport()->repaint();
+}
+
+// Resident memory in KiB (VmRSS of /proc/self/status).
+long residentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  long value = 0;
+  while (status >> key) {
+    if (key == "VmRSS:") return (status >> value) ? value : 0;
+    status.ignore(1 << 12, '\n');
+  }
+  return 0;
 }
 
 }  // namespace
@@ -92,6 +108,18 @@ int main(int argc, char** argv) {
               drawn ? "drawn anew" : "NOT drawn");
   std::printf("goal: under 1 s each -> %s\n",
               open < 1.0 && redraw < 1.0 && drawn ? "met" : "MISSED");
+
+  std::printf("200 live frames, each drawn: resident memory and heap in use\n");
+  for (int cycle = 1; cycle <= 200; ++cycle) {
+    setFrame(app.series.curve, frames + cycle);
+    app.series.curve.setPoints(frames + 1 + cycle);
+    window.followCurve();
+    paint(window);
+    if (cycle == 1 || cycle == 100 || cycle == 200) {
+      std::printf("  after %3d: RSS %7ld KiB, heap %8zu KiB\n", cycle, residentKiB(),
+                  mallinfo2().uordblks / 1024);
+    }
+  }
   std::filesystem::remove_all(home);
   return 0;
 }
