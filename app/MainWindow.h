@@ -75,6 +75,9 @@ class MainWindowModel {
   bool LoadProject1Click(const std::function<std::string()>& chooseFile);
   // "Lichtkurve messen": without a project the project is saved first.
   RunResult Analyse1Click(const ChooseProjectName& chooseName);
+  // "Farbindex-Tabelle generieren": as "Lichtkurve messen", for a series of
+  // B, V, R and I frames.
+  bool BVRIanalyseClick(const ChooseProjectName& chooseName);
   // "Live" / "Stop": the automatic light-curve mode on or off; true when on.
   bool Autolightcurve1Click();
 

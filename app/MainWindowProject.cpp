@@ -1,10 +1,12 @@
 // The project and light-curve commands of the main window: saving and
-// opening projects, measuring the light curve, the automatic mode.
+// opening projects, measuring the light curve or the colour-index table, the
+// automatic mode.
 #include <filesystem>
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "base/Strings.h"
+#include "series/ColorIndex.h"
 
 namespace vargaze {
 
@@ -33,6 +35,10 @@ bool MainWindowModel::LoadProject1Click(const std::function<std::string()>& choo
 
 RunResult MainWindowModel::Analyse1Click(const ChooseProjectName& chooseName) {
   return vargaze::Analyse1Click(app_.series, [&] { return SaveProject1Click(chooseName); });
+}
+
+bool MainWindowModel::BVRIanalyseClick(const ChooseProjectName& chooseName) {
+  return vargaze::BVRIanalyseClick(app_.series, [&] { return SaveProject1Click(chooseName); });
 }
 
 bool MainWindowModel::Autolightcurve1Click() {

@@ -109,6 +109,8 @@ void MainWindow::bindCommands() {
       {SaveProject2, [this] { saveProject(); }},
       {Analyse1, [this] { model_.Analyse1Click(projectNameChooser()); }},
       {Autolightcurve1, [this] { model_.Autolightcurve1Click(); }},
+      {BVRIanalyse, [this] { model_.BVRIanalyseClick(projectNameChooser()); }},
+      {SaveROIs1, [this] { saveRoiFile(); }},
       {Setup2,
        [this] {
          showConfigStatus(runSetupCommand(this, app_, chooser_));
@@ -517,6 +519,15 @@ void MainWindow::saveResultTable() {
                                              existingFolder(app_.series.imagepath),
                                              "Text files (*.txt)", "");
   if (!file.empty()) SaveROITable(app_.roiWindow, file);
+}
+
+void MainWindow::saveRoiFile() {
+  const std::string file = chooser_.saveFile(
+      "ROI Datei speichern", lastFolder(app_.settings.RoiDir, app_.series.imagepath),
+      "ROI file (*.roi)", "");
+  if (file.empty()) return;
+  app_.settings.RoiDir = justpathname(file);
+  SaveROI(app_.roiWindow, file);  // tells itself when the file cannot be written
 }
 
 void MainWindow::loadRoiFile() {

@@ -94,6 +94,7 @@ class MainWindow : public QMainWindow {
   void openManual();
   void saveResultTable();
   void loadRoiFile();
+  void saveRoiFile();
   void roiButtonClicked(bool down);
   void moveButtonClicked(bool down);
   void refreshImageWindow();
