@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSpinBox>
@@ -49,6 +50,47 @@ bool save(QWidget& widget, const QString& folder, const char* name) {
   return true;
 }
 
+// Answers every file dialog as cancelled, like the tests' chooser; when a
+// picture name is set, the next dialog is first shown as Qt's own file dialog
+// with the program's title, folder and filters, and saved.
+class PictureChooser : public vargaze::ScriptedFileChooser {
+ public:
+  QString folder;
+  const char* pictureName = nullptr;
+  bool ok = true;
+
+  std::vector<std::string> openFiles(const std::string& title, const std::string& dir,
+                                     const std::string& filter) override {
+    picture(title, dir, filter, QFileDialog::ExistingFiles);
+    return ScriptedFileChooser::openFiles(title, dir, filter);
+  }
+  std::string openFile(const std::string& title, const std::string& dir,
+                       const std::string& filter) override {
+    picture(title, dir, filter, QFileDialog::ExistingFile);
+    return ScriptedFileChooser::openFile(title, dir, filter);
+  }
+  std::string saveFile(const std::string& title, const std::string& dir, const std::string& filter,
+                       const std::string& proposed) override {
+    picture(title, dir, filter, QFileDialog::AnyFile);
+    return ScriptedFileChooser::saveFile(title, dir, filter, proposed);
+  }
+
+ private:
+  void picture(const std::string& title, const std::string& dir, const std::string& filter,
+               QFileDialog::FileMode mode) {
+    if (pictureName == nullptr) return;
+    QFileDialog dialog(nullptr, QString::fromStdString(title), QString::fromStdString(dir),
+                       QString::fromStdString(filter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(mode);
+    if (mode == QFileDialog::AnyFile) dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.resize(760, 460);
+    dialog.show();
+    ok = save(dialog, folder, pictureName) && ok;
+    pictureName = nullptr;
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,7 +112,8 @@ int main(int argc, char** argv) {
   script.answers = {UiPort::Answer::No};  // "Lichtkurve darstellen?"
   QtUi ui;
   ui.setScript(&script);
-  ScriptedFileChooser chooser;
+  PictureChooser chooser;
+  chooser.folder = out;
   Application app(ui);
   MainWindow window(app, ui, chooser);
   window.resize(1280, 800);
@@ -157,6 +200,23 @@ int main(int argc, char** argv) {
   shortExport.show();
   ok = save(shortExport, out, "short-export") && ok;
   shortExport.hide();
+
+  // The processing menu's file dialogs.
+  const std::pair<Command, const char*> processingDialogs[] = {
+      {Command::Backgroundsubtraction1, "processing-save-fits"},
+      {Command::Flatkorrektur1, "processing-master-flat"},
+      {Command::RawtoFitskonvertieren1, "processing-raw-files"},
+      {Command::getDCFtime1, "processing-dcf-table"},
+  };
+  for (const auto& [command, name] : processingDialogs) {
+    chooser.pictureName = name;
+    window.run(command);
+    if (chooser.pictureName != nullptr) {
+      std::cerr << "no file dialog for " << name << '\n';
+      ok = false;
+    }
+  }
+  ok = chooser.ok && ok;
 
   ProgressDialog progress(&window);
   progress.start(40, "Kurvengenerierung..", "Abbrechen");
