@@ -140,7 +140,7 @@ void convertFitsPixels(Timgbuffer& img, double scaleFactor) {
 
 }  // namespace
 
-bool Timgbuffer::Readfitsfile(const std::string& fitsfilename) {
+bool Timgbuffer::Readfitsfile(const std::string& fitsfilename, PixelStore* reuse) {
   BinaryFile file;
   std::string openError;
   if (!file.open(fitsfilename, openError)) {
@@ -194,7 +194,7 @@ bool Timgbuffer::Readfitsfile(const std::string& fitsfilename) {
       return true;
     }
     if (!checkDataPresent(*this, imageblock + plane, size)) return false;
-    init(xsize, ysize, bufferbyte, PixelFill::Uninitialized);
+    init(xsize, ysize, bufferbyte, PixelFill::Uninitialized, reuse);
     if (!file.readAt(imageblock, bufferpointer.get(), static_cast<std::size_t>(plane))) {
       destroy();  // never leave half-read pixels behind
       return fail(*this, "truncated data (read error)");

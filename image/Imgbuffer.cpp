@@ -49,7 +49,7 @@ Timgbuffer::Timgbuffer(Timgbuffer&&) noexcept = default;
 Timgbuffer& Timgbuffer::operator=(Timgbuffer&&) noexcept = default;
 
 int Timgbuffer::init(std::int32_t xdim, std::int32_t ydim, std::int32_t imgbyte,
-                     PixelFill fill) {
+                     PixelFill fill, PixelStore* reuse) {
   const std::int64_t pixels = std::int64_t{xdim} * ydim;
   if (xdim < 0 || ydim < 0 || pixels > kMaxPixels) {
     throw RangeError("image size out of range: " + std::to_string(xdim) + " x " +
@@ -59,8 +59,15 @@ int Timgbuffer::init(std::int32_t xdim, std::int32_t ydim, std::int32_t imgbyte,
   const std::size_t bytes = static_cast<std::size_t>(pixels) * bytesPerPixel(imgbyte);
   if (bytes == 0) return -1;
 
-  bufferpointer = fill == PixelFill::Zero ? std::make_unique<std::byte[]>(bytes)
-                                          : std::make_unique_for_overwrite<std::byte[]>(bytes);
+  if (reuse != nullptr && reuse->bytes && reuse->size == bytes) {
+    bufferpointer = std::move(reuse->bytes);
+    if (fill == PixelFill::Zero) std::memset(bufferpointer.get(), 0, bytes);
+  } else {
+    if (reuse != nullptr) reuse->bytes.reset();  // freed before the new one is taken
+    bufferpointer = fill == PixelFill::Zero ? std::make_unique<std::byte[]>(bytes)
+                                            : std::make_unique_for_overwrite<std::byte[]>(bytes);
+  }
+  if (reuse != nullptr) reuse->size = 0;
   xsize = xdim;
   ysize = ydim;
   bufferbyte = imgbyte;
@@ -70,6 +77,14 @@ int Timgbuffer::init(std::int32_t xdim, std::int32_t ydim, std::int32_t imgbyte,
 
 void Timgbuffer::destroy() {
   bufferpointer.reset();
+}
+
+Timgbuffer::PixelStore Timgbuffer::takePixelStore() {
+  PixelStore store;
+  if (!hasImage()) return store;
+  store.size = static_cast<std::size_t>(pixelCount()) * bytesPerPixel(bufferbyte);
+  store.bytes = std::move(bufferpointer);
+  return store;
 }
 
 void Timgbuffer::gettemp(Timgbuffer& imgtemp) {

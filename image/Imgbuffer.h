@@ -111,8 +111,19 @@ class Timgbuffer {
   // RangeError above kMaxPixels or for negative sizes. Readers that overwrite
   // every pixel at once ask for PixelFill::Uninitialized and save a pass.
   enum class PixelFill { Zero, Uninitialized };
+  // Pixel memory with its length, handed on from a frame that is replaced to
+  // the next one of the same size: a series then does not fault in fresh
+  // pages for every frame.
+  struct PixelStore {
+    std::unique_ptr<std::byte[]> bytes;
+    std::size_t size = 0;
+  };
+  // With `reuse`, a store of exactly the needed length is taken instead of
+  // allocating (one of another length is released first).
   int init(std::int32_t xdim, std::int32_t ydim, std::int32_t imgbyte,
-           PixelFill fill = PixelFill::Zero);
+           PixelFill fill = PixelFill::Zero, PixelStore* reuse = nullptr);
+  // Hands the pixel memory over; the image has no pixels afterwards.
+  PixelStore takePixelStore();
   void destroy();
   bool hasImage() const { return xsize > 0 && ysize > 0 && bufferpointer != nullptr; }
   std::int64_t pixelCount() const { return std::int64_t{xsize} * ysize; }
@@ -179,7 +190,9 @@ class Timgbuffer {
 
   // ---- FITS header and files ----
   void UpdateFitsHeader();
-  bool Readfitsfile(const std::string& fitsfilename);
+  // Every read starts from a blank header and fresh values; only the pixel
+  // memory may come from `reuse` (see init), as the read overwrites it all.
+  bool Readfitsfile(const std::string& fitsfilename, PixelStore* reuse = nullptr);
   bool Readcolorfits(int icolor, std::unique_ptr<Timgbuffer>& img);
   bool Writefitsfile(const std::string& fitsfilename) const;
   // The same, with the reason of a failure in words.

@@ -32,6 +32,18 @@ void runLevels(Series& series) {
   }
 }
 
+// Loads a frame of a run as the frame on display. The pixel memory of the
+// frame it replaces goes to `spare`, where the next frame of the same size
+// takes it: fresh memory would be faulted in page by page for every frame.
+bool loadRunFrame(Series& series, const std::string& name, Timgbuffer::PixelStore& spare) {
+  std::unique_ptr<Timgbuffer> frame;
+  if (!series.LoadImage(frame, name, &spare)) return false;
+  if (series.img) spare = series.img->takePixelStore();
+  series.img = std::move(frame);
+  series.roiWindow().setImage(series.img.get());
+  return true;
+}
+
 // Measures the frame in series.img and writes its line; false when the line
 // could not be written.
 bool measureFrame(Series& series, TextFileWriter& runFile, std::size_t index,
@@ -90,19 +102,17 @@ RunResult Analyse1Click(Series& series, const std::function<bool()>& saveProject
   RunResult result = RunResult::Completed;
   {
     RunScope scope(series, frames, "Kurvengenerierung..", "Abbrechen");
+    Timgbuffer::PixelStore spare;  // gone before frame 1 is shown again
     for (std::int32_t i = 0; i < frames && result == RunResult::Completed; ++i) {
       ui.progressStep();
       series.Activeframe() = i + 1;
       const auto index = static_cast<std::size_t>(i);
       const std::string& name = series.filelist1[index];
-      std::unique_ptr<Timgbuffer> frame;
-      if (!series.LoadImage(frame, name)) {
+      if (!loadRunFrame(series, name, spare)) {
         failure = "Fehler beim Laden der Datei " + name;
         result = RunResult::Failed;
         break;
       }
-      series.img = std::move(frame);
-      window.setImage(series.img.get());
       runLevels(series);
       if (series.ShiftListX.size() <= index) {
         series.ShiftListX.resize(index + 1, 0.0);
@@ -158,11 +168,9 @@ AppendResult AnalyseNew(Series& series, const std::vector<std::string>& newfilel
     // Live mode is stopped by its own Stop button, not from the progress window.
     RunScope scope(series, static_cast<std::int32_t>(newfilelist.size()), "Kurvengenerierung..",
                    "");
+    Timgbuffer::PixelStore spare;
     for (const std::string& name : newfilelist) {
-      std::unique_ptr<Timgbuffer> frame;
-      if (series.LoadImage(frame, name)) {
-        series.img = std::move(frame);
-        window.setImage(series.img.get());
+      if (loadRunFrame(series, name, spare)) {
         series.filelist1.push_back(name);
         runLevels(series);
         if (!measureFrame(series, runFile, series.filelist1.size() - 1, series.curve)) {

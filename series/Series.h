@@ -85,7 +85,9 @@ class Series {
   // ---- frames ----
   // Loads one frame into a fresh buffer: format by extension, then binning,
   // flip, half turn and flat correction. False when the file cannot be read.
-  bool LoadImage(std::unique_ptr<Timgbuffer>& target, const std::string& filename);
+  // A FITS frame may take its pixel memory from `reuse` (Timgbuffer::init).
+  bool LoadImage(std::unique_ptr<Timgbuffer>& target, const std::string& filename,
+                 Timgbuffer::PixelStore* reuse = nullptr);
   // Why the last LoadImage failed (the reader's reason); empty after success.
   std::string loadError;
   // Loads (when needed) and shows a frame: levels, track-star shift, filter,
@@ -136,7 +138,8 @@ class Series {
   void invalidateCurve() { curve.NumCurvePoints = 0; }
 
  private:
-  bool readFrame(Timgbuffer& target, const std::string& filename);
+  bool readFrame(Timgbuffer& target, const std::string& filename,
+                 Timgbuffer::PixelStore* reuse);
   bool readRawFrame(Timgbuffer& target, const std::string& filename);
   void applyPreprocessing(Timgbuffer& frame);
   void showFrameInfo(const std::string& filename);

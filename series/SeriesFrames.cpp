@@ -37,7 +37,8 @@ Series::Series(Settings& settings, UiPort& ui, RoiWindow& roiWindow)
   roiWindow_.setImage(img.get());
 }
 
-bool Series::readFrame(Timgbuffer& target, const std::string& filename) {
+bool Series::readFrame(Timgbuffer& target, const std::string& filename,
+                       Timgbuffer::PixelStore* reuse) {
   const std::string ext = upperExtension(filename);
   if (ext == ".BMP" || ext == ".PPM") {
     const bool read = ext == ".BMP" ? target.ReadBMPfile(filename, RGBcolornumber)
@@ -47,7 +48,7 @@ bool Series::readFrame(Timgbuffer& target, const std::string& filename) {
     return read;
   }
   if (ext == ".CR2") return readRawFrame(target, filename);
-  if (!target.Readfitsfile(filename)) return false;
+  if (!target.Readfitsfile(filename, reuse)) return false;
   if (target.colorimages > 1) {
     std::unique_ptr<Timgbuffer> plane;
     if (!target.Readcolorfits(RGBcolornumber, plane)) return false;
@@ -63,11 +64,12 @@ void Series::applyPreprocessing(Timgbuffer& frame) {
   if (controls.Rot180Check) frame.rotate90(2);
 }
 
-bool Series::LoadImage(std::unique_ptr<Timgbuffer>& target, const std::string& filename) {
+bool Series::LoadImage(std::unique_ptr<Timgbuffer>& target, const std::string& filename,
+                       Timgbuffer::PixelStore* reuse) {
   auto frame = std::make_unique<Timgbuffer>();
   loadError.clear();
   try {
-    if (!readFrame(*frame, filename)) {
+    if (!readFrame(*frame, filename, reuse)) {
       loadError = frame->readError;
       return false;
     }

@@ -357,6 +357,34 @@ std::string fits(int bitpix, int width, int height, std::vector<double> pixels =
   return FitsBuilder(bitpix, width, height).pixels(pixels).bytes();
 }
 
+// A frame read into the pixel memory of an earlier one keeps nothing else of it;
+// memory of another length is not taken.
+TEST_F(ReadTest, PixelStoreOfAnEarlierFrame) {
+  FitsBuilder first(16, 3, 2);
+  first.card("BZERO", "32768").card("EXPTIME", "30").card("OBJECT", "'M 42'");
+  test::writeBytes(dir.file("first.fit"),
+                   first.pixels({-32768, -32767, 0, 1, 2, 32767}).bytes());
+  test::writeBytes(dir.file("same.fit"), fits(16, 3, 2, {-3, -2, -1, 0, 1, 2}));
+  test::writeBytes(dir.file("small.fit"), fits(16, 2, 2, {7, 8, 9, 10}));
+  ASSERT_TRUE(img.Readfitsfile(dir.file("first.fit")));
+  EXPECT_EQ(snapshot(img), (std::vector<int>{3, 2, 0, 1, 32768, 32769, 32770, 65535}));
+
+  Timgbuffer::PixelStore store = img.takePixelStore();
+  const std::byte* memory = store.bytes.get();
+  ASSERT_TRUE(img.Readfitsfile(dir.file("same.fit"), &store));
+  EXPECT_EQ(img.bufferpointer.get(), memory);
+  EXPECT_EQ(store.bytes, nullptr);
+  // Negative values shifted up by 3, with no zero point or header card of the first frame.
+  EXPECT_EQ(snapshot(img), (std::vector<int>{3, 2, 0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(std::tuple(img.Offset1, img.Exposure, getFitskeyString(img.fitsheader, "OBJECT")),
+            std::tuple(3.0, 0.0, ""));
+
+  store = img.takePixelStore();
+  ASSERT_TRUE(img.Readfitsfile(dir.file("small.fit"), &store));
+  EXPECT_EQ(store.bytes, nullptr);
+  EXPECT_EQ(snapshot(img), (std::vector<int>{2, 2, 7, 8, 9, 10}));
+}
+
 TEST_F(ReadTest, FitsRefusals) {
   std::string xtension = fits(16, 1, 1, {1});
   xtension.replace(0, 6, "XTENSI");
