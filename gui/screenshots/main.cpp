@@ -31,6 +31,7 @@
 #include "gui/MainWindow.h"
 #include "gui/ProgressDialog.h"
 #include "gui/QtUi.h"
+#include "gui/RoiWindowWidget.h"
 #include "gui/SetupDialog.h"
 #include "gui/ShortExportWindow.h"
 #include "gui/SnrDialog.h"
@@ -122,6 +123,7 @@ int main(int argc, char** argv) {
   QTest::qWait(300);
   window.run(Command::ROIInfoTabelle1);
   bool ok = save(window, out, "main-window");
+  ok = save(*window.roiWindow(), out, "roi-window") && ok;
 
   // The image window alone, with the track-star circle and a rectangle drawn.
   app.settings.ShowTrackstar = true;
