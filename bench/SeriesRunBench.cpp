@@ -1,7 +1,8 @@
 // A light-curve run over a series of 2048 x 2048 16-bit frames with 20 ROIs,
-// automatic centring and a track star: seconds per frame, next to the time
-// CFITSIO needs just to read the same frames in the same run (the floor any
-// measurement of these files stands on).
+// automatic centring and a track star, as the desktop program runs it (the
+// display levels of every frame included): seconds per frame, next to the
+// time CFITSIO needs just to read the same frames in the same run (the floor
+// any measurement of these files stands on).
 //
 //   series_run_bench [FRAMES]     (default 200)
 #include <algorithm>
