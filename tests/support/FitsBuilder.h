@@ -25,11 +25,7 @@ class FitsBuilder {
   FitsBuilder& card(std::string_view key, std::string_view value) {
     std::string text(key);
     text.resize(8, ' ');
-    return rawCard(text + "= " + std::string(value));
-  }
-  // Adds a raw card text (padded to 80 columns).
-  FitsBuilder& rawCard(std::string_view text) {
-    cards_.push_back(pad80(text));
+    cards_.push_back(pad80(text + "= " + std::string(value)));
     return *this;
   }
 

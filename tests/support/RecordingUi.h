@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,10 @@ class RecordingUi : public UiPort {
     questions.push_back(text);
     return next();
   }
-  void processEvents() override { ++eventsProcessed; }
+  void processEvents() override {
+    ++eventsProcessed;
+    if (onEvents) onEvents();
+  }
   void progressStart(int steps, const std::string& caption, const std::string& cancelText) override {
     progressSteps = steps;
     progressCaption = caption;
@@ -38,6 +42,7 @@ class RecordingUi : public UiPort {
   std::string progressCancelText;
   int progressDone = 0;
   int cancelAfterEvents = -1;         // >= 0: cancel once that many event rounds ran
+  std::function<void()> onEvents;     // acts while events are processed (a user pressing "Stop")
 
  private:
   Answer next() {

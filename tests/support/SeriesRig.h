@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,17 +25,6 @@ inline FrameContent twoStars(const std::string& date = "2024-03-01T20:00:00") {
   return content;
 }
 
-// A recording interface that can also act while events are processed (a
-// user pressing "Stop" during a run).
-class ScriptedUi : public RecordingUi {
- public:
-  void processEvents() override {
-    RecordingUi::processEvents();
-    if (onEvents) onEvents();
-  }
-  std::function<void()> onEvents;
-};
-
 // One program state: settings, user interface, ROI window and series.
 struct SeriesBench {
   SeriesBench() {
@@ -46,7 +34,7 @@ struct SeriesBench {
   }
 
   Settings settings;
-  ScriptedUi ui;
+  RecordingUi ui;
   MainWindowFlags flags;
   ImageWindowState imgwin;
   RoiWindow win{settings, ui, flags, imgwin};
