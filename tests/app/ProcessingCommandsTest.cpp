@@ -7,7 +7,6 @@
 #include "app/MainWindow.h"
 #include "app/ProcessingCommands.h"
 #include "config/IniFile.h"
-#include "processing/DcfCommand.h"
 #include "support/AppRig.h"
 
 namespace vargaze::test {
