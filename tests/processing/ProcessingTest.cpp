@@ -349,6 +349,27 @@ TEST_F(ProcessingTest, BackgroundSubtractionTakesEachFramesOwnPlaneFromDisk) {
   EXPECT_EQ(ui.messages, Texts{});
 }
 
+// Sky 1000 with a stripe of 1040 in row 40: the plane is the sky at either parity of the
+// star box (an even one sums (d - 1)^2 pixels). Subtraction leaves 100 and the stripe 140;
+// line removal (threshold 2 * sqrt(1000 / 1.51 + 225) + 1000 = 1059.6) levels the stripe.
+TEST_F(ProcessingTest, BothCommandsFindTheSkyAtEvenAndOddStarBoxes) {
+  frames = {writeImage("a.fit", [](int, int y) { return y == 40 ? 1040 : 1000; })};
+  win.AutocenterCheckBox = false;  // a flat sky has no centre
+  for (const int size : {9, 10}) {
+    SCOPED_TRACE(size);
+    ASSERT_TRUE(series.openSeries(frames));
+    win.setStarSize(size);
+    cornerRois();
+    ASSERT_TRUE(Backgroundsubtraction1Click(series, dir.file("sky.fit")));
+    const Timgbuffer out = readBack("sky001.fit");
+    EXPECT_EQ(std::vector({out.getpixel(50, 20), out.getpixel(50, 40)}), std::vector({100, 140}));
+    ASSERT_TRUE(series.BlinkScrollBarChange(1));
+    ASSERT_TRUE(EliminateLinesClick(series));
+    EXPECT_EQ(std::vector({at(50, 20), at(50, 40)}), std::vector({1000, 1000}));
+    win.ClearROIs();
+  }
+}
+
 TEST_F(ProcessingTest, DcfPulsesFromTheLampFrames) {
   openDcf({true, true, false, false, true, false});
   ASSERT_TRUE(getDCFtime1Click(series, dir.file("dcf.prn")).has_value());
