@@ -1,7 +1,9 @@
 #include "cli/Session.h"
 
 #include <cmath>
+#include <filesystem>
 #include <iostream>
+#include <stdexcept>
 
 #include "base/Numbers.h"
 #include "series/ProjectFile.h"
@@ -24,6 +26,12 @@ const char* typeName(const TRoi1& roi) {
 namespace {
 
 ApplicationOptions commandLineOptions(const std::string& iniPath) {
+  // A mistyped --config would otherwise measure with every default, the
+  // camera's gain among them, without a word.
+  std::error_code error;
+  if (!iniPath.empty() && !std::filesystem::is_regular_file(iniPath, error)) {
+    throw std::runtime_error(iniPath + ": no such configuration file");
+  }
   ApplicationOptions options;
   options.iniPath = iniPath;
   options.writesConfiguration = false;

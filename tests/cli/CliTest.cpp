@@ -82,6 +82,7 @@ TEST_F(CliTest, RefusalsNameTheFileAndReasonAndWriteNothing) {
       {"findstars " + frame + " --max 1 -o @f.roi", frame + ": no star found"},
       {"findstars " + frame + " --sensitivity 3 -o @f.roi", "--sensitivity takes 0, 1 or 2"},
       {"measure @nothing.vgp", "@nothing.vgp: the project could not be opened"},
+      {"measure " + project + " --config @n/vargaze.ini", "@n/vargaze.ini: no such configuration file"},
       {"watch " + project + " --interval 0", "--interval takes 1..9999 seconds"},
       {"export aavso " + project + " -o @r.txt --strict", "2 finding(s) in the report; nothing saved"},
       {"export aavso " + project + " -o @r.txt --var 9", project + ": the export table was not filled"},
