@@ -69,6 +69,19 @@ inline void writeFrame(const std::string& path, int i, const std::vector<Star>& 
   img.Writefitsfile(path);
 }
 
+// Frames "frame0001.fit", ... of the drifting field in `dir`; their paths.
+inline std::vector<std::string> writeFrames(const std::string& dir, int frames,
+                                            const std::vector<Star>& stars) {
+  std::vector<std::string> files;
+  for (int i = 0; i < frames; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame%04d.fit", i + 1);
+    files.push_back(dir + name);
+    writeFrame(files.back(), i, stars);
+  }
+  return files;
+}
+
 // One ROI per star (star 9, sky ring 13..19), ROI 2 the reference star.
 inline void placeRois(vargaze::RoiWindow& window, const std::vector<Star>& stars) {
   window.setStarSize(9);

@@ -122,13 +122,7 @@ int main(int argc, char** argv) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   const std::vector<Star> stars = starField();
-  std::vector<std::string> files;
-  for (int i = 0; i < frames; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "frame%04d.fit", i + 1);
-    files.push_back((dir / name).string());
-    writeFrame(files.back(), i, stars);
-  }
+  const std::vector<std::string> files = writeFrames(dir.string(), frames, stars);
   const std::string project = (dir / "bench.vgp").string();
   if (!writeProject(dir, files, stars, project)) {
     std::fprintf(stderr, "the project could not be written\n");

@@ -36,13 +36,7 @@ int main(int argc, char** argv) {
   const auto dir = std::filesystem::temp_directory_path() / "vargaze-series-bench";
   std::filesystem::create_directories(dir);
   const std::vector<Star> stars = starField();
-  std::vector<std::string> files;
-  for (int i = 0; i < frames; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "frame%04d.fit", i + 1);
-    files.push_back((dir / name).string());
-    writeFrame(files.back(), i, stars);
-  }
+  const std::vector<std::string> files = writeFrames(dir.string(), frames, stars);
   readWithCfitsio(files);  // warm the page cache for both
   const double floor = readWithCfitsio(files);
 
