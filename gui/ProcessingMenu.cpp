@@ -56,12 +56,12 @@ std::string rawFirstFilter(std::vector<FileFilter> filters) {
   return qtFilter(filters);
 }
 
-// Asks with `spec` in the series' folder; a name typed without extension
+// Asks with `dialog` in the series' folder; a name typed without extension
 // gets the dialog's. Empty when cancelled.
-std::string askSaveName(Application& app, FileChooser& chooser, const SaveDialogSpec& spec) {
-  std::string name = chooser.saveFile(spec.title, existingFolder(app.series.imagepath), spec.filter, "");
-  if (!name.empty() && *spec.extension != '\0' && !std::filesystem::path(name).has_extension()) {
-    name += spec.extension;
+std::string askSaveName(Application& app, FileChooser& chooser, const SaveDialogKind& dialog) {
+  std::string name = chooser.saveFile(dialog.title, existingFolder(app.series.imagepath), dialog.filter, "");
+  if (!name.empty() && *dialog.extension != '\0' && !std::filesystem::path(name).has_extension()) {
+    name += dialog.extension;
   }
   return name;
 }

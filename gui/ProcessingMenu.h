@@ -14,15 +14,15 @@ class MainWindowModel;
 struct ColourChoice;
 
 // A save dialog as a command shows it. An empty title leaves the platform's.
-struct SaveDialogSpec {
+struct SaveDialogKind {
   const char* title;
   const char* filter;     // Qt form: "name (*.a *.b);;..."
   const char* extension;  // added to a name typed without one; "" adds none
 };
 
-inline constexpr SaveDialogSpec kFitsSaveDialog{"", "Fits image (*.fits *.fit *.fts)", ".fit"};
-inline constexpr SaveDialogSpec kJpegSaveDialog{"", "*.jpg", ""};
-inline constexpr SaveDialogSpec kDcfSaveDialog{"Save to file", "prn-files (*.prn);;txt-files (*.txt)",
+inline constexpr SaveDialogKind kFitsSaveDialog{"", "Fits image (*.fits *.fit *.fts)", ".fit"};
+inline constexpr SaveDialogKind kJpegSaveDialog{"", "*.jpg", ""};
+inline constexpr SaveDialogKind kDcfSaveDialog{"Save to file", "prn-files (*.prn);;txt-files (*.txt)",
                                                ".prn"};
 inline constexpr const char* kMasterFlatTitle = "Master Flat auswählen";
 inline constexpr const char* kRawFilesTitle = "Bilddateien auswählen";
