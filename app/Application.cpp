@@ -22,11 +22,10 @@ Application::Application(UiPort& ui, ApplicationOptions options)
       live(series, std::move(options.clock)),
       flat(series),
       imageView(*this),
-      displaysFrames(options.displaysFrames),
       ui_(ui),
       writesConfiguration_(options.writesConfiguration) {
   config.ReadOptions();
-  series.displaysFrames = displaysFrames;
+  series.displaysFrames = options.displaysFrames;
   series.controls.ZoomIndex = zoomEntryIndex(settings.ZoomFactor);
   series.ShowImage = [this] { imageView.ShowImage(); };
   series.openProject = [this](const std::string& filename) {

@@ -57,7 +57,6 @@ class Application {
   LiveMode live;
   FlatCommand flat;
   ImageView imageView;
-  const bool displaysFrames;
 
   UiPort& ui() { return ui_; }
 

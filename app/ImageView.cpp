@@ -30,7 +30,7 @@ void ImageView::ShowImage() {
   app_.imageWindow.title = title();
   bitmap_ = TIndexImage{};
   // The command line shows no picture: the title is all it needs.
-  const Timgbuffer* img = app_.displaysFrames ? frame() : nullptr;
+  const Timgbuffer* img = app_.series.displaysFrames ? frame() : nullptr;
   if (img != nullptr) {
     bitmap_ = LoadfromBufferGamma(*img, app_.series.displayLower, app_.series.displayUpper,
                                   1.0 / app_.series.gamma(), kBitmapMax);
